@@ -1,0 +1,16 @@
+# Debian packages the build and the tests need; installed with apt-get when missing.
+ADS_PACKAGES=(cmake ninja-build g++ libgtest-dev)
+
+ads_install_deps() {
+  local missing=()
+  for p in "${ADS_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if ((${#missing[@]})); then
+    echo "installing: ${missing[*]}" >&2
+    local sudo=""
+    [[ $(id -u) -eq 0 ]] || sudo=sudo
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+  fi
+}

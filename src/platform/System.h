@@ -1,0 +1,35 @@
+#pragma once
+// System services of the platform: tick count, the host program's path, the desktop shell,
+// and the debugger output that trace lines go to.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace platform {
+
+// The separator of directory parts in a path on this platform.
+char PathSeparator();
+
+// Milliseconds since an arbitrary start, wrapping at 2^32.
+uint32_t GetTickCount();
+
+// Full path of the running program's executable; empty when it cannot be obtained.
+std::u16string GetHostExecutablePath();
+
+// Asks the desktop shell to open the path (verb "open", shown normally). True when the shell
+// accepted the request.
+bool ShellOpen(const std::u16string& path);
+
+// Debugger output. Nothing is written until a sink is installed; the host installs one for
+// its --trace option, tests install one to read the lines.
+using DebugSink = std::function<void(const std::string&)>;
+void SetDebugSink(DebugSink sink);
+void OutputDebugText(const std::string& text);
+
+// Local wall-clock time, for trace lines.
+struct LocalTime {
+  int year, month, day, hour, minute, second, millisecond;
+};
+LocalTime GetLocalTime();
+
+}  // namespace platform

@@ -1,0 +1,65 @@
+#include "platform/System.h"
+
+#include <sys/wait.h>
+#include <spawn.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <climits>
+#include <vector>
+
+#include "platform/Text.h"
+
+extern char** environ;
+
+namespace platform {
+namespace {
+DebugSink& Sink() {
+  static DebugSink sink;
+  return sink;
+}
+}  // namespace
+
+char PathSeparator() { return '/'; }
+
+uint32_t GetTickCount() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<uint32_t>(static_cast<uint64_t>(ts.tv_sec) * 1000u + ts.tv_nsec / 1000000);
+}
+
+std::u16string GetHostExecutablePath() {
+  std::vector<char> buffer(PATH_MAX + 1);
+  ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+  if (n <= 0) return {};
+  return Utf8ToWide(std::string_view(buffer.data(), static_cast<size_t>(n)));
+}
+
+bool ShellOpen(const std::u16string& path) {
+  std::string target = WideToUtf8(path);
+  if (access(target.c_str(), F_OK) != 0) return false;
+  char opener[] = "xdg-open";
+  std::vector<char*> argv{opener, target.data(), nullptr};
+  pid_t pid = 0;
+  if (posix_spawnp(&pid, opener, nullptr, nullptr, argv.data(), environ) != 0) return false;
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void SetDebugSink(DebugSink sink) { Sink() = std::move(sink); }
+
+void OutputDebugText(const std::string& text) {
+  if (Sink()) Sink()(text);
+}
+
+LocalTime GetLocalTime() {
+  timespec ts{};
+  clock_gettime(CLOCK_REALTIME, &ts);
+  tm parts{};
+  localtime_r(&ts.tv_sec, &parts);
+  return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour,
+          parts.tm_min,         parts.tm_sec,     static_cast<int>(ts.tv_nsec / 1000000)};
+}
+
+}  // namespace platform

@@ -1,0 +1,171 @@
+// Code-page conversion through the C library's iconv.
+#include "platform/Text.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace platform {
+namespace {
+
+unsigned g_ansiCodePage = 936;
+
+struct CodePageName {
+  unsigned codePage;
+  const char* iconvName;
+};
+
+// Code page numbers of the desktop platform and the iconv converter that implements each.
+constexpr CodePageName kCodePages[] = {
+    {37, "IBM037"},          {437, "IBM437"},        {500, "IBM500"},        {708, "ISO-8859-6"},
+    {720, "CP720"},          {737, "CP737"},         {775, "CP775"},         {850, "CP850"},
+    {852, "CP852"},          {855, "CP855"},         {857, "CP857"},         {858, "CP858"},
+    {860, "CP860"},          {861, "CP861"},         {862, "CP862"},         {863, "CP863"},
+    {864, "CP864"},          {865, "CP865"},         {866, "CP866"},         {869, "CP869"},
+    {874, "CP874"},          {932, "CP932"},         {936, "CP936"},         {949, "CP949"},
+    {950, "CP950"},          {1125, "CP1125"},       {1133, "CP1133"},       {1200, "UTF-16LE"},
+    {1201, "UTF-16BE"},      {1250, "CP1250"},       {1251, "CP1251"},       {1252, "CP1252"},
+    {1253, "CP1253"},        {1254, "CP1254"},       {1255, "CP1255"},       {1256, "CP1256"},
+    {1257, "CP1257"},        {1258, "CP1258"},       {1361, "JOHAB"},        {10000, "MACINTOSH"},
+    {10004, "MACARABIC"},    {10006, "MACGREEK"},    {10007, "MACCYRILLIC"}, {10029, "MACCENTRALEUROPE"},
+    {10079, "MACICELAND"},   {10081, "MACTURKISH"},  {10082, "MACCROATIAN"}, {10010, "MACROMANIA"},
+    {10017, "MACUKRAINIAN"}, {10005, "MACHEBREW"},   {10021, "MACTHAI"},     {12000, "UTF-32LE"},
+    {12001, "UTF-32BE"},     {20127, "ASCII"},       {20866, "KOI8-R"},      {21866, "KOI8-U"},
+    {20932, "EUC-JP"},       {28591, "ISO-8859-1"},  {28592, "ISO-8859-2"},  {28593, "ISO-8859-3"},
+    {28594, "ISO-8859-4"},   {28595, "ISO-8859-5"},  {28596, "ISO-8859-6"},  {28597, "ISO-8859-7"},
+    {28598, "ISO-8859-8"},   {28599, "ISO-8859-9"},  {28603, "ISO-8859-13"}, {28605, "ISO-8859-15"},
+    {38598, "ISO-8859-8"},   {50220, "ISO-2022-JP"}, {50221, "ISO-2022-JP"}, {50222, "ISO-2022-JP"},
+    {50225, "ISO-2022-KR"},  {51932, "EUC-JP"},      {51936, "EUC-CN"},      {51949, "EUC-KR"},
+    {52936, "HZ"},           {54936, "GB18030"},     {65000, "UTF-7"},       {65001, "UTF-8"},
+    {20936, "GB2312"},       {20949, "EUC-KR"},      {1047, "IBM1047"},      {20420, "IBM420"},
+};
+
+unsigned Resolve(unsigned codePage) {
+  return codePage == kCodePageAnsi || codePage == kCodePageThreadAnsi ? g_ansiCodePage : codePage;
+}
+
+const char* IconvName(unsigned codePage) {
+  for (const auto& entry : kCodePages)
+    if (entry.codePage == codePage) return entry.iconvName;
+  return nullptr;
+}
+
+// One iconv descriptor, closed on scope exit.
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  ~Converter() {
+    if (ok()) iconv_close(cd_);
+  }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+  iconv_t get() const { return cd_; }
+
+ private:
+  iconv_t cd_;
+};
+
+// Runs iconv over the whole input; at an input sequence it cannot take it calls onBad, which
+// appends a replacement to the output and says how many input bytes to skip.
+template <typename OnBad>
+void ConvertAll(iconv_t cd, const char* in, size_t inLeft, std::vector<char>& out, size_t unit,
+                OnBad onBad) {
+  out.resize(inLeft * 4 + 16);
+  size_t used = 0;
+  char* inPtr = const_cast<char*>(in);
+  while (true) {
+    char* outPtr = out.data() + used;
+    size_t outLeft = out.size() - used;
+    size_t rc = inLeft ? iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) : iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
+    used = out.size() - outLeft;
+    if (rc != static_cast<size_t>(-1)) {
+      if (inLeft == 0) {
+        // Flush the shift state once more for stateful encodings.
+        outPtr = out.data() + used;
+        outLeft = out.size() - used;
+        iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
+        used = out.size() - outLeft;
+        break;
+      }
+      continue;
+    }
+    if (errno == E2BIG) {
+      out.resize(out.size() * 2);
+      continue;
+    }
+    // EILSEQ or EINVAL: a sequence that is invalid, unmappable or cut off at the end.
+    out.resize(used);
+    size_t skip = onBad(inPtr, inLeft, out);
+    used = out.size();
+    out.resize(used + inLeft * 4 + 16);
+    inPtr += skip;
+    inLeft -= skip;
+    (void)unit;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  }
+  out.resize(used);
+}
+
+}  // namespace
+
+unsigned GetAnsiCodePage() { return g_ansiCodePage; }
+void SetAnsiCodePage(unsigned codePage) { g_ansiCodePage = codePage; }
+
+bool IsCodePageSupported(unsigned codePage) {
+  const char* name = IconvName(Resolve(codePage));
+  if (!name) return false;
+  Converter probe("UTF-16LE", name);
+  return probe.ok();
+}
+
+std::u16string MultiByteToWide(unsigned codePage, std::string_view text) {
+  if (text.empty()) return {};
+  const char* name = IconvName(Resolve(codePage));
+  if (!name) name = IconvName(g_ansiCodePage);
+  if (!name) return {};
+  Converter cd("UTF-16LE", name);
+  if (!cd.ok()) return {};
+  std::vector<char> out;
+  ConvertAll(cd.get(), text.data(), text.size(), out, 1, [](const char*, size_t, std::vector<char>& o) {
+    o.push_back(static_cast<char>(0xFD));  // U+FFFD, little-endian
+    o.push_back(static_cast<char>(0xFF));
+    return size_t{1};
+  });
+  std::u16string result(out.size() / 2, u'\0');
+  for (size_t i = 0; i < result.size(); ++i)
+    result[i] = static_cast<char16_t>(static_cast<unsigned char>(out[2 * i]) |
+                                      (static_cast<unsigned char>(out[2 * i + 1]) << 8));
+  return result;
+}
+
+std::string WideToMultiByte(unsigned codePage, std::u16string_view text) {
+  if (text.empty()) return {};
+  const char* name = IconvName(Resolve(codePage));
+  if (!name) name = IconvName(g_ansiCodePage);
+  if (!name) return {};
+  Converter cd(name, "UTF-16LE");
+  if (!cd.ok()) return {};
+  std::string bytes(text.size() * 2, '\0');
+  for (size_t i = 0; i < text.size(); ++i) {
+    bytes[2 * i] = static_cast<char>(text[i] & 0xFF);
+    bytes[2 * i + 1] = static_cast<char>(text[i] >> 8);
+  }
+  std::vector<char> out;
+  ConvertAll(cd.get(), bytes.data(), bytes.size(), out, 2, [](const char* at, size_t left, std::vector<char>& o) {
+    o.push_back('?');
+    if (left < 2) return left;
+    // A high surrogate with its low half is one character, replaced by one '?'.
+    unsigned unit = static_cast<unsigned char>(at[0]) | (static_cast<unsigned char>(at[1]) << 8);
+    if (unit >= 0xD800 && unit < 0xDC00 && left >= 4) {
+      unsigned next = static_cast<unsigned char>(at[2]) | (static_cast<unsigned char>(at[3]) << 8);
+      if (next >= 0xDC00 && next < 0xE000) return size_t{4};
+    }
+    return size_t{2};
+  });
+  return std::string(out.begin(), out.end());
+}
+
+}  // namespace platform

@@ -1,0 +1,111 @@
+#include "utils/memory.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <utility>
+
+#include "utils/stream_io.h"
+
+using utils::MemoryBuffer;
+using utils::memoryRef;
+
+TEST(memoryRef, ReadsWithinSizeAndRefusesPastEnd) {
+  const unsigned char bytes[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+  memoryRef ref(bytes, 8);
+  unsigned char out[8] = {};
+  EXPECT_TRUE(ref.Read(out, 8));
+  EXPECT_EQ(0, std::memcmp(out, bytes, 8));
+  EXPECT_FALSE(ref.Read(out, 1));
+  EXPECT_EQ(8u, ref.ReadPos());
+  EXPECT_EQ(4294967295u, ref.SeekRead(8));
+  EXPECT_EQ(8u, ref.ReadPos());
+  EXPECT_EQ(7u, ref.SeekRead(7));
+  EXPECT_FALSE(ref.Read(out, 2));  // a failed read copies nothing and keeps the position
+  EXPECT_EQ(7u, ref.ReadPos());
+
+  memoryRef empty;
+  EXPECT_EQ(0u, empty.Size());
+  EXPECT_EQ(nullptr, empty.Data());
+  EXPECT_TRUE(empty.Read(out, 0));
+}
+
+TEST(MemoryBuffer, GrowsByShortfallOrDoubling) {
+  MemoryBuffer buffer;
+  EXPECT_EQ(nullptr, buffer.Data());
+  const unsigned char bytes[16] = {};
+  buffer.Write(bytes, 3);
+  EXPECT_EQ(3u, buffer.Capacity());
+  buffer.Write(bytes, 1);
+  EXPECT_EQ(6u, buffer.Capacity());
+  buffer.Write(bytes, 10);  // shortfall 8 exceeds the capacity 6: exactly what is needed
+  EXPECT_EQ(14u, buffer.Capacity());
+  EXPECT_EQ(14u, buffer.Size());
+  EXPECT_EQ(14u, buffer.WritePos());
+}
+
+TEST(MemoryBuffer, SeekReadAcceptsSizeAndReturnsPrevious) {
+  MemoryBuffer buffer;
+  const unsigned char bytes[8] = {9, 8, 7, 6, 5, 4, 3, 2};
+  buffer.Write(bytes, 8);
+  EXPECT_EQ(0u, buffer.SeekRead(8));
+  EXPECT_EQ(8u, buffer.ReadPos());
+  EXPECT_EQ(8u, buffer.SeekRead(9));  // refused, still reports the previous position
+  EXPECT_EQ(8u, buffer.ReadPos());
+  EXPECT_EQ(8u, buffer.SeekRead(2));
+  unsigned char out[2];
+  ASSERT_TRUE(buffer.Read(out, 2));
+  EXPECT_EQ(7, out[0]);
+}
+
+TEST(MemoryBuffer, SeekWriteBeyondCapacityThenWrite) {
+  MemoryBuffer buffer;
+  const unsigned char two[2] = {0xAA, 0xBB};
+  buffer.Write(two, 2);
+  EXPECT_EQ(2u, buffer.SeekWrite(10));  // previous write position
+  EXPECT_EQ(2u + 2 * 10, buffer.Capacity());
+  EXPECT_EQ(10u, buffer.Size());
+  buffer.Write(two, 2);
+  EXPECT_EQ(12u, buffer.Size());
+  EXPECT_EQ(0xAA, buffer.Data()[10]);
+  EXPECT_EQ(0xBB, buffer.Data()[11]);
+  EXPECT_EQ(12u, buffer.SeekWrite(0));
+  EXPECT_EQ(12u, buffer.Size());  // moving back does not shrink
+}
+
+TEST(MemoryBuffer, MoveLeavesSourceEmpty) {
+  MemoryBuffer source;
+  const unsigned char bytes[4] = {1, 2, 3, 4};
+  source.Write(bytes, 4);
+  MemoryBuffer target(std::move(source));
+  EXPECT_EQ(4u, target.Size());
+  EXPECT_EQ(nullptr, source.Data());
+  EXPECT_EQ(0u, source.Size());
+  EXPECT_EQ(0u, source.Capacity());
+  EXPECT_EQ(0u, source.WritePos());
+  MemoryBuffer other;
+  other = std::move(target);
+  EXPECT_EQ(3, other.Data()[2]);
+  EXPECT_EQ(0u, target.Size());
+}
+
+TEST(StreamIo, LittleEndianIntegersAndCountedStrings) {
+  MemoryBuffer buffer;
+  utils::WriteU32(buffer, 0x01020304);
+  utils::WriteString(buffer, "ab");
+  const unsigned char expected[] = {4, 3, 2, 1, 2, 0, 0, 0, 'a', 'b'};
+  ASSERT_EQ(sizeof expected, buffer.Size());
+  EXPECT_EQ(0, std::memcmp(expected, buffer.Data(), sizeof expected));
+
+  uint32_t value = 0;
+  std::string text;
+  ASSERT_TRUE(utils::ReadU32(buffer, value));
+  EXPECT_EQ(0x01020304u, value);
+  ASSERT_TRUE(utils::ReadString(buffer, text));
+  EXPECT_EQ("ab", text);
+
+  // A count that runs past the end is refused before anything is allocated.
+  const unsigned char hostile[] = {0xFF, 0xFF, 0xFF, 0x7F, 'x'};
+  memoryRef ref(hostile, sizeof hostile);
+  EXPECT_FALSE(utils::ReadString(ref, text));
+}
