@@ -1,0 +1,46 @@
+#pragma once
+// The device control of the one device this driver offers: a PLC reached over ADS/AMS on
+// Ethernet. Identity, the six properties, default endpoints, the data-version check and the
+// glue to the tag import.
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "device/CallBackImport.h"
+#include "device/DeviceCtrl_Base.h"
+
+namespace Beckhoff {
+
+class BeckhoffDeviceCtrl final : public DEVICE::DeviceCtrl_Base {
+ public:
+  static constexpr int32_t kDataVersion = 20002;
+
+  BeckhoffDeviceCtrl();
+  ~BeckhoffDeviceCtrl() override;
+
+  int32_t CheckChannels() override;
+  void SetFileParser(std::shared_ptr<Fileparser> parser) override;
+
+  void InitDeviceInfo() override;
+  void InitProperties() override;
+  DEVICE::ExtraConfig MakeExtraConfig(DEVICE::ExtraConfig record) override { return record; }
+  DEVICE::ParentConfig MakeParentConfig() override;
+  bool DeviceDataHook(void*) override { return true; }
+  bool OnLoadDeviceData(DevDeserialize& reader) override;
+  bool RunBufferHook(void*) override { return true; }
+  bool OnLoadRunBuffer(DevDeserialize& reader) override;
+  DEVICE::TagParserPtr CreateTagParser() override;
+  DEVICE::stCallBack* GetImportCallBack(DEVICE::CDevSelectTag* selector) override;
+
+  // 1 when the loaded data lacks the current data version: tags must be imported again.
+  uint32_t ReimportFlag() const { return reimportFlag_; }
+
+ private:
+  void CheckDataVersion(DevDeserialize& reader);
+
+  stCallBackImport importCommand_;
+  std::map<std::string, std::string> parserContext_;
+  uint32_t reimportFlag_ = 0;
+};
+
+}  // namespace Beckhoff

@@ -1,0 +1,46 @@
+#pragma once
+// The tag import command: asks the user for a ".tpy" file, reads it, has the device rebuild
+// its tag tree and tells the tag selector to show the new tree.
+#include <memory>
+
+#include "device/CallBack.h"
+
+class Fileparser;
+namespace Beckhoff {
+class BeckhoffFileparser;
+}
+
+namespace DEVICE {
+class CDevSelectTag;
+class DeviceCtrl_Base;
+}  // namespace DEVICE
+
+class stCallBackImport_base : public DEVICE::stCallBack {
+ public:
+  virtual std::shared_ptr<Fileparser> GetFileParser() = 0;
+  virtual bool ImportTagFile() = 0;
+
+ protected:
+  ~stCallBackImport_base() = default;
+};
+
+class stCallBackImport final : public stCallBackImport_base {
+ public:
+  // `owner` is handed on to the file parser as its owner word.
+  explicit stCallBackImport(void* owner);
+  ~stCallBackImport();
+  stCallBackImport(const stCallBackImport&) = delete;
+  stCallBackImport& operator=(const stCallBackImport&) = delete;
+
+  bool Execute() override;
+  std::shared_ptr<Fileparser> GetFileParser() override;
+  bool ImportTagFile() override;
+
+  void SetSink(DEVICE::CDevSelectTag* sink) { sink_ = sink; }
+  void SetDevice(DEVICE::DeviceCtrl_Base* device) { device_ = device; }
+
+ private:
+  DEVICE::CDevSelectTag* sink_ = nullptr;
+  DEVICE::DeviceCtrl_Base* device_ = nullptr;
+  std::shared_ptr<Beckhoff::BeckhoffFileparser> parser_;
+};

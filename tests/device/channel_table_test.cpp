@@ -1,0 +1,81 @@
+#include "device/ChlInfoTable.h"
+
+#include <gtest/gtest.h>
+
+#include "support/FakeHost.h"
+
+namespace {
+
+using testing_support::BasicHost;
+using testing_support::FakeHost;
+
+TEST(ChannelTable, AddSkipsDuplicatesButHandsEveryNameToVersion2Host) {
+  DEVICE::stChlInfoTable table;
+  FakeHost host(2);
+  table.SetHostInterface(&host);
+  EXPECT_TRUE(table.AddChannel({"A", "B", "A"}));
+  EXPECT_EQ(table.Names(), (std::vector<std::string>{"A", "B"}));
+  EXPECT_EQ(host.handed, (std::vector<std::u16string>{u"A", u"B", u"A"}));
+
+  host.acceptChannels = false;
+  EXPECT_FALSE(table.AddChannel({"C"}));  // the host's answer is the result
+  EXPECT_EQ(table.Count(), 3u);           // the local list keeps the name
+
+  host.throwOnAddChannels = true;
+  EXPECT_TRUE(table.AddChannel({"D"}));  // an exception counts as success
+  EXPECT_EQ(table.Count(), 4u);
+}
+
+TEST(ChannelTable, OnlyVersion2HostsWithTheExtendedInterfaceAreHandedChannels) {
+  for (uint32_t version : {0u, 1u, 3u}) {
+    DEVICE::stChlInfoTable table;
+    FakeHost host(version);
+    table.SetHostInterface(&host);
+    host.acceptChannels = false;
+    EXPECT_TRUE(table.AddChannel({"A"})) << version;
+    EXPECT_TRUE(host.handed.empty());
+  }
+  DEVICE::stChlInfoTable table;
+  BasicHost basic(2);
+  table.SetHostInterface(&basic);
+  EXPECT_TRUE(table.AddChannel({"A"}));
+  EXPECT_EQ(table.Count(), 1u);
+}
+
+TEST(ChannelTable, DeleteClearAndLookup) {
+  DEVICE::stChlInfoTable table;
+  table.AddChannel({"A", "B", "C"});
+  EXPECT_FALSE(table.DeleteChannel(3));
+  EXPECT_TRUE(table.DeleteChannel(0));
+  EXPECT_EQ(table.GetChannelName(0), "B");
+  EXPECT_EQ(table.GetChannelName(5), "");
+  table.AddChannel({"A"});  // deleted names may come back
+  EXPECT_EQ(table.Names(), (std::vector<std::string>{"B", "C", "A"}));
+  table.ClearChannels();
+  EXPECT_EQ(table.Count(), 0u);
+  table.AddChannel({"B"});
+  EXPECT_EQ(table.Count(), 1u);
+}
+
+TEST(ChannelTable, NamesAreRefreshedFromTheHostWithoutVersionCheck) {
+  DEVICE::stChlInfoTable table;
+  FakeHost host(0);
+  table.AddChannel({"A", "B", "C"});
+  table.SetHostInterface(&host);
+  host.SetChannels({u"X", u"Y"});
+  host.channels.insert(host.channels.begin() + 1, nullptr);  // X, null, Y
+  EXPECT_EQ(table.GetChannelNames(), (std::vector<std::string>{"X", "B", "Y"}));
+  // The duplicate set is not refreshed: "A" was added before and stays known.
+  table.AddChannel({"A"});
+  EXPECT_EQ(table.Count(), 3u);
+
+  host.throwOnGetChannels = true;
+  EXPECT_EQ(table.GetChannelNames().size(), 3u);  // exception caught, list as it was
+
+  // Wide names convert to the ANSI code page (GBK).
+  host.throwOnGetChannels = false;
+  host.SetChannels({u"\u6807\u7b7e"});
+  EXPECT_EQ(table.GetChannelNames(), (std::vector<std::string>{"\xb1\xea\xc7\xa9"}));
+}
+
+}  // namespace

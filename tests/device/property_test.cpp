@@ -1,0 +1,140 @@
+#include "device/Property.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using DEVICE::EnumPropertyConfig;
+using DEVICE::GeneralPropertyConfig;
+using DEVICE::StringPropertyConfig;
+
+std::shared_ptr<DEVICE::stProperty> MakeUnsigned(const char* name, unsigned value, unsigned lo, unsigned hi) {
+  auto config = std::make_shared<GeneralPropertyConfig<unsigned>>(name, value);
+  config->minimum = lo;
+  config->maximum = hi;
+  return std::make_shared<PropertyWraper<unsigned int>>(config);
+}
+
+std::shared_ptr<DEVICE::stProperty> MakeEnum(const char* name, unsigned index, std::vector<std::string> items) {
+  auto config = std::make_shared<EnumPropertyConfig>(name, index);
+  for (auto& item : items) config->AddItem(item);
+  return std::make_shared<PropertyWraper<EnumPropertyConfig>>(config);
+}
+
+std::shared_ptr<DEVICE::stProperty> MakeString(const char* name, std::string text) {
+  return std::make_shared<PropertyWraper<StringPropertyConfig>>(std::make_shared<StringPropertyConfig>(name, text));
+}
+
+TEST(Property, UnsignedRangeIsInclusiveAndRefusalKeepsValue) {
+  auto p = MakeUnsigned("max", 200, 1, 500);
+  EXPECT_EQ(p->GetType(), 0u);
+  EXPECT_FALSE(p->SetUInt(0));
+  EXPECT_FALSE(p->SetUInt(501));
+  EXPECT_EQ(p->GetUInt(), 200u);
+  EXPECT_TRUE(p->SetUInt(1));
+  EXPECT_TRUE(p->SetUInt(500));
+  EXPECT_EQ(p->GetUInt(), 500u);
+  EXPECT_EQ(p->GetRange(), std::make_pair(1.0, 500.0));
+  EXPECT_EQ(p->GetString(), "");
+  EXPECT_TRUE(p->GetEnumItems().empty());
+  // The reserved operations.
+  EXPECT_EQ(p->GetReservedText(), "");
+  EXPECT_EQ(p->GetReservedWord1(), 2u);
+  EXPECT_EQ(p->GetReservedWord2(), 0u);
+}
+
+TEST(Property, EnumerationItemsIndexAndText) {
+  std::vector<std::string> items;
+  for (int i = 0; i < 13; ++i) items.push_back(std::to_string(100 + i));
+  auto p = MakeEnum("port", 5, items);
+  EXPECT_EQ(p->GetType(), 3u);
+  EXPECT_EQ(p->GetString(), "105");
+  EXPECT_TRUE(p->SetUInt(12));
+  EXPECT_FALSE(p->SetUInt(13));
+  EXPECT_EQ(p->GetUInt(), 12u);
+  p->SetString("103");
+  EXPECT_EQ(p->GetUInt(), 3u);
+  p->SetString("no such item");
+  EXPECT_EQ(p->GetUInt(), 3u);
+  EXPECT_EQ(p->GetEnumItems(), items);
+  EXPECT_EQ(p->GetRange(), std::make_pair(0.0, 0.0));
+
+  auto beyond = MakeEnum("e", 7, {"a", "b"});
+  EXPECT_EQ(beyond->GetString(), "");  // initial index is never checked against the items
+
+  EnumPropertyConfig config("e", 0);
+  EXPECT_TRUE(config.AddItem("x"));
+  EXPECT_FALSE(config.AddItem("x"));
+  EXPECT_EQ(config.Items().size(), 1u);
+  EXPECT_EQ(config.GetType(), 4u);
+}
+
+TEST(Property, StringRefusesEmptyTextEvenThroughNumbers) {
+  auto p = MakeString("ip", "169.254.1.1");
+  EXPECT_EQ(p->GetType(), 2u);
+  p->SetString("");
+  EXPECT_EQ(p->GetString(), "169.254.1.1");
+  p->SetString("abc");
+  EXPECT_EQ(p->GetString(), "abc");
+  EXPECT_FALSE(p->SetUInt(5));  // a string config receives an empty text
+  EXPECT_FALSE(p->SetDouble(1.5));
+  EXPECT_EQ(p->GetString(), "abc");
+}
+
+TEST(Property, CloneIsIndependentAndKeepsConstraints) {
+  auto p = MakeUnsigned("n", 7, 1, 10);
+  auto clone = p->Clone();
+  EXPECT_TRUE(clone->SetUInt(9));
+  EXPECT_FALSE(clone->SetUInt(11));  // the range came along
+  EXPECT_EQ(p->GetUInt(), 7u);
+  EXPECT_EQ(clone->GetRange(), p->GetRange());
+
+  auto e = MakeEnum("e", 0, {"a", "b"});
+  auto eclone = e->Clone();
+  eclone->SetString("b");
+  EXPECT_EQ(eclone->GetUInt(), 1u);
+  EXPECT_EQ(e->GetUInt(), 0u);
+  EXPECT_EQ(eclone->GetEnumItems(), e->GetEnumItems());
+}
+
+TEST(PropertySet, AddLookupSetAndVersions) {
+  DevicePropertyConfigWraper set;
+  auto a = MakeUnsigned("a", 1, 1, 5);
+  auto b = MakeString("b", "x");
+  auto c = MakeEnum("c", 0, {"p", "q"});
+  EXPECT_EQ(set.AddProperty(b), 0u);
+  EXPECT_EQ(set.AddProperty(a), 0u);
+  EXPECT_EQ(set.AddProperty(c), 0u);
+  EXPECT_EQ(set.AddProperty(MakeString("b", "other")), 1u);
+  EXPECT_EQ(set.AddProperty(nullptr), 4u);
+  EXPECT_EQ(set.GetProperty("b")->GetString(), "x");
+  EXPECT_EQ(set.GetProperty("b"), b);  // the stored property itself
+  EXPECT_EQ(set.GetProperty("zz"), nullptr);
+  EXPECT_EQ(set.GetProperty(""), nullptr);
+  EXPECT_EQ(set.GetVersion("a"), 20000u);
+  EXPECT_EQ(set.GetVersion("zz"), 4294967295u);
+  EXPECT_EQ(set.GetVersion(""), 4294967295u);
+
+  auto list = set.GetPropertyList();
+  ASSERT_EQ(list.size(), 3u);
+  EXPECT_EQ(list[0].first, "b");  // order of addition
+  EXPECT_EQ(list[1].first, "a");
+  EXPECT_EQ(list[2].first, "c");
+
+  auto source = a->Clone();
+  source->SetUInt(4);
+  EXPECT_TRUE(set.SetProperty("a", source));
+  EXPECT_EQ(a->GetUInt(), 4u);
+  // A value the stored property refuses still reports true, and changes nothing.
+  auto wide = MakeUnsigned("a", 99, 0, 100);
+  EXPECT_TRUE(set.SetProperty("a", wide));
+  EXPECT_EQ(a->GetUInt(), 4u);
+  auto csource = c->Clone();
+  csource->SetUInt(1);
+  EXPECT_TRUE(set.SetProperty("c", csource));
+  EXPECT_EQ(c->GetString(), "q");
+  EXPECT_FALSE(set.SetProperty("zz", source));
+  EXPECT_FALSE(set.SetProperty("a", nullptr));
+}
+
+}  // namespace
