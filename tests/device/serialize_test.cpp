@@ -1,0 +1,222 @@
+#include "device/DevSerialize.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "beckhoff/AdsProperties.h"
+#include "device/Texts.h"
+#include "utils/stream_io.h"
+
+namespace {
+
+// The property data of the six default ADS properties, written out byte by byte.
+constexpr char kDefaultPropertyBytes[] =
+    "\x40\x9c\x00\x00\x06\x00\x00\x00\x12\x01\x00\x00\x00\x00\x00\x00\xfa\x00\x00\x00\x21\x00\x00\x00"
+    "\x00\x00\x00\x00\x20\x4e\x00\x00\x1d\x00\x00\x00\xcd\xa8\xd1\xb6\xb5\xc8\xb4\xfd\xca\xb1\xbc\xe4"
+    "\x00\xc8\x00\x00\x00\x1d\x00\x00\x00\x04\x00\x00\x00\x20\x4e\x00\x00\x19\x00\x00\x00\x41\x44\x53"
+    "\x5f\x50\x6f\x72\x74\x00\x05\x00\x00\x00\x1f\x00\x00\x00\x00\x00\x00\x00\x20\x4e\x00\x00\x1b\x00"
+    "\x00\x00\xd7\xee\xb4\xf3\xb1\xea\xc7\xa9\xca\xfd\x00\xf4\x01\x00\x00\x32\x00\x00\x00\x03\x00\x00"
+    "\x00\x20\x4e\x00\x00\x20\x00\x00\x00\x4c\x6f\x63\x61\x6c\x20\x41\x4d\x53\x20\x4e\x65\x74\x49\x64"
+    "\x00\x31\x36\x39\x2e\x32\x35\x34\x2e\x31\x2e\x31\x39\x30\x2e\x31\x2e\x31\x00\x31\x00\x00\x00\x03"
+    "\x00\x00\x00\x20\x4e\x00\x00\x21\x00\x00\x00\x52\x65\x6d\x6f\x74\x65\x20\x41\x4d\x53\x20\x4e\x65"
+    "\x74\x49\x64\x00\x31\x36\x39\x2e\x32\x35\x34\x2e\x31\x2e\x31\x2e\x31\x2e\x31\x00\x26\x00\x00\x00"
+    "\x03\x00\x00\x00\x20\x4e\x00\x00\x1a\x00\x00\x00\x52\x65\x6d\x6f\x74\x65\x20\x49\x70\x00\x31\x36"
+    "\x39\x2e\x32\x35\x34\x2e\x31\x2e\x31\x00\x14\x00\x00\x00\x35\x00\x00\x00\x52\x00\x00\x00\x71\x00"
+    "\x00\x00\xa3\x00\x00\x00\xd4\x00\x00\x00";
+const std::string kDefaultPropertyBlock(kDefaultPropertyBytes, sizeof kDefaultPropertyBytes - 1);
+
+std::shared_ptr<DevicePropertyConfigWraper> AdsSet() {
+  auto set = std::make_shared<DevicePropertyConfigWraper>();
+  Beckhoff::AddAdsProperties(*set);
+  return set;
+}
+
+std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+
+TEST(PropertyData, DefaultAdsPropertiesGiveTheExactBlock) {
+  ASSERT_EQ(kDefaultPropertyBlock.size(), 274u);
+  DevicePropertySerilize writer;
+  EXPECT_TRUE(writer.Serialize(AdsSet()));
+  EXPECT_EQ(writer.Bytes(), Bytes(kDefaultPropertyBlock));
+
+  DevicePropertySerilize empty;
+  EXPECT_TRUE(empty.Serialize(nullptr));
+  EXPECT_TRUE(empty.Bytes().empty());
+}
+
+TEST(PropertyData, RoundTripRestoresValuesAndEmptyTextKeepsOld) {
+  auto source = AdsSet();
+  source->GetProperty(texts::kPropWaitTime)->SetUInt(4000000000u);
+  source->GetProperty(texts::kPropAdsPort)->SetUInt(9);
+  source->GetProperty(texts::kPropRemoteIp)->SetString("10.0.0.7");
+  DevicePropertySerilize writer;
+  writer.Serialize(source);
+
+  auto target = AdsSet();
+  DevicePropertySerilize reader;
+  reader.Bytes() = writer.Bytes();
+  EXPECT_TRUE(reader.Deserialize(target));
+  EXPECT_EQ(target->GetProperty(texts::kPropWaitTime)->GetUInt(), 4000000000u);
+  EXPECT_EQ(target->GetProperty(texts::kPropAdsPort)->GetString(), "851");
+  EXPECT_EQ(target->GetProperty(texts::kPropRemoteIp)->GetString(), "10.0.0.7");
+
+  // Empty the text of "Remote Ip" in the block (first byte of its value): refused on load.
+  auto block = writer.Bytes();
+  const size_t remoteIpRecord = 20 + 33 + 29 + 31 + 50 + 49;
+  block[remoteIpRecord + 9 + 17] = 0;
+  reader.Bytes() = block;
+  EXPECT_TRUE(reader.Deserialize(target));
+  EXPECT_EQ(target->GetProperty(texts::kPropRemoteIp)->GetString(), "10.0.0.7");
+}
+
+TEST(PropertyData, WholeBlockRefusals) {
+  auto set = AdsSet();
+  const auto good = Bytes(kDefaultPropertyBlock);
+  DevicePropertySerilize reader;
+  reader.Bytes() = good;
+  EXPECT_FALSE(reader.Deserialize(nullptr));
+  reader.Bytes()[0] ^= 1;  // magic
+  EXPECT_FALSE(reader.Deserialize(set));
+  reader.Bytes() = {good.begin(), good.begin() + 19};
+  EXPECT_FALSE(reader.Deserialize(set));
+  reader.Bytes() = {good.begin(), good.end() - 1};  // shorter than the total size
+  EXPECT_FALSE(reader.Deserialize(set));
+}
+
+TEST(PropertyData, RecordsOfAnotherVersionOrUnknownNameAreIgnored) {
+  auto source = AdsSet();
+  source->GetProperty(texts::kPropMaxTags)->SetUInt(7);
+  source->GetProperty(texts::kPropAdsPort)->SetUInt(1);
+  DevicePropertySerilize writer;
+  writer.Serialize(source);
+  auto block = writer.Bytes();
+  utils::StoreU32(block.data() + 82 + 8, 20001);  // version of the "最大标签数" record
+  block[53 + 16] = 'X';                           // name "XDS_Port"
+  DevicePropertySerilize reader;
+  reader.Bytes() = block;
+  auto target = AdsSet();
+  EXPECT_TRUE(reader.Deserialize(target));
+  EXPECT_EQ(target->GetProperty(texts::kPropMaxTags)->GetUInt(), 500u);
+  EXPECT_EQ(target->GetProperty(texts::kPropAdsPort)->GetUInt(), 5u);
+}
+
+// Every truncation and every single-bit flip of the block loads without a fault and leaves
+// each property either at its default or at a value its constraint accepts.
+TEST(PropertyData, HostileBlocksNeverFault) {
+  const auto good = Bytes(kDefaultPropertyBlock);
+  for (size_t length = 0; length <= good.size(); ++length) {
+    DevicePropertySerilize reader;
+    reader.Bytes() = {good.begin(), good.begin() + length};
+    auto set = AdsSet();
+    EXPECT_EQ(reader.Deserialize(set), length == good.size()) << length;
+  }
+  for (size_t bit = 0; bit < good.size() * 8; ++bit) {
+    DevicePropertySerilize reader;
+    reader.Bytes() = good;
+    reader.Bytes()[bit / 8] ^= static_cast<uint8_t>(1u << (bit % 8));
+    auto set = AdsSet();
+    reader.Deserialize(set);
+    EXPECT_LE(set->GetProperty(texts::kPropMaxTags)->GetUInt(), 500u);
+    EXPECT_LT(set->GetProperty(texts::kPropAdsPort)->GetUInt(), 13u);
+    EXPECT_FALSE(set->GetProperty(texts::kPropRemoteIp)->GetString().empty());
+  }
+}
+
+std::shared_ptr<utils::MemoryBuffer> Section(const std::string& bytes) {
+  auto buffer = std::make_shared<utils::MemoryBuffer>();
+  buffer->Write(bytes.data(), bytes.size());
+  return buffer;
+}
+
+std::string Finish(DevSerialize& writer) {
+  auto& out = writer.Finish();
+  return {reinterpret_cast<const char*>(out.Data()), static_cast<size_t>(out.Size())};
+}
+
+TEST(DeviceData, SectionsInAscendingOrderWithTableLast) {
+  DevSerialize writer;
+  EXPECT_TRUE(writer.AddSection(100, Section("CCC")));
+  EXPECT_TRUE(writer.AddSection(1, Section("A")));
+  EXPECT_TRUE(writer.AddSection(99, Section("BB")));
+  EXPECT_FALSE(writer.AddSection(99, Section("other")));
+  const std::string expected(
+      "\x40\x9c\x00\x00" "\x3e\x00\x00\x00" "\x00\x00\x00\x00" "\x03\x00\x00\x00" "\x1a\x00\x00\x00"
+      "A" "BB" "CCC"
+      "\x01\x00\x00\x00" "\x14\x00\x00\x00" "\x01\x00\x00\x00"
+      "\x63\x00\x00\x00" "\x15\x00\x00\x00" "\x02\x00\x00\x00"
+      "\x64\x00\x00\x00" "\x17\x00\x00\x00" "\x03\x00\x00\x00",
+      62);
+  EXPECT_EQ(Finish(writer), expected);
+
+  auto read = [](const std::string& block, uint32_t number, std::string& out) {
+    DevDeserialize reader;
+    utils::memoryRef view(block.data(), block.size());
+    if (!reader.Load(view)) return false;
+    utils::MemoryBuffer section;
+    if (!reader.GetSection(number, section)) return false;
+    out.assign(reinterpret_cast<const char*>(section.Data()), section.Size());
+    return true;
+  };
+  std::string out;
+  EXPECT_TRUE(read(expected, 99, out));
+  EXPECT_EQ(out, "BB");
+  EXPECT_FALSE(read(expected, 2, out));
+
+  // Swapped table entries still load: the directory is keyed by number.
+  std::string swapped = expected;
+  swapped.replace(26, 12, expected.substr(50, 12));
+  swapped.replace(50, 12, expected.substr(26, 12));
+  EXPECT_TRUE(read(swapped, 100, out));
+  EXPECT_EQ(out, "CCC");
+  EXPECT_TRUE(read(swapped, 1, out));
+  EXPECT_EQ(out, "A");
+
+  // Total size one less than the length: refused as a whole.
+  std::string shortTotal = expected;
+  shortTotal[4] = 0x3d;
+  DevDeserialize reader;
+  utils::memoryRef view(shortTotal.data(), shortTotal.size());
+  EXPECT_FALSE(reader.Load(view));
+
+  // Table offset off by one: loads, but with no sections.
+  std::string offByOne = expected;
+  offByOne[16] = 0x1b;
+  EXPECT_FALSE(read(offByOne, 1, out));
+  DevDeserialize loaded;
+  utils::memoryRef view2(offByOne.data(), offByOne.size());
+  EXPECT_TRUE(loaded.Load(view2));
+
+  // A section reaching past the end reads as absent.
+  std::string pastEnd = expected;
+  pastEnd[58] = 0x40;  // length of section 100
+  EXPECT_FALSE(read(pastEnd, 100, out));
+  EXPECT_TRUE(read(pastEnd, 99, out));
+}
+
+TEST(DeviceData, HostileBlocksNeverFault) {
+  DevSerialize writer;
+  writer.AddSection(1, Section(kDefaultPropertyBlock));
+  writer.AddSection(99, Section(std::string("\x00\x00\x00\x00\x22\x4e\x00\x00", 8)));
+  const std::string good = Finish(writer);
+  for (size_t bit = 0; bit < good.size() * 8; bit += 3) {
+    std::string bad = good;
+    bad[bit / 8] = static_cast<char>(bad[bit / 8] ^ (1 << (bit % 8)));
+    DevDeserialize reader;
+    utils::memoryRef view(bad.data(), bad.size());
+    if (!reader.Load(view)) continue;
+    for (uint32_t number : {1u, 99u, 100u}) {
+      utils::MemoryBuffer section;
+      if (reader.GetSection(number, section)) {
+        EXPECT_LE(section.Size(), bad.size());
+      }
+    }
+  }
+  for (size_t length = 0; length < good.size(); ++length) {
+    DevDeserialize reader;
+    utils::memoryRef view(good.data(), length);
+    EXPECT_FALSE(reader.Load(view)) << length;
+  }
+}
+
+}  // namespace
