@@ -1,9 +1,12 @@
 # Debian packages the build and the tests need; installed with apt-get when missing.
 ADS_PACKAGES=(cmake ninja-build g++ libgtest-dev)
 
-ads_install_deps() {
+ads_install_deps() { ads_install_packages "${ADS_PACKAGES[@]}"; }
+
+# Installs the named Debian packages that are not installed yet.
+ads_install_packages() {
   local missing=()
-  for p in "${ADS_PACKAGES[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   if ((${#missing[@]})); then
