@@ -492,8 +492,8 @@ const std::array<Preset, 8> kPresets{{
        o.structWidth = 6;
        o.nestingDepth = 2;
        o.arrayLength = 8;
-       o.structPercent = 6;
-       o.arrayPercent = 3;
+       o.structPercent = 12;
+       o.arrayPercent = 13;
        o.arrayOfStructPercent = 0;
        o.stringPercent = 10;
        o.commentLength = 120;
