@@ -32,4 +32,17 @@ struct LocalTime {
 };
 LocalTime GetLocalTime();
 
+// Makes the module's own resources (its dialog templates) the current ones while it lives and
+// restores the host's setting afterwards.
+class ScopedModuleResources {
+ public:
+  ScopedModuleResources();
+  ~ScopedModuleResources();
+  ScopedModuleResources(const ScopedModuleResources&) = delete;
+  ScopedModuleResources& operator=(const ScopedModuleResources&) = delete;
+
+ private:
+  void* previous_ = nullptr;
+};
+
 }  // namespace platform

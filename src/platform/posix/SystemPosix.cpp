@@ -66,4 +66,8 @@ LocalTime GetLocalTime() {
           parts.tm_min,         parts.tm_sec,     static_cast<int>(ts.tv_nsec / 1000000)};
 }
 
+// A POSIX module has no resource chain: the dialog description lives in the code.
+ScopedModuleResources::ScopedModuleResources() = default;
+ScopedModuleResources::~ScopedModuleResources() = default;
+
 }  // namespace platform

@@ -1,0 +1,62 @@
+#include "platform/DialogSurface.h"
+
+#include <map>
+
+namespace platform {
+namespace {
+
+std::map<int, DialogTemplate>& Templates() {
+  static std::map<int, DialogTemplate> templates;
+  return templates;
+}
+
+// Without a window system a dialog cannot be shown: it ends at once as if cancelled.
+class ClosedSurface final : public DialogSurface {
+ public:
+  int RunModal(DialogEvents&) override { return 2; }
+  void EndDialog(int) override {}
+  bool HasControl(int) const override { return false; }
+  std::u16string GetText(int) const override { return {}; }
+  void SetText(int, const std::u16string&) override {}
+  void Enable(int, bool) override {}
+  bool IsEnabled(int) const override { return false; }
+  void Show(int, bool) override {}
+  int GetCheck(int) const override { return 0; }
+  void SetCheck(int, int) override {}
+  Rect GetRect(int) const override { return {}; }
+  void SetRect(int, const Rect&) override {}
+  void SetFocus(int) override {}
+  Rect GetWindowRect() const override { return {}; }
+  void SetWindowSize(int, int) override {}
+  Size GetClientSize() const override { return {}; }
+  void ShowMessageBox(const std::u16string&, MessageBoxIcon) override {}
+  int ScreenPixelsPerInchY() const override { return 96; }
+  void CreateFont(const FontRequest&) override {}
+  void AttachGrid(int, GridControl*) override {}
+};
+
+class ClosedBackend final : public DialogBackend {
+ public:
+  std::unique_ptr<DialogSurface> CreateSurface(int) override { return std::make_unique<ClosedSurface>(); }
+  int ScreenPixelsPerInchY() const override { return 96; }
+};
+
+DialogBackend* g_current = nullptr;
+
+}  // namespace
+
+void RegisterDialogTemplate(const DialogTemplate& dialogTemplate) { Templates()[dialogTemplate.id] = dialogTemplate; }
+
+const DialogTemplate* FindDialogTemplate(int templateId) {
+  auto found = Templates().find(templateId);
+  return found == Templates().end() ? nullptr : &found->second;
+}
+
+DialogBackend& CurrentDialogBackend() {
+  static ClosedBackend fallback;
+  return g_current ? *g_current : fallback;
+}
+
+void SetDialogBackend(DialogBackend* backend) { g_current = backend; }
+
+}  // namespace platform

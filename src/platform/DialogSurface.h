@@ -1,0 +1,152 @@
+#pragma once
+// What a dialog needs of the window system, kept abstract so that a dialog's behaviour does
+// not depend on how (or whether) it is drawn: a grid window as a backend sees it, the events a
+// dialog answers, one dialog window, and the backend that creates dialog windows.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/UserInterface.h"
+
+namespace platform {
+
+struct Rect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  int Width() const { return right - left; }
+  int Height() const { return bottom - top; }
+  bool operator==(const Rect&) const = default;
+};
+
+struct Size {
+  int cx = 0;
+  int cy = 0;
+  bool operator==(const Size&) const = default;
+};
+
+struct FontRequest {
+  std::u16string face;
+  int height = 0;
+  int width = 0;
+  int weight = 0;
+  bool italic = false;
+  bool underline = false;
+  bool strikeOut = false;
+  int charSet = 0;
+  int pitchAndFamily = 0;
+};
+
+// A grid window as a backend draws and operates it. Row 0 .. FixedRowCount()-1 are header
+// rows; the actions are those a user performs.
+class GridControl {
+ public:
+  virtual int RowCount() const = 0;
+  virtual int FixedRowCount() const = 0;
+  virtual int ColumnCount() const = 0;
+  virtual int TreeColumn() const = 0;
+  virtual std::u16string ColumnHeading(int col) const = 0;
+  virtual int ColumnWidth(int col) const = 0;
+
+  virtual int RowLevel(int row) const = 0;  // 0 for top-level rows
+  virtual bool IsRowHidden(int row) const = 0;
+  virtual std::u16string CellText(int row, int col) const = 0;
+  virtual int RowCheck(int row) const = 0;  // 0 unchecked, 1 checked, 2 partly checked
+  virtual uint32_t CellState(int row, int col) const = 0;
+  virtual uint32_t CellTextColour(int row, int col) const = 0;
+  virtual bool RowHasChildren(int row) const = 0;
+  virtual bool IsRowExpanded(int row) const = 0;
+  virtual std::u16string AccessibleName(int row) const = 0;
+
+  virtual void ClickCheck(int row) = 0;
+  virtual void Expand(int row) = 0;  // notifies the owner after expanding
+  virtual void Collapse(int row) = 0;
+  virtual void DoubleClick(int row, int col) = 0;
+  virtual void SelectRow(int row) = 0;
+  virtual void EnsureVisible(int row) = 0;
+  virtual int SelectedRow() const = 0;  // -1 when none
+
+ protected:
+  ~GridControl() = default;
+};
+
+// Implemented by a dialog; the surface calls it as the window system would.
+class DialogEvents {
+ public:
+  virtual bool OnInitDialog() = 0;
+  virtual void OnCommand(int id) = 0;
+  virtual bool PreTranslateKeyDown(unsigned virtualKey) = 0;  // true = swallowed
+  virtual void OnSize(int cx, int cy) = 0;
+
+ protected:
+  ~DialogEvents() = default;
+};
+
+// One dialog window created from a template. Control rectangles are client coordinates.
+class DialogSurface {
+ public:
+  virtual ~DialogSurface() = default;
+
+  virtual int RunModal(DialogEvents& events) = 0;  // returns the end code
+  virtual void EndDialog(int code) = 0;
+
+  virtual bool HasControl(int id) const = 0;
+  virtual std::u16string GetText(int id) const = 0;
+  virtual void SetText(int id, const std::u16string& text) = 0;
+  virtual void Enable(int id, bool enabled) = 0;
+  virtual bool IsEnabled(int id) const = 0;
+  virtual void Show(int id, bool visible) = 0;
+  virtual int GetCheck(int id) const = 0;
+  virtual void SetCheck(int id, int check) = 0;
+  virtual Rect GetRect(int id) const = 0;
+  virtual void SetRect(int id, const Rect& rect) = 0;
+  virtual void SetFocus(int id) = 0;
+
+  virtual Rect GetWindowRect() const = 0;
+  virtual void SetWindowSize(int width, int height) = 0;  // keeps the top-left corner
+  virtual Size GetClientSize() const = 0;
+
+  virtual void ShowMessageBox(const std::u16string& text, MessageBoxIcon icon) = 0;
+  virtual int ScreenPixelsPerInchY() const = 0;
+  // Creates the font and applies it to every child window.
+  virtual void CreateFont(const FontRequest& request) = 0;
+  virtual void AttachGrid(int id, GridControl* grid) = 0;
+};
+
+// A control of a dialog template; positions in dialog units.
+enum class ControlKind { Button, DefaultButton, Edit, CheckBox, Custom };
+
+struct ControlTemplate {
+  int id = 0;
+  ControlKind kind = ControlKind::Button;
+  std::u16string caption;
+  Rect units;
+};
+
+struct DialogTemplate {
+  int id = 0;
+  std::u16string title;
+  Size units;
+  std::vector<ControlTemplate> controls;
+};
+
+// The module's dialog resources: a dialog registers its template before creating a surface.
+void RegisterDialogTemplate(const DialogTemplate& dialogTemplate);
+const DialogTemplate* FindDialogTemplate(int templateId);
+
+class DialogBackend {
+ public:
+  virtual ~DialogBackend() = default;
+  virtual std::unique_ptr<DialogSurface> CreateSurface(int templateId) = 0;
+  virtual int ScreenPixelsPerInchY() const = 0;
+};
+
+// The current backend; never null. The default creates surfaces that end at once with
+// Cancel (2).
+DialogBackend& CurrentDialogBackend();
+// Installs a backend (not owned); null restores the default.
+void SetDialogBackend(DialogBackend* backend);
+
+}  // namespace platform

@@ -1,0 +1,74 @@
+#pragma once
+// A dialog backend without windows: each dialog runs from script lines (UTF-8, one user
+// action per line) and reports through an output callback. Used by tests and the host's
+// batch mode.
+//
+//   import [PATH]     answer the next file dialog with PATH (none: cancel), press button 3
+//   click FULLNAME    reveal the row named FULLNAME (expanding its ancestors), click its check box
+//   expand FULLNAME   reveal the row and expand it
+//   collapse FULLNAME reveal the row and collapse it
+//   dblclick FULLNAME reveal the row and double-click its tree cell
+//   find TEXT         type TEXT into edit 10001 and press 10003
+//   key enter|escape  offer the key to the dialog; unless swallowed it presses 1 resp. 2
+//   size CX CY        resize the window to a client area of CX x CY
+//   rows              print the grid rows that are not hidden
+//   ok | cancel       press button 1 resp. 2
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "platform/DialogSurface.h"
+#include "platform/UserInterface.h"
+
+namespace platform {
+
+class ScriptedDialogBackend : public DialogBackend {
+ public:
+  using Output = std::function<void(const std::string& utf8Line)>;
+
+  struct ControlState {
+    ControlKind kind = ControlKind::Button;
+    std::u16string text;
+    Rect rect;
+    bool visible = true;
+    bool enabled = true;
+    int check = 0;
+  };
+  // What a dialog window looked like when it ended.
+  struct SurfaceRecord {
+    std::map<int, ControlState> controls;
+    Rect window;
+    Size client;
+    std::optional<FontRequest> font;
+    int focus = 0;
+    int endCode = 0;
+  };
+
+  ScriptedDialogBackend(ScriptedUserInterface& ui, Output output);
+
+  // Appends script lines; text with several lines is split at line feeds.
+  void AddScript(const std::string& text);
+  void SetScreenPixelsPerInchY(int ppi) { ppi_ = ppi; }
+
+  std::unique_ptr<DialogSurface> CreateSurface(int templateId) override;
+  int ScreenPixelsPerInchY() const override { return ppi_; }
+
+  const SurfaceRecord& LastSurface() const { return last_; }
+
+  // Used by the surfaces.
+  std::optional<std::string> NextLine();
+  void Print(const std::string& line) const;
+  ScriptedUserInterface& ui() { return ui_; }
+  void Record(SurfaceRecord record) { last_ = std::move(record); }
+
+ private:
+  ScriptedUserInterface& ui_;
+  Output output_;
+  std::deque<std::string> lines_;
+  int ppi_ = 96;
+  SurfaceRecord last_;
+};
+
+}  // namespace platform

@@ -1,0 +1,116 @@
+#include "tag/TypeNodes.h"
+
+#include "utils/stream_io.h"
+
+namespace {
+
+uint32_t DimensionSize(const std::pair<uint32_t, uint32_t>& bounds) {
+  return bounds.second - bounds.first + 1;  // unsigned: negative bounds wrap
+}
+
+std::string NameOf(const ITagDataType* type) { return type ? type->GetName() : std::string(); }
+
+}  // namespace
+
+int32_t BasicType::Serialize(utils::imemorywrite* stream) const {
+  if (!stream) return -1;
+  utils::WriteU32(*stream, code_);
+  utils::WriteString(*stream, name_);
+  utils::WriteString(*stream, comment_);
+  utils::WriteU32(*stream, size_);
+  utils::WriteU32(*stream, mode_);
+  return 0;
+}
+
+uint32_t ArrayType::GetChildCount() const {
+  uint32_t count = 1;
+  for (const auto& bounds : dimensions_) count *= DimensionSize(bounds);
+  return count;
+}
+
+std::string ArrayType::GetChildName(uint32_t index) const {
+  std::vector<uint32_t> indices(dimensions_.size());
+  for (size_t d = dimensions_.size(); d-- > 0;) {
+    const uint32_t count = DimensionSize(dimensions_[d]);
+    if (count == 0) return {};
+    indices[d] = dimensions_[d].first + index % count;
+    index /= count;
+  }
+  if (formatter_) return formatter_(indices);
+  std::string name = "[";
+  for (size_t d = 0; d < indices.size(); ++d) {
+    if (d) name += ',';
+    name += std::to_string(indices[d]);
+  }
+  name += ']';
+  return name;
+}
+
+int64_t ArrayType::FindChild(const std::string& text) const {
+  if (text.empty()) return dimensions_.empty() ? 0 : -1;
+  // Every run of digits followed by another character is one index; a run that ends the
+  // text is not read.
+  size_t found = 0;
+  uint64_t linear = 0;
+  size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] < '0' || text[i] > '9') {
+      ++i;
+      continue;
+    }
+    uint32_t value = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') value = value * 10 + static_cast<uint32_t>(text[i++] - '0');
+    if (i == text.size()) break;
+    if (found >= dimensions_.size()) return -1;
+    const auto& bounds = dimensions_[found];
+    if (value < bounds.first || value > bounds.second) return -1;
+    uint64_t stride = 1;
+    for (size_t d = found + 1; d < dimensions_.size(); ++d) stride *= DimensionSize(dimensions_[d]);
+    linear += uint64_t{value - bounds.first} * stride;
+    ++found;
+  }
+  if (found != dimensions_.size()) return -1;
+  return static_cast<int64_t>(linear);
+}
+
+int32_t ArrayType::Serialize(utils::imemorywrite* stream) const {
+  if (BasicType::Serialize(stream) != 0) return -1;
+  utils::WriteString(*stream, NameOf(element_));
+  utils::WriteU32(*stream, static_cast<uint32_t>(dimensions_.size()));
+  for (const auto& [lower, upper] : dimensions_) {
+    utils::WriteU32(*stream, lower);
+    utils::WriteU32(*stream, upper);
+  }
+  return 0;
+}
+
+void StructType::AddMember(std::string name, ITagDataType* type, std::string comment) {
+  const uint32_t index = static_cast<uint32_t>(members_.size());
+  byName_.emplace(name, index);
+  members_.push_back({std::move(name), type, std::move(comment), index});
+}
+
+int64_t StructType::FindChild(const std::string& text) const {
+  auto it = byName_.find(text);
+  return it == byName_.end() ? int64_t{-1} : int64_t{it->second};
+}
+
+std::string StructType::GetChildName(uint32_t index) const {
+  return index < members_.size() ? members_[index].Name : std::string();
+}
+
+ITagDataType* StructType::GetChildType(uint32_t index) const {
+  return index < members_.size() ? members_[index].Type : nullptr;
+}
+
+int32_t StructType::Serialize(utils::imemorywrite* stream) const {
+  if (BasicType::Serialize(stream) != 0) return -1;
+  utils::WriteU32(*stream, static_cast<uint32_t>(members_.size()));
+  for (const auto& member : members_) {
+    utils::WriteString(*stream, member.Name);
+    utils::WriteString(*stream, NameOf(member.Type));
+    utils::WriteString(*stream, member.Comment);
+    utils::WriteU32(*stream, member.Index);
+  }
+  return 0;
+}

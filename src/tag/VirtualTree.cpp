@@ -1,0 +1,231 @@
+#include "tag/VirtualTree.h"
+
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "tag/RootType.h"
+
+namespace {
+
+bool HasChildren(const ITagDataType* type) {
+  if (!type) return false;
+  const uint32_t code = type->GetTypeCode();
+  return (code == Tag::kArray || code == Tag::kStruct) && type->GetChildCount() > 0;
+}
+
+int32_t LabelDataType(uint32_t code) {
+  switch (code) {
+    case Tag::kBool: case Tag::kBit: return 0;
+    case Tag::kUsint: case Tag::kByte: return 1;
+    case Tag::kSint: return 2;
+    case Tag::kUint: case Tag::kWord: return 3;
+    case Tag::kInt: return 4;
+    case Tag::kUdint: case Tag::kDword: return 5;
+    case Tag::kDint: return 6;
+    case Tag::kUlint: case Tag::kLword: return 7;
+    case Tag::kLint: return 8;
+    case Tag::kReal: return 9;
+    case Tag::kLreal: return 10;
+    case 11: return 11;
+    case Tag::kWstring: return 12;
+    case Tag::kString: return 13;
+    case 13: return 14;
+    default: return -1;
+  }
+}
+
+}  // namespace
+
+VirtualTree::~VirtualTree() {
+  // Dismantle deep subtrees without recursion: detach each child array with its length and
+  // destroy the arrays from a work list once their own children are detached.
+  if (!children_) return;
+  std::vector<std::pair<std::unique_ptr<VirtualTree[]>, uint32_t>> pending;
+  pending.emplace_back(std::move(children_), childCount_);
+  while (!pending.empty()) {
+    auto [array, count] = std::move(pending.back());
+    pending.pop_back();
+    for (uint32_t i = 0; i < count; ++i)
+      if (array[i].children_) pending.emplace_back(std::move(array[i].children_), array[i].childCount_);
+  }
+}
+
+std::string VirtualTree::GetName() const {
+  if (!parent_ || !parent_->type_) return {};
+  const uint32_t position = static_cast<uint32_t>(this - parent_->children_.get());
+  if (position >= parent_->childCount_) return {};
+  return parent_->type_->GetChildName(position);
+}
+
+std::string VirtualTree::GetFullName() const {
+  std::vector<const VirtualTree*> chain;
+  for (const VirtualTree* node = this; node->parent_; node = node->parent_) chain.push_back(node);
+  std::string full;
+  for (size_t i = chain.size(); i-- > 0;) {
+    const VirtualTree* node = chain[i];
+    const std::string own = node->GetName();
+    if (full.empty()) {
+      full = own;
+    } else if (node->ParentIsArray()) {
+      full += own;
+    } else {
+      full += '.';
+      full += own;
+    }
+  }
+  return full;
+}
+
+int32_t VirtualTree::GetDataType() const { return type_ ? LabelDataType(type_->GetTypeCode()) : -1; }
+
+bool VirtualTree::IsInArray() const {
+  for (const VirtualTree* node = this; node; node = node->parent_)
+    if (node->type_ && node->type_->GetTypeCode() == Tag::kArray) return true;
+  return false;
+}
+
+DEVICE::ITree* VirtualTree::Find(const std::string& fullName) {
+  if (!type_ || fullName.empty()) return nullptr;
+  // A depth-first search with backtracking over where each step's head ends (member names
+  // may contain "."), kept on an explicit stack.
+  struct Frame {
+    VirtualTree* node;
+    size_t start;  // the path of this frame is fullName.substr(start)
+    size_t dot;    // end of the current head, relative to start; npos = whole path
+    bool started;
+  };
+  const std::string_view whole(fullName);
+  std::vector<Frame> stack{{this, 0, std::string_view::npos, false}};
+  while (!stack.empty()) {
+    Frame& frame = stack.back();
+    const std::string_view path = whole.substr(frame.start);
+    if (!frame.started) {
+      frame.started = true;
+      frame.dot = path.find('.');
+    } else if (frame.dot == std::string_view::npos) {
+      stack.pop_back();
+      continue;
+    } else {
+      frame.dot = path.find('.', frame.dot + 1);
+    }
+    const std::string_view head = path.substr(0, frame.dot);
+    std::string_view key = head;
+    size_t restStart = frame.dot == std::string_view::npos ? path.size() : frame.dot + 1;
+    if (!head.empty() && head.back() == ']' && head.front() != '[') {
+      const size_t bracket = head.find('[');
+      key = head.substr(0, bracket);
+      restStart = bracket;
+    }
+    const int64_t index = frame.node->type_->FindChild(std::string(key));
+    if (index < 0 || index >= frame.node->childCount_) continue;
+    VirtualTree* child = &frame.node->children_[static_cast<uint32_t>(index)];
+    if (restStart >= path.size()) return child;
+    if (child->type_) stack.push_back({child, frame.start + restStart, std::string_view::npos, false});
+  }
+  return nullptr;
+}
+
+bool CountTreeNodes(ITagDataType* root, uint64_t limit, uint64_t& nodes) {
+  // Subtree sizes per type node, memoised, computed depth first with an explicit stack; a
+  // type met again on its own path makes the tree infinite.
+  std::unordered_map<const ITagDataType*, uint64_t> sizes;
+  std::unordered_map<const ITagDataType*, bool> onPath;
+  struct Frame {
+    ITagDataType* type;
+    uint32_t next;
+    uint64_t total;
+  };
+  auto saturatingAdd = [limit](uint64_t a, uint64_t b) { return a > limit || b > limit - a ? limit + 1 : a + b; };
+  auto sizeOf = [&](const ITagDataType* type) -> uint64_t* {
+    if (!HasChildren(type)) return nullptr;
+    auto it = sizes.find(type);
+    return it == sizes.end() ? nullptr : &it->second;
+  };
+  std::vector<Frame> stack{{root, 0, 1}};
+  onPath[root] = true;
+  while (!stack.empty()) {
+    Frame& top = stack.back();
+    ITagDataType* type = top.type;
+    const bool isArray = type->GetTypeCode() == Tag::kArray;
+    const uint32_t count = HasChildren(type) ? type->GetChildCount() : 0;
+    const uint32_t distinct = isArray ? std::min<uint32_t>(count, 1) : count;
+    if (top.next < distinct) {
+      ITagDataType* child = type->GetChildType(top.next);
+      uint64_t childSize = 1;
+      if (HasChildren(child)) {
+        if (onPath[child]) return false;  // infinite
+        if (uint64_t* known = sizeOf(child)) {
+          childSize = *known;
+        } else {
+          onPath[child] = true;
+          stack.push_back({child, 0, 1});
+          continue;
+        }
+      }
+      const uint64_t add = isArray ? std::min<uint64_t>(childSize * count, limit + 1) : childSize;
+      top.total = saturatingAdd(top.total, add);
+      ++top.next;
+      continue;
+    }
+    const uint64_t total = top.total;
+    sizes[type] = total;
+    onPath[type] = false;
+    stack.pop_back();
+    if (stack.empty()) {
+      nodes = total;
+      return total <= limit;
+    }
+  }
+  return false;
+}
+
+std::shared_ptr<DEVICE::ITree> TreeVisitor::CreateTree(uint64_t& nodeCount, uint64_t& leafCount) {
+  nodeCount = 0;
+  leafCount = 0;
+  lastError_.clear();
+  if (!table_) return nullptr;
+  ITagDataType* rootType = table_->Lookup(table_->GetRootName());
+  if (!rootType) return nullptr;
+  uint64_t planned = 0;
+  if (!CountTreeNodes(rootType, kMaxTreeNodes, planned)) {
+    lastError_ = planned > kMaxTreeNodes
+                     ? "tag tree too large: more than " + std::to_string(kMaxTreeNodes) + " nodes"
+                     : std::string("tag tree infinite: a data type contains itself");
+    return nullptr;
+  }
+
+  auto root = std::make_shared<VirtualTree>(rootType, nullptr);
+  nodeCount = 1;
+  std::vector<VirtualTree*> work{root.get()};
+  while (!work.empty()) {
+    VirtualTree* node = work.back();
+    work.pop_back();
+    ITagDataType* type = node->type_;
+    if (!type) continue;
+    if (!HasChildren(type)) {
+      const uint32_t code = type->GetTypeCode();
+      if (code != Tag::kArray && code != Tag::kStruct) ++leafCount;
+      continue;
+    }
+    const uint32_t count = type->GetChildCount();
+    node->children_ = std::make_unique<VirtualTree[]>(count);
+    node->childCount_ = count;
+    nodeCount += count;
+    for (uint32_t i = count; i-- > 0;) {
+      node->children_[i].Init(type->GetChildType(i), node);
+      work.push_back(&node->children_[i]);
+    }
+  }
+  return root;
+}
+
+std::shared_ptr<DEVICE::ITree> TreeVisitor::BuildTree(std::vector<Tag::TagVariable> symbols, uint64_t& nodeCount,
+                                                      uint64_t& leafCount) {
+  nodeCount = 0;
+  leafCount = 0;
+  if (!list_ || !table_) return nullptr;
+  const std::string root = Tag::BuildRootType(*list_, symbols);
+  table_->Build(root, *list_);
+  return CreateTree(nodeCount, leafCount);
+}

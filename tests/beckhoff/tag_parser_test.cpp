@@ -1,0 +1,181 @@
+#include "tag/TagParser.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Text.h"
+
+namespace {
+
+using Beckhoff::BeckhoffTagParser;
+using Tag::TagDataType;
+using Tag::TagVariable;
+
+std::shared_ptr<Tag::DataTypeList> ElementaryList() {
+  auto list = std::make_shared<Tag::DataTypeList>();
+  list->ResetToElementary();
+  return list;
+}
+
+TagDataType ArrayOf(const std::string& element, std::vector<std::pair<uint32_t, uint32_t>> bounds) {
+  TagDataType type;
+  type.Name = "ARRAY OF " + element;
+  type.TypeCode = Tag::kArray;
+  type.Type = element;
+  type.ArrayInfo = std::move(bounds);
+  return type;
+}
+
+TagVariable Parent(const std::string& comment, bool inArray = false) {
+  TagVariable v;
+  v.Name = "MAIN.x";
+  v.FullName = "MAIN.x";
+  v.Comment = comment;
+  v.InArray = inArray;
+  v.Mode = 7;  // not the default, to see that it is copied
+  return v;
+}
+
+std::vector<std::string> Names(const std::vector<TagVariable>& children) {
+  std::vector<std::string> names;
+  for (const auto& c : children) names.push_back(c.Name);
+  return names;
+}
+
+TEST(BeckhoffTagParser, ArrayChildrenRunLastDimensionFastest) {
+  BeckhoffTagParser parser(ElementaryList(), nullptr);
+  TagVariable parent = Parent("matrix");
+  std::vector<TagVariable> children{TagVariable{}};  // stale content is replaced
+  ASSERT_TRUE(parser.Parse(ArrayOf("int", {{1, 2}, {0, 1}}), parent, children));
+  EXPECT_EQ((std::vector<std::string>{"[1,0]", "[1,1]", "[2,0]", "[2,1]"}), Names(children));
+  for (const auto& c : children) {
+    EXPECT_EQ(Tag::kInt, c.TypeCode);
+    EXPECT_EQ(2u, c.ByteSize);
+    EXPECT_EQ("int", c.Type);  // as written; only the lookup is upper-cased
+    EXPECT_EQ("matrix", c.Comment);
+    EXPECT_TRUE(c.InArray);
+    EXPECT_EQ(7u, c.Mode);
+    EXPECT_EQ("", c.FullName);
+  }
+
+  ASSERT_TRUE(parser.ParseArray(ArrayOf("REAL", {{0, 9}}), parent, children));
+  ASSERT_EQ(10u, children.size());
+  EXPECT_EQ("[0]", children.front().Name);
+  EXPECT_EQ("[9]", children.back().Name);
+
+  // An element type missing from the list still gives children, of unknown code.
+  ASSERT_TRUE(parser.ParseArray(ArrayOf("ST_MISSING", {{0, 1}}), parent, children));
+  ASSERT_EQ(2u, children.size());
+  EXPECT_EQ(Tag::kUnknown, children[0].TypeCode);
+  EXPECT_EQ(0u, children[0].ByteSize);
+}
+
+TEST(BeckhoffTagParser, ArrayBoundsWrapAsUnsignedAndHugeArraysAreRefused) {
+  BeckhoffTagParser parser(ElementaryList(), nullptr);
+  TagVariable parent = Parent("");
+  std::vector<TagVariable> children;
+
+  // A lower bound of -1 is kept as 4294967295; the element count is still 3.
+  ASSERT_TRUE(parser.ParseArray(ArrayOf("BOOL", {{4294967295u, 1}}), parent, children));
+  EXPECT_EQ((std::vector<std::string>{"[4294967295]", "[0]", "[1]"}), Names(children));
+
+  struct Case {
+    std::vector<std::pair<uint32_t, uint32_t>> bounds;
+    bool accepted;
+    size_t count;
+  };
+  const Case cases[] = {
+      {{{1, 1000}}, true, 1000},
+      {{{0, 20'000'000}}, false, 0},  // one above the limit
+      {{{0, 4999}, {0, 4000}}, false, 0},
+      {{{0, 4294967294u}}, false, 0},                       // 2^32 - 1 elements
+      {{{0, 65535}, {0, 65535}, {0, 65535}}, false, 0},    // 2^48, the product must not wrap
+      {{{0, 65535}, {0, 65535}, {0, 0}, {0, 0}}, false, 0},
+      {{{0, 4294967295u}, {0, 9}}, true, 0},  // 2^32 elements wrap to a count of 0
+      {{}, false, 0},
+  };
+  for (const auto& c : cases) {
+    children.assign(3, TagVariable{});
+    const bool accepted = parser.ParseArray(ArrayOf("BYTE", c.bounds), parent, children);
+    EXPECT_EQ(c.accepted, accepted) << c.bounds.size();
+    EXPECT_EQ(c.count, children.size());
+  }
+}
+
+TEST(BeckhoffTagParser, StructMembersSkipUnknownTypes) {
+  auto list = ElementaryList();
+  TagDataType inner = ArrayOf("INT", {{0, 3}});
+  inner.Name = "ARRAY [0..3] OF INT";
+  list->Add(inner.Name, inner);
+
+  TagDataType record;
+  record.Name = "ST_DEMO";
+  record.TypeCode = Tag::kStruct;
+  record.SubItems = {{"a", "INT", "first"}, {"b", "ST_MISSING", ""}, {"c", "array [0..3] of int", ""},
+                     {"d", "string(80)", "text"}};
+  BeckhoffTagParser parser(list, nullptr);
+
+  for (bool parentInArray : {false, true}) {
+    TagVariable parent = Parent("ignored", parentInArray);
+    std::vector<TagVariable> children;
+    ASSERT_TRUE(parser.Parse(record, parent, children));
+    ASSERT_EQ((std::vector<std::string>{"a", "c", "d"}), Names(children));
+    EXPECT_EQ(Tag::kInt, children[0].TypeCode);
+    EXPECT_EQ(2u, children[0].ByteSize);
+    EXPECT_EQ("first", children[0].Comment);
+    EXPECT_EQ(parentInArray, children[0].InArray);
+    EXPECT_EQ(Tag::kArray, children[1].TypeCode);
+    EXPECT_TRUE(children[1].InArray);
+    EXPECT_EQ("array [0..3] of int", children[1].Type);
+    EXPECT_EQ(81u, children[2].ByteSize);
+    EXPECT_EQ(parentInArray, children[2].InArray);
+    for (const auto& c : children) EXPECT_EQ(7u, c.Mode);
+  }
+}
+
+TEST(BeckhoffTagParser, BasicCopiesCodeAndSizeAndRefusesCompositeCodes) {
+  BeckhoffTagParser parser(nullptr, nullptr);  // no list: basic types need none
+  struct Case {
+    uint32_t code;
+    bool accepted;
+  };
+  const Case cases[] = {{Tag::kBool, true},  {Tag::kLreal, true}, {Tag::kWstring, true}, {Tag::kBit, true},
+                        {Tag::kArray, false}, {Tag::kStruct, false}, {Tag::kUnknown, false}};
+  for (const auto& c : cases) {
+    TagDataType type;
+    type.TypeCode = c.code;
+    type.ByteSize = 5;
+    TagVariable variable = Parent("");
+    std::vector<TagVariable> children(2);
+    EXPECT_EQ(c.accepted, parser.Parse(type, variable, children)) << c.code;
+    EXPECT_EQ(c.accepted ? c.code : Tag::kUnknown, variable.TypeCode);
+    EXPECT_EQ(c.accepted ? 5u : 0u, variable.ByteSize);
+    EXPECT_EQ(c.accepted ? 0u : 2u, children.size());
+  }
+
+  // Without a list every member and element type is unknown.
+  TagDataType record;
+  record.TypeCode = Tag::kStruct;
+  record.SubItems = {{"a", "INT", ""}};
+  TagVariable parent = Parent("");
+  std::vector<TagVariable> children;
+  EXPECT_TRUE(parser.Parse(record, parent, children));
+  EXPECT_TRUE(children.empty());
+}
+
+TEST(UpperCaseTypeName, LeavesDoubleByteCharactersAlone) {
+  const unsigned saved = platform::GetAnsiCodePage();
+  // A GBK character whose trail byte is the letter a (0x81 0x61).
+  const std::string mixed = std::string("st_") + "\x81\x61" + "x";
+  platform::SetAnsiCodePage(936);
+  EXPECT_EQ(std::string("ST_") + "\x81\x61" + "X", Tag::UpperCaseTypeName(mixed));
+  EXPECT_EQ("ARRAY [0..9] OF INT", Tag::UpperCaseTypeName("array [0..9] of int"));
+  platform::SetAnsiCodePage(1252);
+  EXPECT_EQ(std::string("ST_") + "\x81\x41" + "X", Tag::UpperCaseTypeName(mixed));
+  platform::SetAnsiCodePage(saved);
+}
+
+}  // namespace

@@ -1,0 +1,292 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <iostream>
+#include <string>
+
+#include "tag/RootType.h"
+#include "tag/VirtualTree.h"
+
+namespace {
+
+Tag::TagVariable Symbol(const std::string& name, const std::string& type, const std::string& comment = "") {
+  Tag::TagVariable v;
+  v.Name = v.FullName = name;
+  v.Type = type;
+  v.Comment = comment;
+  return v;
+}
+
+std::shared_ptr<Tag::DataTypeList> Elementary() {
+  auto list = std::make_shared<Tag::DataTypeList>();
+  list->ResetToElementary();
+  return list;
+}
+
+TEST(RootType, GroupsDottedNamesIntoGeneratedStructures) {
+  auto list = Elementary();
+  std::vector<Tag::TagVariable> symbols = {Symbol("MAIN.a", "INT", "ca"), Symbol("MAIN.b", "REAL"),
+                                           Symbol(".g", "BOOL"), Symbol("MAIN.a", "DINT")};
+  EXPECT_EQ(Tag::BuildRootType(*list, symbols), "QORV_ROOT");
+  const auto* main = list->Lookup("MAIN");
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(main->TypeCode, Tag::kStruct);
+  EXPECT_EQ(main->ByteSize, 6u);
+  EXPECT_EQ(main->SubItems, (std::vector<SubItem>{{"a", "INT", "ca"}, {"b", "REAL", ""}}));  // first "a" counts
+  const auto* root = list->Lookup("QORV_ROOT");
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(root->SubItems, (std::vector<SubItem>{{"MAIN", "MAIN", ""}, {"g", "BOOL", ""}}));
+  EXPECT_EQ(root->ByteSize, 0u);
+  ASSERT_EQ(symbols.size(), 2u);
+  EXPECT_EQ(symbols[0].Name, "MAIN");
+  EXPECT_EQ(symbols[0].TypeCode, Tag::kStruct);
+  EXPECT_EQ(symbols[1].FullName, "g");
+  EXPECT_EQ(symbols[1].ByteSize, 1u);
+}
+
+TEST(RootType, NameClashesCountUpReplacingTheLastCharacter) {
+  auto list = Elementary();
+  Tag::TagDataType other;
+  other.Name = "MAIN";
+  other.TypeCode = Tag::kStruct;
+  other.Comment = "defined by the file";
+  list->Add("MAIN", other);
+  for (int i = 1; i <= 9; ++i) {
+    other.Name = "MAIN" + std::to_string(i);
+    list->Add(other.Name, other);
+  }
+  std::vector<Tag::TagVariable> symbols = {Symbol("MAIN.a", "INT")};
+  Tag::BuildRootType(*list, symbols);
+  // MAIN, MAIN1..MAIN9 taken: the 9 is replaced by 10.
+  EXPECT_EQ(list->Lookup("QORV_ROOT")->SubItems[0].Type, "MAIN10");
+
+  // An identical existing entry is reused, not renamed.
+  std::vector<Tag::TagVariable> again = {Symbol("MAIN.a", "INT")};
+  Tag::BuildRootType(*list, again);
+  EXPECT_FALSE(list->Contains("MAIN11"));
+  EXPECT_FALSE(list->Contains("MAIN101"));
+}
+
+TEST(RootType, IndexedSymbolsBecomeArraysOfGeneratedElements) {
+  auto list = Elementary();
+  std::vector<Tag::TagVariable> symbols = {Symbol("MAIN.aRec[0].x", "INT"), Symbol("MAIN.aRec[0].y", "INT"),
+                                           Symbol("MAIN.aRec[1].x", "INT"), Symbol("MAIN.aRec[1].y", "INT"),
+                                           Symbol("MAIN.m[2,5]", "REAL"), Symbol("MAIN.m[1,7]", "REAL"),
+                                           Symbol("MAIN.last", "NOSUCHTYPE")};
+  Tag::BuildRootType(*list, symbols);
+  const auto* array = list->Lookup("array [0..1] OF aRec");
+  ASSERT_NE(array, nullptr);
+  EXPECT_EQ(array->TypeCode, Tag::kArray);
+  EXPECT_EQ(array->Type, "aRec");
+  EXPECT_EQ(array->ByteSize, 8u);
+  const auto* element = list->Lookup("aRec");
+  ASSERT_NE(element, nullptr);
+  EXPECT_EQ(element->ByteSize, 4u);
+  EXPECT_EQ(element->SubItems.size(), 2u);
+  const auto* matrix = list->Lookup("array [1..2,5..7] OF REAL");
+  ASSERT_NE(matrix, nullptr);
+  EXPECT_EQ(matrix->ByteSize, 24u);
+  // The last member's type is unknown, so MAIN itself becomes unknown (21): it stays a root
+  // member (its type is listed) but, with code 21, gets no children in the tag tree.
+  EXPECT_EQ(list->Lookup("MAIN")->TypeCode, Tag::kUnknown);
+  ASSERT_EQ(symbols.size(), 1u);
+  EXPECT_EQ(symbols[0].TypeCode, Tag::kUnknown);
+  auto table = std::make_shared<InteriorDataTypeList>();
+  table->Build("QORV_ROOT", *list);
+  uint64_t nodes = 0, leaves = 0;
+  auto root = TreeVisitor(table).CreateTree(nodes, leaves);
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(root->GetChild(0)->GetChildCount(), 0u);
+  EXPECT_EQ(root->GetChild(0)->GetLabel()->GetDataType(), -1);
+  EXPECT_EQ(nodes, 2u);
+
+  // A symbol of an unknown type directly at the top level is dropped.
+  auto other = Elementary();
+  std::vector<Tag::TagVariable> top = {Symbol(".x", "NOSUCHTYPE"), Symbol(".y", "INT")};
+  Tag::BuildRootType(*other, top);
+  ASSERT_EQ(top.size(), 1u);
+  EXPECT_EQ(top[0].Name, "y");
+}
+
+// A tree over a small program: MAIN with an INT, an array of INT, a matrix of structures.
+std::shared_ptr<DEVICE::ITree> SampleTree(std::shared_ptr<InteriorDataTypeList>& table, uint64_t& nodes,
+                                          uint64_t& leaves) {
+  auto list = Elementary();
+  Tag::TagDataType point;
+  point.Name = "POINT";
+  point.TypeCode = Tag::kStruct;
+  point.Comment = "a point";
+  point.SubItems = {{"x", "REAL", ""}, {"y.z", "REAL", ""}};
+  list->Add("POINT", point);
+  Tag::TagDataType matrix;
+  matrix.Name = "MATRIX";
+  matrix.TypeCode = Tag::kArray;
+  matrix.Type = "POINT";
+  matrix.ArrayInfo = {{1, 2}, {0, 2}};
+  list->Add("MATRIX", matrix);
+  // TIME has no entry; it must not be MAIN's last member, or MAIN would become unknown.
+  std::vector<Tag::TagVariable> symbols = {Symbol("MAIN.i", "INT"),          Symbol("MAIN.t", "TIME"),
+                                           Symbol("MAIN.aValues[0]", "INT"), Symbol("MAIN.aValues[9]", "INT"),
+                                           Symbol("MAIN.aMatrix", "MATRIX"), Symbol(".gOn", "BOOL")};
+  table = std::make_shared<InteriorDataTypeList>();
+  TreeVisitor visitor(list, table);
+  return visitor.BuildTree(symbols, nodes, leaves);
+}
+
+TEST(TagTree, NamesCountsAndLabels) {
+  std::shared_ptr<InteriorDataTypeList> table;
+  uint64_t nodes = 0, leaves = 0;
+  auto root = SampleTree(table, nodes, leaves);
+  ASSERT_NE(root, nullptr);
+  // root, MAIN, gOn, i, aValues + 10, aMatrix + 6 points + 12 reals, t (no type: no leaf)
+  EXPECT_EQ(nodes, 1u + 2 + 1 + 11 + 1 + 6 + 12 + 1);
+  EXPECT_EQ(leaves, 1u + 1 + 10 + 12);
+
+  auto* label = root->GetLabel();
+  EXPECT_EQ(label->GetName(), "");
+  EXPECT_EQ(label->GetFullName(), "");
+  EXPECT_EQ(label->GetDataType(), -1);
+  ASSERT_EQ(root->GetChildCount(), 2u);
+  auto* main = root->GetChild(0);
+  EXPECT_EQ(main->GetLabel()->GetFullName(), "MAIN");
+  EXPECT_EQ(root->GetChild(1)->GetLabel()->GetDataType(), 0);  // gOn: BOOL
+  EXPECT_EQ(root->GetChild(2), nullptr);
+
+  auto* value3 = root->Find("MAIN.aValues[3]");
+  ASSERT_NE(value3, nullptr);
+  EXPECT_EQ(value3->GetLabel()->GetName(), "[3]");
+  EXPECT_EQ(value3->GetLabel()->GetFullName(), "MAIN.aValues[3]");
+  EXPECT_EQ(value3->GetLabel()->GetPathName(), "MAIN.aValues[3]");
+  EXPECT_EQ(value3->GetLabel()->GetDataType(), 4);  // INT
+  EXPECT_TRUE(value3->GetLabel()->IsInArray());
+  EXPECT_EQ(value3->GetParent(), root->Find("MAIN.aValues"));
+
+  auto* x = root->Find("MAIN.aMatrix[1,2].x");
+  ASSERT_NE(x, nullptr);
+  EXPECT_EQ(x->GetLabel()->GetFullName(), "MAIN.aMatrix[1,2].x");
+  EXPECT_EQ(x->GetLabel()->GetTypeName(), "REAL");
+  EXPECT_EQ(x->GetParent()->GetLabel()->GetComment(), "a point");
+  EXPECT_EQ(x->GetLabel()->GetDataType(), 9);
+  // A member name with a "." is found by extending the head.
+  auto* yz = root->Find("MAIN.aMatrix[2,0].y.z");
+  ASSERT_NE(yz, nullptr);
+  EXPECT_EQ(yz->GetLabel()->GetFullName(), "MAIN.aMatrix[2,0].y.z");
+
+  for (const char* missing : {"MAIN.aValues[99]", "MAIN.nope", "", "MAIN.aMatrix[3,0].x", "MAIN.t.x"})
+    EXPECT_EQ(root->Find(missing), nullptr) << missing;
+  auto* t = root->Find("MAIN.t");
+  ASSERT_NE(t, nullptr);  // TIME has no entry: a node without type
+  EXPECT_EQ(t->GetLabel()->GetDataType(), -1);
+  EXPECT_EQ(t->GetLabel()->GetTypeName(), "");
+  EXPECT_EQ(t->GetChildCount(), 0u);
+  EXPECT_FALSE(main->GetLabel()->IsInArray());
+
+  // The same tree from the saved table.
+  utils::MemoryBuffer saved;
+  table->Serialize(&saved);
+  auto reloaded = std::make_shared<InteriorDataTypeList>();
+  utils::memoryRef view(saved.Data(), saved.Size());
+  reloaded->Deserialize(&view);
+  uint64_t nodes2 = 0, leaves2 = 0;
+  auto again = TreeVisitor(reloaded).CreateTree(nodes2, leaves2);
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(nodes2, nodes);
+  EXPECT_EQ(leaves2, leaves);
+  EXPECT_NE(again->Find("MAIN.aMatrix[2,2].y.z"), nullptr);
+
+  // No root type: no tree.
+  uint64_t n = 9, l = 9;
+  EXPECT_EQ(TreeVisitor(std::make_shared<InteriorDataTypeList>()).CreateTree(n, l), nullptr);
+  EXPECT_EQ(n, 0u);
+}
+
+TEST(TagTree, EmptySymbolListGivesAChildlessRoot) {
+  auto table = std::make_shared<InteriorDataTypeList>();
+  uint64_t nodes = 0, leaves = 0;
+  auto root = TreeVisitor(Elementary(), table).BuildTree({}, nodes, leaves);
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(root->GetChildCount(), 0u);
+  EXPECT_EQ(nodes, 1u);
+}
+
+TEST(TagTree, HugeInfiniteAndDeepTypeGraphs) {
+  // An array of a billion structures is refused before anything is allocated.
+  auto list = Elementary();
+  Tag::TagDataType big;
+  big.Name = "BIG";
+  big.TypeCode = Tag::kArray;
+  big.Type = "INT";
+  big.ArrayInfo = {{0, 999'999'999}};
+  list->Add("BIG", big);
+  auto table = std::make_shared<InteriorDataTypeList>();
+  uint64_t nodes = 0, leaves = 0;
+  TreeVisitor visitor(list, table);
+  EXPECT_EQ(visitor.BuildTree({Symbol("MAIN.big", "BIG")}, nodes, leaves), nullptr);
+  EXPECT_NE(visitor.LastError().find("too large"), std::string::npos);
+
+  // A saved table may describe a structure that contains itself.
+  auto cyclic = std::make_shared<InteriorDataTypeList>();
+  utils::MemoryBuffer saved;
+  {
+    Tag::DataTypeList loop;
+    Tag::TagDataType a;
+    a.Name = "QORV_ROOT";
+    a.TypeCode = Tag::kStruct;
+    a.SubItems = {{"next", "QORV_ROOT", ""}};
+    loop.Add("QORV_ROOT", a);
+    InteriorDataTypeList built;
+    built.Build("QORV_ROOT", loop);
+    built.Serialize(&saved);
+  }
+  utils::memoryRef view(saved.Data(), saved.Size());
+  cyclic->Deserialize(&view);
+  // The member's type name is read before its own node exists: no reference, finite tree.
+  EXPECT_NE(TreeVisitor(cyclic).CreateTree(nodes, leaves), nullptr);
+
+  // A chain of 100,000 nested structures builds, finds and destroys without recursion.
+  auto deep = Elementary();
+  const int depth = 100'000;
+  for (int i = 0; i < depth; ++i) {
+    Tag::TagDataType level;
+    level.Name = "L" + std::to_string(i);
+    level.TypeCode = Tag::kStruct;
+    level.SubItems = {{"m", i + 1 < depth ? "L" + std::to_string(i + 1) : "INT", ""}};
+    deep->Add(level.Name, level);
+  }
+  auto deepTable = std::make_shared<InteriorDataTypeList>();
+  deepTable->Build("L0", *deep);
+  auto root = TreeVisitor(deepTable).CreateTree(nodes, leaves);
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(nodes, uint64_t{depth} + 1);
+  std::string path = "m";
+  for (int i = 1; i < 1000; ++i) path += ".m";
+  EXPECT_NE(root->Find(path), nullptr);
+}
+
+TEST(TagTree, MillionNodeTree) {
+  auto list = Elementary();
+  Tag::TagDataType rec;
+  rec.Name = "REC";
+  rec.TypeCode = Tag::kStruct;
+  for (int i = 0; i < 9; ++i) rec.SubItems.push_back({"m" + std::to_string(i), "INT", ""});
+  list->Add("REC", rec);
+  Tag::TagDataType array;
+  array.Name = "ARR";
+  array.TypeCode = Tag::kArray;
+  array.Type = "REC";
+  array.ArrayInfo = {{0, 99'999}};
+  list->Add("ARR", array);
+  auto table = std::make_shared<InteriorDataTypeList>();
+  uint64_t nodes = 0, leaves = 0;
+  const auto start = std::chrono::steady_clock::now();
+  auto root = TreeVisitor(list, table).BuildTree({Symbol("MAIN.a", "ARR")}, nodes, leaves);
+  const auto ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(nodes, 1u + 1 + 1 + 100'000 * 10);
+  EXPECT_EQ(leaves, 900'000u);
+  EXPECT_EQ(root->Find("MAIN.a[99999].m8")->GetLabel()->GetFullName(), "MAIN.a[99999].m8");
+  std::cout << "tree of " << nodes << " nodes built in " << ms << " ms, " << sizeof(VirtualTree)
+            << " bytes per node\n";
+}
+
+}  // namespace

@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tag/InteriorDataTypeList.h"
+#include "utils/stream_io.h"
+
+namespace {
+
+Tag::TagDataType Array(const std::string& name, const std::string& element,
+                       std::vector<std::pair<uint32_t, uint32_t>> bounds, uint32_t size = 0) {
+  Tag::TagDataType type;
+  type.Name = name;
+  type.TypeCode = Tag::kArray;
+  type.Type = element;
+  type.ArrayInfo = std::move(bounds);
+  type.ByteSize = size;
+  return type;
+}
+
+Tag::TagDataType Struct(const std::string& name, std::vector<SubItem> members, uint32_t size = 0) {
+  Tag::TagDataType type;
+  type.Name = name;
+  type.TypeCode = Tag::kStruct;
+  type.SubItems = std::move(members);
+  type.ByteSize = size;
+  return type;
+}
+
+std::string Bytes(const utils::MemoryBuffer& buffer) {
+  return {reinterpret_cast<const char*>(buffer.Data()), static_cast<size_t>(buffer.Size())};
+}
+
+TEST(TypeNodes, ArrayChildNamesAndFindChild) {
+  Tag::DataTypeList list;
+  list.ResetToElementary();
+  list.Add("A10", Array("A10", "INT", {{0, 9}}));
+  list.Add("A2D", Array("A2D", "INT", {{1, 2}, {0, 1}}));
+  list.Add("NEG", Array("NEG", "INT", {{static_cast<uint32_t>(-5), 5}}));
+  InteriorDataTypeList table;
+  table.Build("", list);
+
+  auto* a10 = table.Lookup("A10");
+  ASSERT_NE(a10, nullptr);
+  EXPECT_EQ(a10->GetChildCount(), 10u);
+  EXPECT_EQ(a10->GetChildName(0), "[0]");
+  EXPECT_EQ(a10->GetChildName(9), "[9]");
+  EXPECT_EQ(a10->GetChildType(3), table.Lookup("INT"));
+
+  auto* a2d = table.Lookup("A2D");
+  const std::vector<std::string> names = {"[1,0]", "[1,1]", "[2,0]", "[2,1]"};
+  ASSERT_EQ(a2d->GetChildCount(), 4u);
+  for (uint32_t i = 0; i < 4; ++i) EXPECT_EQ(a2d->GetChildName(i), names[i]);
+  const std::pair<const char*, int64_t> finds[] = {
+      {"[2,1]", 3}, {"(2;1)", 3}, {"[1,0]", 0}, {"[3,1]", -1}, {"[2]", -1}, {"2,1", -1}, {"", -1}, {"[2,1,0]", -1}};
+  for (const auto& [text, index] : finds) EXPECT_EQ(a2d->FindChild(text), index) << text;
+
+  // Negative bounds are unsigned: -5..5 still has 11 elements, named by the wrapped number,
+  // but no index lies within [4294967291, 5], so none can be found.
+  auto* neg = table.Lookup("NEG");
+  EXPECT_EQ(neg->GetChildCount(), 11u);
+  EXPECT_EQ(neg->GetChildName(0), "[4294967291]");
+  EXPECT_EQ(neg->GetChildName(5), "[0]");
+  EXPECT_EQ(neg->FindChild("[0]"), -1);
+  EXPECT_EQ(neg->FindChild("[4294967291]"), -1);
+
+  auto* basic = table.Lookup("INT");
+  EXPECT_EQ(basic->GetChildCount(), 0u);
+  EXPECT_EQ(basic->FindChild("x"), -1);
+  EXPECT_EQ(basic->GetMode(), 2u);
+}
+
+TEST(TypeNodes, BuildResolvesReferencesInDependencyOrder) {
+  Tag::DataTypeList list;
+  list.ResetToElementary();
+  // "AAA" refers to "ZZZ", which comes later in name order.
+  list.Add("AAA", Struct("AAA", {{"z", "ZZZ", ""}, {"missing", "NOPE", "c"}}));
+  list.Add("ZZZ", Struct("ZZZ", {{"i", "INT", ""}}));
+  list.Add("SELF", Struct("SELF", {{"me", "SELF", ""}}));
+  InteriorDataTypeList table;
+  table.Build("AAA", list);
+  EXPECT_EQ(table.Size(), list.Size());
+  auto* aaa = table.Lookup("AAA");
+  EXPECT_EQ(aaa->GetChildType(0), table.Lookup("ZZZ"));
+  EXPECT_EQ(aaa->GetChildType(1), nullptr);  // unknown name: no reference, still a member
+  EXPECT_EQ(aaa->GetChildCount(), 2u);
+  EXPECT_EQ(aaa->FindChild("missing"), 1);
+  EXPECT_EQ(aaa->FindChild("Missing"), -1);
+  EXPECT_EQ(aaa->GetChildName(7), "");
+  EXPECT_EQ(table.Lookup("SELF")->GetChildType(0), nullptr);  // a cycle stays unresolved
+}
+
+TEST(TypeNodes, SavedFormRoundTripAndLiteralRootOnlyTable) {
+  Tag::DataTypeList rootOnly;
+  rootOnly.Add("QORV_ROOT", Struct("QORV_ROOT", {}));
+  InteriorDataTypeList table;
+  table.Build("QORV_ROOT", rootOnly);
+  utils::MemoryBuffer out;
+  EXPECT_EQ(table.Serialize(&out), 0);
+  EXPECT_EQ(table.Serialize(nullptr), -1);
+  const std::string expected(
+      "\x09\x00\x00\x00" "QORV_ROOT" "\x01\x00\x00\x00" "\x02"
+      "\x14\x00\x00\x00" "\x09\x00\x00\x00" "QORV_ROOT" "\x00\x00\x00\x00" "\x00\x00\x00\x00" "\x02\x00\x00\x00"
+      "\x00\x00\x00\x00",
+      51);
+  EXPECT_EQ(Bytes(out), expected);
+
+  Tag::DataTypeList list;
+  list.ResetToElementary();
+  list.Add("S", Struct("S", {{"a", "INT", "first"}, {"b", "ARR", ""}, {"c", "GONE", ""}}, 12));
+  list.Add("ARR", Array("ARR", "REAL", {{1, 2}, {static_cast<uint32_t>(-1), 1}}, 24));
+  list.Add("QORV_ROOT", Struct("QORV_ROOT", {{"s", "S", ""}}));
+  InteriorDataTypeList source;
+  source.Build("QORV_ROOT", list);
+  utils::MemoryBuffer saved;
+  source.Serialize(&saved);
+
+  InteriorDataTypeList loaded;
+  utils::memoryRef view(saved.Data(), saved.Size());
+  loaded.Deserialize(&view);
+  EXPECT_EQ(loaded.GetRootName(), "QORV_ROOT");
+  ASSERT_EQ(loaded.Size(), source.Size());
+  for (size_t i = 0; i < source.Size(); ++i) {
+    auto* a = source.Node(i);
+    auto* b = loaded.Node(i);
+    EXPECT_EQ(a->GetName(), b->GetName());
+    EXPECT_EQ(a->GetComment(), b->GetComment());
+    EXPECT_EQ(a->GetTypeCode(), b->GetTypeCode());
+    EXPECT_EQ(a->GetByteSize(), b->GetByteSize());
+    EXPECT_EQ(b->GetMode(), 2u);
+    ASSERT_EQ(a->GetChildCount(), b->GetChildCount());
+    for (uint32_t c = 0; c < std::min(a->GetChildCount(), 4u); ++c) {
+      EXPECT_EQ(a->GetChildName(c), b->GetChildName(c));
+      EXPECT_EQ(a->GetChildType(c) ? a->GetChildType(c)->GetName() : "", b->GetChildType(c) ? b->GetChildType(c)->GetName() : "");
+    }
+  }
+  utils::MemoryBuffer again;
+  loaded.Serialize(&again);
+  EXPECT_EQ(Bytes(again), Bytes(saved));
+
+  // The mode read back is ignored.
+  std::string modeSeven = expected;
+  modeSeven[43] = 7;
+  InteriorDataTypeList seven;
+  utils::memoryRef sevenView(modeSeven.data(), modeSeven.size());
+  seven.Deserialize(&sevenView);
+  EXPECT_EQ(seven.Lookup("QORV_ROOT")->GetMode(), 2u);
+
+  // Every truncation reads what it can and never faults; an empty stream leaves no root.
+  const std::string whole = Bytes(saved);
+  for (size_t length = 0; length < whole.size(); ++length) {
+    InteriorDataTypeList partial;
+    utils::memoryRef cut(whole.data(), length);
+    partial.Deserialize(&cut);
+    EXPECT_LE(partial.Size(), source.Size());
+    if (length < 8) {
+      EXPECT_EQ(partial.GetRootName(), "");
+    }
+  }
+  // Bit flips: no fault, no runaway allocation.
+  for (size_t bit = 0; bit < whole.size() * 8; bit += 3) {
+    std::string bad = whole;
+    bad[bit / 8] = static_cast<char>(bad[bit / 8] ^ (1 << (bit % 8)));
+    InteriorDataTypeList flipped;
+    utils::memoryRef badView(bad.data(), bad.size());
+    flipped.Deserialize(&badView);
+    EXPECT_LE(flipped.Size(), source.Size());
+  }
+}
+
+}  // namespace
