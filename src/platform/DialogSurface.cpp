@@ -2,6 +2,8 @@
 
 #include <map>
 
+#include "platform/ProcessServices.h"
+
 namespace platform {
 namespace {
 
@@ -54,7 +56,11 @@ const DialogTemplate* FindDialogTemplate(int templateId) {
 
 DialogBackend& CurrentDialogBackend() {
   static ClosedBackend fallback;
-  return g_current ? *g_current : fallback;
+  if (g_current) return *g_current;
+  // A process that loads the module as a host may offer its own dialogs.
+  const ProcessUiServices* services = FindProcessUiServices();
+  if (services && services->dialogBackend) return *services->dialogBackend;
+  return fallback;
 }
 
 void SetDialogBackend(DialogBackend* backend) { g_current = backend; }

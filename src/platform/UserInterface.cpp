@@ -1,5 +1,7 @@
 #include "platform/UserInterface.h"
 
+#include "platform/ProcessServices.h"
+
 namespace platform {
 namespace {
 UserInterface* g_current = nullptr;
@@ -10,7 +12,13 @@ ScriptedUserInterface& DefaultBackend() {
 }
 }  // namespace
 
-UserInterface& CurrentUserInterface() { return g_current ? *g_current : DefaultBackend(); }
+UserInterface& CurrentUserInterface() {
+  if (g_current) return *g_current;
+  // A process that loads the module as a host may offer its own dialogs.
+  const ProcessUiServices* services = FindProcessUiServices();
+  if (services && services->userInterface) return *services->userInterface;
+  return DefaultBackend();
+}
 
 void SetUserInterface(UserInterface* backend) { g_current = backend; }
 

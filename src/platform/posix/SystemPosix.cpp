@@ -8,6 +8,7 @@
 #include <climits>
 #include <vector>
 
+#include "platform/ProcessServices.h"
 #include "platform/Text.h"
 
 extern char** environ;
@@ -50,7 +51,10 @@ bool ShellOpen(const std::u16string& path) {
 void SetDebugSink(DebugSink sink) { Sink() = std::move(sink); }
 
 void OutputDebugText(const std::string& text) {
-  if (Sink()) Sink()(text);
+  if (Sink()) return Sink()(text);
+  // Without a sink of its own the text goes to the debugger output of the loading process.
+  const ProcessUiServices* services = FindProcessUiServices();
+  if (services && services->debugSink) services->debugSink(text.data(), text.size());
 }
 
 LocalTime GetLocalTime() {

@@ -1,0 +1,23 @@
+#pragma once
+// Reaching a handle's device control: lazy creation and the load from the host's stream.
+#include "driver/AdsDriverApi.h"
+
+namespace DEVICE {
+class DeviceCtrl_Base;
+}
+
+namespace driver {
+
+// A new ADS device control, or null when it cannot be made.
+DEVICE::DevCtrlInterface* NewDeviceControl();
+
+// Creates the handle's control when it has none and loads it from the handle's stream.
+void EnsureDevCtrl(hostapi::DeviceHandle& handle);
+
+// Hands the stream's bytes to the control's run-buffer reader.
+void LoadDevData(hostapi::DeviceHandle& handle);
+
+// The handle's control with the framework's operations, or null.
+DEVICE::DeviceCtrl_Base* FrameworkControl(const hostapi::DeviceHandle& handle);
+
+}  // namespace driver

@@ -1,0 +1,49 @@
+#pragma once
+// Services of the process that loads the driver module. Without a window system the program
+// that loads the module provides the dialogs: it exports AdsHostUiServices, which the module
+// finds in the process. Also: loading a module and writing a file atomically, for that program.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class UserInterface;
+class DialogBackend;
+
+struct ProcessUiServices {
+  uint32_t version;
+  UserInterface* userInterface;  // may be null
+  DialogBackend* dialogBackend;  // may be null
+  void (*debugSink)(const char* text, size_t length);  // may be null
+};
+
+inline constexpr uint32_t kProcessUiServicesVersion = 1;
+
+// The services the process offers through AdsHostUiServices, looked up once; null when the
+// process offers none.
+const ProcessUiServices* FindProcessUiServices();
+
+// A loaded shared module; unloaded when destroyed.
+class LoadedModule {
+ public:
+  virtual ~LoadedModule() = default;
+  // The address of an exported symbol, or null.
+  virtual void* Symbol(const char* name) const = 0;
+};
+
+// Loads the module at the path (UTF-8), resolving all its symbols now. Null with a message in
+// `error` when it cannot be loaded.
+std::unique_ptr<LoadedModule> LoadModule(const std::string& path, std::string& error);
+
+// Replaces the file at the path (UTF-8) by the bytes so that the file holds either its old or
+// its new content at every moment: temporary file in the same directory, flush to disk,
+// rename. False with a message in `error` on failure; the old file is then unchanged.
+bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error);
+
+}  // namespace platform
+
+// What a process defines to offer its services (C linkage, exported from the executable).
+extern "C" const platform::ProcessUiServices* AdsHostUiServices();

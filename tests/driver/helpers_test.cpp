@@ -1,0 +1,140 @@
+// The module's pure helpers: the stream rules, variable names, data kinds and host rows.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "driver/DataStream.h"
+#include "driver/DevRow.h"
+#include "driver/VarName.h"
+
+namespace {
+
+using hostapi::DevDataStream;
+
+DevDataStream StreamOf(std::vector<uint8_t> bytes, int32_t position, uint32_t mode) {
+  DevDataStream stream;
+  stream.bytes = std::move(bytes);
+  stream.position = position;
+  stream.mode = mode;
+  return stream;
+}
+
+TEST(DataStream, WritesGrowBy16534AndNeverCut) {
+  auto stream = StreamOf({}, 0, hostapi::kStreamReading);
+  const uint8_t abc[] = {'a', 'b', 'c'};
+  ASSERT_TRUE(driver::StreamWrite(stream, abc, 3));
+  EXPECT_EQ(stream.mode, hostapi::kStreamWriting);
+  EXPECT_EQ(stream.position, 3);
+  ASSERT_EQ(stream.bytes.size(), 16534u);
+  EXPECT_EQ(std::vector<uint8_t>(stream.bytes.begin(), stream.bytes.begin() + 4),
+            (std::vector<uint8_t>{'a', 'b', 'c', 0}));
+
+  // A write past a short array grows to the larger of size + 16534 and the end.
+  auto small = StreamOf(std::vector<uint8_t>(10, 0xEE), 0, hostapi::kStreamWriting);
+  std::vector<uint8_t> big(20000, 1);
+  ASSERT_TRUE(driver::StreamWrite(small, big.data(), big.size()));
+  EXPECT_EQ(small.bytes.size(), 20000u);
+  auto shortOne = StreamOf(std::vector<uint8_t>(10, 0xEE), 8, hostapi::kStreamWriting);
+  ASSERT_TRUE(driver::StreamWrite(shortOne, abc, 3));
+  EXPECT_EQ(shortOne.bytes.size(), 10u + 16534u);
+  EXPECT_EQ(shortOne.bytes[7], 0xEE);
+
+  // A shorter write over longer content keeps the bytes after it.
+  auto longer = StreamOf({9, 9, 9, 9, 9}, 0, hostapi::kStreamReading);
+  ASSERT_TRUE(driver::StreamWrite(longer, abc, 2));
+  EXPECT_EQ(longer.bytes, (std::vector<uint8_t>{'a', 'b', 9, 9, 9}));
+}
+
+TEST(DataStream, SwitchingModeCutsAtThePositionAndRestarts) {
+  auto stream = StreamOf({1, 2, 3, 4, 5, 6}, 4, hostapi::kStreamWriting);
+  uint8_t out[4] = {};
+  ASSERT_TRUE(driver::StreamRead(stream, out, 2));
+  EXPECT_EQ(stream.mode, hostapi::kStreamReading);
+  EXPECT_EQ(stream.bytes, (std::vector<uint8_t>{1, 2, 3, 4}));
+  EXPECT_EQ(stream.position, 2);
+  EXPECT_EQ(out[1], 2);
+
+  // Reading on continues from the position; a read past the end copies nothing.
+  ASSERT_TRUE(driver::StreamRead(stream, out, 2));
+  EXPECT_EQ(out[0], 3);
+  out[0] = 0x55;
+  EXPECT_FALSE(driver::StreamRead(stream, out, 1));
+  EXPECT_EQ(out[0], 0x55);
+  EXPECT_EQ(stream.position, 4);
+
+  // Position 0 at the switch cuts nothing; a negative position is refused.
+  auto atStart = StreamOf({1, 2, 3}, 0, hostapi::kStreamWriting);
+  ASSERT_TRUE(driver::StreamRead(atStart, out, 3));
+  EXPECT_EQ(atStart.bytes.size(), 3u);
+  auto negative = StreamOf({1, 2, 3}, -1, hostapi::kStreamReading);
+  EXPECT_FALSE(driver::StreamRead(negative, out, 1));
+  auto negativeWrite = StreamOf({1, 2, 3}, -1, hostapi::kStreamWriting);
+  EXPECT_FALSE(driver::StreamWrite(negativeWrite, out, 1));
+  EXPECT_EQ(negativeWrite.bytes.size(), 3u);
+}
+
+TEST(VarName, ReplacementsInTheirOrder) {
+  const struct {
+    std::u16string path, tag, expected;
+  } cases[] = {
+      {u"MAIN.arr[3].x", u"", u"MAIN_arr_3_x"},
+      {u"a (b)", u"", u"a__b_"},
+      {u"a____b", u"", u"a__b"},
+      {u"x\uFFE5y z\tw\rv", u"", u"x_y_z_w_v"},
+      {u"line\nfeed", u"", u"line\nfeed"},
+      {u"p:q`~!@#$%^&*-=+\\|}{'\";/?>,<", u"", u"p_q_________________________"},
+      {u"", u"A.B[1]", u"A_B[1]"},
+      {u"plain", u"other", u"plain"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(driver::MakeVarName(c.path, c.tag), c.expected);
+  EXPECT_EQ(driver::ReplaceAll(u"aaa", u"aa", u"_"), u"_a");
+  EXPECT_EQ(driver::ReplaceAll(u"abc", u"", u"_"), u"abc");
+}
+
+TEST(DevRow, EmptyTableReadsAndWritesNothing) {
+  const auto& columns = driver::Columns();
+  EXPECT_EQ(columns.Count(), 0u);
+  EXPECT_EQ(columns.Find(u"anything"), 10u);
+  auto row = driver::MakeRow(columns);
+  EXPECT_TRUE(row.values.empty());
+  auto stream = StreamOf({7, 7}, 0, hostapi::kStreamReading);
+  driver::WriteRow(row, columns, stream);
+  EXPECT_EQ(stream.bytes, (std::vector<uint8_t>{7, 7}));
+  EXPECT_TRUE(driver::ReadRow(row, columns, stream));
+  EXPECT_EQ(stream.position, 0);
+}
+
+TEST(DevRow, ColumnsWriteValuesAndTextsAndReadBackByVersion) {
+  driver::ColumnTable columns;
+  columns.types = {driver::kColumnValue, driver::kColumnText, driver::kColumnText};
+  columns.titles = {u"v", u"t", u"e"};
+  EXPECT_EQ(columns.Find(u"t"), 1u);
+  EXPECT_EQ(columns.Find(u"x"), 13u);
+  auto row = driver::MakeRow(columns);
+  row.values[0] = 0x11223344;
+  row.texts[1] = u"AB";
+  auto stream = StreamOf({}, 0, hostapi::kStreamWriting);
+  driver::WriteRow(row, columns, stream);
+  const std::vector<uint8_t> expected = {0x44, 0x33, 0x22, 0x11, 0x02, 0x00, 0x00, 0x00, 0x41, 0x42};
+  ASSERT_EQ(stream.position, 10);
+  EXPECT_EQ(std::vector<uint8_t>(stream.bytes.begin(), stream.bytes.begin() + 10), expected);
+
+  // The leading 16-bit version 0x3344 is at most 20000: the row reads back (empty text last).
+  auto input = StreamOf(expected, 0, hostapi::kStreamReading);
+  columns.types.pop_back();
+  columns.titles.pop_back();
+  auto back = driver::MakeRow(columns);
+  ASSERT_TRUE(driver::ReadRow(back, columns, input));
+  EXPECT_EQ(back.values[0], 0x11223344);
+  EXPECT_EQ(back.texts[1], u"AB");
+
+  // A newer version reads nothing.
+  auto newer = StreamOf({0x21, 0x4E, 0, 0, 0, 0, 0, 0}, 0, hostapi::kStreamReading);
+  auto untouched = driver::MakeRow(columns);
+  ASSERT_TRUE(driver::ReadRow(untouched, columns, newer));
+  EXPECT_EQ(untouched.values[0], 0);
+  EXPECT_EQ(newer.position, 0);
+}
+
+}  // namespace

@@ -1,0 +1,203 @@
+// The module through dlopen: its export table, identity, lifecycle and property exports.
+#include <gtest/gtest.h>
+
+#include "ModuleFixture.h"
+
+namespace driver_tests {
+namespace {
+
+const std::u16string kWaitTime = u"\u901A\u8BAF\u7B49\u5F85\u65F6\u95F4";  // 通讯等待时间
+const std::u16string kMaxTags = u"\u6700\u5927\u6807\u7B7E\u6570";       // 最大标签数
+
+TEST_F(ModuleTest, ExportsTheTwentyFiveNamesAndNoInternals) {
+  for (const char* name : hostapi::kExportNames) EXPECT_NE(Module::Get().Symbol(name), nullptr) << name;
+  // Core symbols stay inside the module.
+  for (const char* internal : {"_ZN8Beckhoff18BeckhoffDeviceCtrlC1Ev", "_ZN8platform15SetAnsiCodePageEj",
+                               "_ZN8platform12GetTickCountEv", "_ZN8platform21FindProcessUiServicesEv"})
+    EXPECT_EQ(Module::Get().Symbol(internal), nullptr) << internal;
+}
+
+TEST_F(ModuleTest, IdentityExports) {
+  std::u16string help;
+  uint32_t word = 0;
+  EXPECT_EQ(api.SvrDoHelp(help, word), 1);
+  EXPECT_EQ(help, u"Beckhoff_ADS_Ethernet_Brevak");
+  EXPECT_EQ(word, 2102072302u);
+
+  std::u16string display, module = u"kept";
+  uint32_t w1 = 7, w2 = 7;
+  EXPECT_EQ(api.SvrGetDevInfo(display, w1, w2, 0, module), 1);
+  EXPECT_EQ(module, u"Beckhoff_ADS_Ethernet_BrevakU.drv");
+  EXPECT_EQ(api.SvrGetDevInfo(display, w1, w2, 1, module), 1);
+  EXPECT_EQ(module, u"Beckhoff_ADS_Ethernet_BrevakE.drv");
+  // Selector 2 fails but has set the display name and both words first.
+  display.clear();
+  w1 = w2 = 9;
+  module = u"kept";
+  EXPECT_EQ(api.SvrGetDevInfo(display, w1, w2, 2, module), 0);
+  EXPECT_EQ(display, u"\u500D\u798F_ADS_\u4EE5\u592A\u7F51_Brevak");
+  EXPECT_EQ(w1, 0u);
+  EXPECT_EQ(w2, 0u);
+  EXPECT_EQ(module, u"kept");
+
+  double version = 0, minor = 1;
+  uint32_t dataVersion = 0;
+  EXPECT_EQ(api.SvrGetDevVersionEx(version, minor, dataVersion), 1);
+  EXPECT_EQ(version, 8.0022);
+  EXPECT_EQ(minor, 0.0);
+  EXPECT_EQ(dataVersion, 20002u);
+
+  hostapi::ParentConfig parent;
+  parent.hostWords[0] = parent.hostWords[4] = 77;
+  EXPECT_EQ(api.SvrGetParentCofig(parent), 1);
+  EXPECT_EQ(parent.hostWords[0], 77u);
+  EXPECT_EQ(parent.hostWords[4], 77u);
+  EXPECT_EQ(parent.remoteIp, u"192.168.0.10");
+  EXPECT_EQ(parent.localIp, u"192.168.0.190");
+  EXPECT_EQ(parent.port, 8500u);
+  EXPECT_EQ(parent.option1 * 100 + parent.option2 * 10 + parent.option3, 10u);
+
+  uint8_t changed = 0;
+  EXPECT_EQ(api.SvrEditProperties(0, &changed, 0, 0, 0, 0, 0, 0, 0), 1);
+  EXPECT_EQ(changed, 1);
+  EXPECT_EQ(api.SvrChangeableAddress(), 1);
+  EXPECT_EQ(api.SvrEditCustomProperty(0), 1);
+  EXPECT_EQ(api.SvrInitDevRun(0), 1);
+
+  hostapi::CustomUiArray entries(3);
+  EXPECT_EQ(api.SvrGetCustomUI(0, entries), 1);
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].name, u"\u6807\u7B7E\u5BFC\u5165");  // 标签导入
+  EXPECT_EQ(entries[0].id, 0u);
+}
+
+TEST_F(ModuleTest, ConfigurationListsAndChannelStatus) {
+  hostapi::WideStringArray names{u"old"}, fourth{u"x"}, fifth{u"y"};
+  hostapi::WordArray words{5, 6};
+  hostapi::WideStringListArray lists;
+  for (int i = 0; i < 3; ++i) lists.push_back(std::make_unique<hostapi::WideStringArray>(2, u"item"));
+  EXPECT_EQ(api.SvrGetCofigPro(0, names, words, lists, fourth, fifth), 1);
+  EXPECT_EQ(names, hostapi::WideStringArray{u"\u6807\u7B7E"});
+  EXPECT_EQ(words, hostapi::WordArray{2});
+  ASSERT_EQ(lists.size(), 1u);
+  EXPECT_TRUE(lists[0]->empty());
+  EXPECT_TRUE(fourth.empty());
+  EXPECT_TRUE(fifth.empty());
+
+  Device device(api);
+  hostapi::WideStringArray channelNames;
+  hostapi::WordArray flags;
+  EXPECT_EQ(api.SvrGetChannel(device.handle, channelNames, flags), 1);
+  EXPECT_NE(device.handle.devCtrl, nullptr);
+  EXPECT_EQ(channelNames, hostapi::WideStringArray{u"\u901A\u8BAF\u72B6\u6001"});
+  EXPECT_EQ(flags, hostapi::WordArray{1});
+}
+
+TEST_F(ModuleTest, ControlLifecycle) {
+  DEVICE::DevCtrlInterface* control = api.CreateDeviceCtrl();
+  ASSERT_NE(control, nullptr);
+  EXPECT_EQ(api.DestroyDeviceCtrl(control), 0);
+  EXPECT_EQ(api.DestroyDeviceCtrl(nullptr), 0);
+
+  hostapi::DeviceHandle handle;
+  double version = 0, minor = 1;
+  EXPECT_EQ(api.SvrGetDevVersion(handle, version, 0, 0, minor), 1);
+  EXPECT_EQ(version, 8.0022);
+  EXPECT_EQ(minor, 0.0);
+  ASSERT_NE(handle.devCtrl, nullptr);
+  DEVICE::DevCtrlInterface* first = handle.devCtrl;
+  EXPECT_EQ(api.SvrInitDevSet(handle), 1);
+  EXPECT_EQ(handle.devCtrl, first);  // an existing control is kept
+  EXPECT_EQ(api.SvrExitDevRun(handle), 1);
+  EXPECT_EQ(handle.devCtrl, nullptr);
+  EXPECT_EQ(api.SvrExitDevRun(handle), 1);
+
+  // Channel exports need a control; only saving succeeds without one, doing nothing.
+  hostapi::DevDataStream stream;
+  stream.bytes = {1, 2, 3};
+  handle.dataStream = &stream;
+  hostapi::ChlInfoArray reply(2);
+  hostapi::WordArray indices{1};
+  EXPECT_EQ(api.SvrGetChlInfo(handle, {}, reply), 0);
+  EXPECT_EQ(reply.size(), 2u);
+  EXPECT_EQ(api.SvrDeleteChlInfo(handle, indices), 0);
+  EXPECT_EQ(api.SvrSetChlInfo(handle, hostapi::SChlInfo{}), 0);
+  EXPECT_EQ(api.SvrShowCustomUI(handle, u"\u6807\u7B7E\u5BFC\u5165"), 0);
+  EXPECT_EQ(api.SvrGenerate(handle), 0);
+  EXPECT_EQ(api.SvrSaveDevData(handle), 1);
+  EXPECT_EQ(stream.bytes, (std::vector<uint8_t>{1, 2, 3}));
+  EXPECT_EQ(handle.devCtrl, nullptr);
+}
+
+std::u16string ValueOf(const Exports& api, hostapi::DeviceHandle& handle, const std::u16string& name) {
+  hostapi::WideStringArray names, values;
+  hostapi::ByteArray flags;
+  api.SvrGetProperty(handle, names, values, flags);
+  for (size_t i = 0; i < names.size(); ++i)
+    if (names[i] == name) return values[i];
+  return u"<missing>";
+}
+
+TEST_F(ModuleTest, PropertyListing) {
+  Device device(api);
+  hostapi::WideStringArray names{u"stale"}, values;
+  hostapi::ByteArray flags;
+  ASSERT_EQ(api.SvrGetProperty(device.handle, names, values, flags), 1);
+  EXPECT_EQ(names, (hostapi::WideStringArray{kWaitTime, u"ADS_Port", kMaxTags, u"Local AMS NetId",
+                                             u"Remote AMS NetId", u"Remote Ip"}));
+  EXPECT_EQ(values, (hostapi::WideStringArray{u"200", u"801", u"500", u"169.254.1.190.1.1", u"169.254.1.1.1.1",
+                                              u"169.254.1.1"}));
+  EXPECT_EQ(flags, (hostapi::ByteArray{0, 1, 0, 0, 0, 0}));
+}
+
+TEST_F(ModuleTest, SetPropertyParsesByKind) {
+  Device device(api);
+  const struct {
+    std::u16string name, text, expected;
+    int32_t result;
+  } cases[] = {
+      {kWaitTime, u"  0X1F \t", u"31", 1},        // hexadecimal after an upper-case 0X
+      {kWaitTime, u"ab0X10", u"16", 1},           // the first 0X anywhere in the text
+      {kWaitTime, u"0x20", u"16", 1},             // lower-case x: decimal "0" is refused, value kept
+      {kWaitTime, u"1F", u"1", 1},                // decimal digits up to the first other character
+      {kWaitTime, u"4294967295", u"-1", 1},       // shown with %d
+      {kMaxTags, u"501", u"500", 1},              // refused by the limit, the value stays
+      {kMaxTags, u"7", u"7", 1},
+      {u"ADS_Port", u" 851 ", u"851", 1},
+      {u"ADS_Port", u"1234", u"851", 1},
+      {u"Remote Ip", u"  10.1.2.3  ", u"10.1.2.3", 1},
+      {u"Remote Ip", u"   ", u"10.1.2.3", 1},      // an empty text is refused, silently
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(api.SvrSetProperty(device.handle, {c.name}, {c.text}), c.result) << std::string(c.text.begin(), c.text.end());
+    EXPECT_EQ(ValueOf(api, device.handle, c.name), c.expected) << std::string(c.text.begin(), c.text.end());
+  }
+  EXPECT_EQ(api.SvrSetProperty(device.handle, {}, {}), 1);
+}
+
+TEST_F(ModuleTest, SetPropertyStopsAtTheFirstUnknownName) {
+  Device device(api);
+  EXPECT_EQ(api.SvrSetProperty(device.handle, {u"Remote Ip", u"No such property", u"Local AMS NetId"},
+                               {u"1.1.1.1", u"x", u"2.2.2.2.1.1"}),
+            0);
+  EXPECT_EQ(ValueOf(api, device.handle, u"Remote Ip"), u"1.1.1.1");
+  EXPECT_EQ(ValueOf(api, device.handle, u"Local AMS NetId"), u"169.254.1.190.1.1");
+}
+
+TEST_F(ModuleTest, EnumerationItemsAreAppended) {
+  Device device(api);
+  hostapi::WideStringArray items{u"host entry"};
+  ASSERT_EQ(api.SvrEnumPropertyValue(device.handle, u"ADS_Port", items), 1);
+  ASSERT_EQ(api.SvrEnumPropertyValue(device.handle, u"ADS_Port", items), 1);
+  ASSERT_EQ(items.size(), 27u);
+  EXPECT_EQ(items[0], u"host entry");
+  EXPECT_EQ(items[1], u"300");
+  EXPECT_EQ(items[13], u"854");
+  EXPECT_EQ(items[14], u"300");
+  EXPECT_EQ(api.SvrEnumPropertyValue(device.handle, u"Nope", items), 0);
+  EXPECT_EQ(api.SvrEnumPropertyValue(device.handle, u"Remote Ip", items), 1);  // no items
+  EXPECT_EQ(items.size(), 27u);
+}
+
+}  // namespace
+}  // namespace driver_tests

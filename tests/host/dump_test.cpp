@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ProjectDump.h"
+
+namespace {
+
+// A run buffer: device data (section 1 with one unsigned property "P" = 5, section 99 with
+// 0 and 20002), the channels "A" and "BC", then three surplus bytes.
+const std::vector<uint8_t> kProject = {
+    0x6D, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x62, 0x00, 0x00, 0x00, 0x0B, 0x00, 0x00, 0x00,
+    0x40, 0x9C, 0x00, 0x00, 0x62, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00,
+    0x4A, 0x00, 0x00, 0x00, 0x40, 0x9C, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x2E, 0x00, 0x00, 0x00,
+    0x00, 0x00, 0x00, 0x00, 0x2A, 0x00, 0x00, 0x00, 0x16, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+    0x20, 0x4E, 0x00, 0x00, 0x12, 0x00, 0x00, 0x00, 0x50, 0x00, 0x05, 0x00, 0x00, 0x00, 0x14, 0x00,
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x22, 0x4E, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x14, 0x00,
+    0x00, 0x00, 0x2E, 0x00, 0x00, 0x00, 0x63, 0x00, 0x00, 0x00, 0x42, 0x00, 0x00, 0x00, 0x08, 0x00,
+    0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x41, 0x02, 0x00, 0x00, 0x00, 0x42,
+    0x43, 0x00, 0x00, 0x07,
+};
+
+// A table of a root name "R" and one structure node "S" with one member "m" of type "INT".
+const std::vector<uint8_t> kTypeSection = {
+    0x01, 0x00, 0x00, 0x00, 0x52, 0x01, 0x00, 0x00, 0x00, 0x02, 0x14, 0x00, 0x00, 0x00, 0x01, 0x00,
+    0x00, 0x00, 0x53, 0x00, 0x00, 0x00, 0x00, 0x04, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x01,
+    0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x6D, 0x03, 0x00, 0x00, 0x00, 0x49, 0x4E, 0x54, 0x00,
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+};
+
+const adshost::DumpEntry* Find(const adshost::DumpReport& report, const std::string& kind, size_t nth = 0) {
+  for (const auto& entry : report.entries)
+    if (entry.kind == kind && nth-- == 0) return &entry;
+  return nullptr;
+}
+
+std::string FieldOf(const adshost::DumpEntry* entry, const std::string& key) {
+  if (!entry) return "<no entry>";
+  for (const auto& [k, v] : entry->fields)
+    if (k == key) return v;
+  return "<no field>";
+}
+
+TEST(ProjectDump, DecodesEveryPartOfAWellFormedFile) {
+  const auto report = adshost::DecodeProject(kProject);
+  ASSERT_FALSE(report.damage) << report.damage->what;
+  EXPECT_EQ(FieldOf(Find(report, "run-buffer"), "deviceData"), "98");
+  EXPECT_EQ(FieldOf(Find(report, "device-data"), "sections"), "2");
+  const auto* property = Find(report, "property");
+  ASSERT_TRUE(property);
+  EXPECT_EQ(property->offset, 56u);
+  EXPECT_EQ(FieldOf(property, "name"), "P");
+  EXPECT_EQ(FieldOf(property, "value"), "5");
+  EXPECT_EQ(FieldOf(property, "version"), "20000");
+  EXPECT_EQ(FieldOf(Find(report, "data-version"), "dataVersion"), "20002");
+  EXPECT_EQ(FieldOf(Find(report, "channels"), "count"), "2");
+  EXPECT_EQ(FieldOf(Find(report, "channel", 1), "name"), "BC");
+  EXPECT_EQ(Find(report, "channel", 1)->offset, 123u);
+  EXPECT_EQ(FieldOf(Find(report, "surplus"), "bytes"), "3");
+  EXPECT_EQ(FieldOf(Find(report, "surplus"), "nonZero"), "1");
+
+  const std::string text = adshost::FormatText(report);
+  EXPECT_NE(text.find("channel\t118\tindex=0\tname=A\n"), std::string::npos) << text;
+  const std::string json = adshost::FormatJson(report);
+  EXPECT_NE(json.find("\"damage\":null"), std::string::npos);
+  EXPECT_NE(json.find("{\"kind\":\"channel\",\"offset\":123,\"index\":\"1\",\"name\":\"BC\"}"), std::string::npos)
+      << json;
+}
+
+TEST(ProjectDump, SaysWhereDamageStarts) {
+  struct Case {
+    size_t at;
+    uint8_t value;
+    uint64_t damageAt;
+  };
+  const Case cases[] = {
+      {4, 0x03, 4},     // format word
+      {16, 0x41, 16},   // device data magic
+      {20, 0x61, 20},   // device data size field
+      {32, 0x4B, 32},   // section table offset
+      {110, 0x09, 102}, // section 99 reaches into the table
+      {68, 0x00, 72},   // property value offset 0: the name cannot end before the value
+      {123, 0x09, 123}, // name "BC" longer than the block
+  };
+  for (const auto& c : cases) {
+    auto bytes = kProject;
+    bytes[c.at] = c.value;
+    const auto report = adshost::DecodeProject(bytes);
+    ASSERT_TRUE(report.damage) << "byte " << c.at;
+    EXPECT_EQ(report.damage->offset, c.damageAt) << "byte " << c.at << ": " << report.damage->what;
+  }
+}
+
+TEST(ProjectDump, EveryTruncationIsReportedInsideTheFile) {
+  for (size_t length = 1; length < 129; ++length) {
+    const std::vector<uint8_t> bytes(kProject.begin(), kProject.begin() + static_cast<std::ptrdiff_t>(length));
+    const auto report = adshost::DecodeProject(bytes);
+    ASSERT_TRUE(report.damage) << length;
+    EXPECT_LE(report.damage->offset, length);
+    EXPECT_NE(adshost::FormatText(report).find("DAMAGE\t"), std::string::npos);
+  }
+  const auto empty = adshost::DecodeProject({});
+  EXPECT_FALSE(empty.damage);
+  ASSERT_EQ(empty.entries.size(), 1u);
+  EXPECT_EQ(empty.entries[0].kind, "empty");
+}
+
+// Wraps a section-100 body into a run buffer with no channels.
+std::vector<uint8_t> WithTypeSection(const std::vector<uint8_t>& section) {
+  auto u32 = [](std::vector<uint8_t>& out, uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  };
+  const uint32_t total = 20 + static_cast<uint32_t>(section.size()) + 12;
+  std::vector<uint8_t> device;
+  for (uint32_t v : {40000u, total, 0u, 1u, total - 12}) u32(device, v);
+  device.insert(device.end(), section.begin(), section.end());
+  for (uint32_t v : {100u, 20u, static_cast<uint32_t>(section.size())}) u32(device, v);
+  std::vector<uint8_t> file;
+  for (uint32_t v : {total, 2u, total, 0u}) u32(file, v);
+  file.insert(file.end(), device.begin(), device.end());
+  u32(file, 0);
+  return file;
+}
+
+TEST(ProjectDump, DecodesTypeNodesAndStopsAtACutNode) {
+  const auto report = adshost::DecodeProject(WithTypeSection(kTypeSection));
+  ASSERT_FALSE(report.damage) << report.damage->what;
+  EXPECT_EQ(FieldOf(Find(report, "type-table"), "root"), "R");
+  EXPECT_EQ(FieldOf(Find(report, "struct-type"), "name"), "S");
+  EXPECT_EQ(FieldOf(Find(report, "member"), "type"), "INT");
+
+  auto cut = kTypeSection;
+  cut[35] = 0x40;  // member name length far past the end
+  const auto damaged = adshost::DecodeProject(WithTypeSection(cut));
+  ASSERT_TRUE(damaged.damage);
+  EXPECT_EQ(damaged.damage->offset, 16u + 20u + 35u);
+}
+
+}  // namespace

@@ -1,0 +1,147 @@
+// Runs the adshost program itself: whole sessions across processes on one project file.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct HostRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string Slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class HostSession : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!fs::is_regular_file(example_)) GTEST_SKIP() << "no example at " << example_;
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    dir_ = fs::temp_directory_path() / ("adshost-session-" + std::to_string(stamp));
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    if (!dir_.empty()) fs::remove_all(dir_, ignored);
+  }
+
+  // Runs adshost with the arguments (already quoted for the shell) on `project`.
+  HostRun Host(const std::string& project, const std::string& arguments, const std::string& input = "") {
+    const fs::path out = dir_ / "out", err = dir_ / "err", rc = dir_ / "rc", in = dir_ / "in";
+    std::ofstream(in) << input;
+    const std::string command = "cd '" + dir_.string() + "' && '" + std::string(ADS_HOST_PATH) + "' --project '" +
+                                project + "' " + arguments + " <'" + in.string() + "' >'" + out.string() +
+                                "' 2>'" + err.string() + "'; echo $? >'" + rc.string() + "'";
+    std::system(command.c_str());
+    HostRun run;
+    run.status = std::stoi("0" + Slurp(rc));
+    run.out = Slurp(out);
+    run.err = Slurp(err);
+    return run;
+  }
+
+  std::string Script(const std::vector<std::string>& tags) const {
+    std::string script = "import " + example_ + "\n";
+    for (const auto& tag : tags) script += "click " + tag + "\n";
+    return script + "ok\n";
+  }
+
+  const std::string example_ = std::string(ADS_SOURCE_DIR) + "/examples/demo.tpy";
+  fs::path dir_;
+};
+
+TEST_F(HostSession, ImportSelectSaveReloadGenerate) {
+  const std::vector<std::string> tags{"MAIN.aValues[3]", ".gCounter", "MAIN.sMessage"};
+  const HostRun selected = Host("one.adsproj", "select --script -", Script(tags));
+  ASSERT_EQ(selected.status, 0) << selected.out << selected.err;
+
+  const HostRun channels = Host("one.adsproj", "channels");
+  ASSERT_EQ(channels.status, 0) << channels.err;
+  EXPECT_EQ(channels.out.substr(0, channels.out.find('\n')),
+            "index\tvalue1\tvalue2\tvalue3\taddress\tvalue4\tvalue5\tdataKind\ttagName\tvarName\tcomment");
+  EXPECT_NE(channels.out.find("0\t0\t-1\t-1\tMAIN.aValues[3]\t1\t2\t2\tMAIN.aValues[3]\tMAIN_aValues_3_\t"),
+            std::string::npos)
+      << channels.out;
+  EXPECT_NE(channels.out.find("\tMAIN.sMessage\tMAIN_sMessage\t"), std::string::npos) << channels.out;
+
+  const HostRun generate = Host("one.adsproj", "generate");
+  EXPECT_EQ(generate.status, 0) << generate.err;
+  EXPECT_EQ(generate.out, "generate\tok\n");
+
+  // A second, identical session saves identical bytes.
+  ASSERT_EQ(Host("two.adsproj", "select --script -", Script(tags)).status, 0);
+  const std::string first = Slurp(dir_ / "one.adsproj");
+  EXPECT_FALSE(first.empty());
+  EXPECT_EQ(first, Slurp(dir_ / "two.adsproj"));
+
+  // Editing channels and properties in later runs.
+  EXPECT_EQ(Host("one.adsproj", "add MAIN.nope").status, 1);
+  const HostRun add = Host("one.adsproj", "add MAIN.aValues[4]");
+  EXPECT_EQ(add.status, 0) << add.err;
+  EXPECT_EQ(add.out, "channels\t4\n");
+  EXPECT_EQ(Host("one.adsproj", "delete 0 9").status, 0);
+  const HostRun after = Host("one.adsproj", "channels");
+  EXPECT_EQ(after.out.find("MAIN.aValues[3]"), std::string::npos) << after.out;
+  EXPECT_NE(after.out.find("MAIN.aValues[4]"), std::string::npos) << after.out;
+
+  ASSERT_EQ(Host("one.adsproj", "set 'Remote Ip=10.1.1.1' 'ADS_Port=851'").status, 0);
+  const HostRun props = Host("one.adsproj", "props");
+  EXPECT_NE(props.out.find("Remote Ip\t10.1.1.1\t0\n"), std::string::npos) << props.out;
+  EXPECT_NE(props.out.find("ADS_Port\t851\t1\n"), std::string::npos) << props.out;
+  EXPECT_EQ(Host("one.adsproj", "set 'No such=1'").status, 1);
+
+  const HostRun dump = Host("one.adsproj", "dump");
+  EXPECT_EQ(dump.status, 0) << dump.out << dump.err;
+  EXPECT_NE(dump.out.find("name=MAIN.aValues[4]"), std::string::npos) << dump.out;
+  EXPECT_NE(dump.out.find("property\t"), std::string::npos);
+  EXPECT_NE(dump.out.find("type-table\t"), std::string::npos);
+}
+
+TEST_F(HostSession, InfoEnumAndErrors) {
+  const HostRun info = Host("none.adsproj", "info");
+  ASSERT_EQ(info.status, 0) << info.err;
+  EXPECT_NE(info.out.find("runtimeModuleU\tBeckhoff_ADS_Ethernet_BrevakU.drv\n"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("dataVersion\t20002\n"), std::string::npos);
+  EXPECT_FALSE(fs::exists(dir_ / "none.adsproj"));  // reading commands leave no project
+
+  const HostRun items = Host("none.adsproj", "enum ADS_Port");
+  EXPECT_EQ(items.status, 0);
+  EXPECT_EQ(items.out.substr(0, 12), "300\n301\n302\n");
+
+  EXPECT_EQ(Host("none.adsproj", "bogus").status, 2);
+  EXPECT_EQ(Host("none.adsproj", "--driver /no/such.so info").status, 2);
+  EXPECT_EQ(Host("none.adsproj", "delete x").status, 2);
+  const HostRun noDir = Host("/no/such/dir/p.adsproj", "set 'Remote Ip=1'");
+  EXPECT_EQ(noDir.status, 2);
+  EXPECT_EQ(std::count(noDir.err.begin(), noDir.err.end(), '\n'), 1) << noDir.err;
+
+  // A damaged project is reported with the place where the damage starts.
+  std::ofstream(dir_ / "bad.adsproj", std::ios::binary) << std::string("\x10\x00\x00\x00\x02\x00\x00\x00", 8);
+  const HostRun dump = Host("bad.adsproj", "dump --json");
+  EXPECT_EQ(dump.status, 1);
+  EXPECT_NE(dump.out.find("\"damage\":{\"offset\":0,"), std::string::npos) << dump.out;
+}
+
+TEST_F(HostSession, MessagesAndTraceOfTheDialog) {
+  const HostRun run = Host("m.adsproj", "--trace select --script -", "import /no/such/file.tpy\ncancel\n");
+  EXPECT_EQ(run.status, 0) << run.err;
+  // 打开标签文件失败
+  EXPECT_NE(run.out.find("MESSAGE\t\xE6\x89\x93\xE5\xBC\x80\xE6\xA0\x87\xE7\xAD\xBE\xE6\x96\x87\xE4\xBB\xB6\xE5\xA4\xB1\xE8\xB4\xA5\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.err.find("DEVICE::CTagSeletList::OnInitDialog"), std::string::npos) << run.err;
+}
+
+}  // namespace
