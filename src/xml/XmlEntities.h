@@ -1,0 +1,20 @@
+#pragma once
+// Named character references: the HTML 4.01 character entities plus "apos".
+#include <span>
+#include <string_view>
+
+namespace xml {
+
+struct NamedReference {
+  std::string_view name;
+  char32_t codePoint;
+};
+
+std::span<const NamedReference> NamedReferences();
+
+// The code point of a reference name, or 0 when the name is not known. Names match ignoring
+// ASCII case, except that an exact match wins where two names differ only in case (Delta and
+// delta).
+char32_t LookupNamedReference(std::u16string_view name);
+
+}  // namespace xml
