@@ -5,7 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <initializer_list>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class XmlDocument {
@@ -32,7 +34,36 @@ class XmlDocument {
   const std::u16string& GetDocText() const { return text_; }
 
  private:
-  // Filled in by the implementation.
+  struct Element {
+    uint32_t start = 0;
+    uint32_t length = 0;
+    uint32_t startTagLength = 0;
+    uint32_t endTagLength = 0;
+    uint32_t flags = 0;  // low 16 bits: level
+    uint32_t parent = 0;
+    uint32_t firstChild = 0;
+    uint32_t nextSibling = 0;
+    uint32_t previousSibling = 0;  // of a first child: the parent's last child
+    uint32_t nameStart = 0;
+    uint32_t nameLength = 0;
+    bool empty = false;
+  };
+
+  bool Load(const unsigned char* data, size_t size);
+  void Decode(const unsigned char* data, size_t size);
+  void Parse();
+  void Note(std::u16string_view name, std::initializer_list<std::pair<std::u16string_view, std::u16string>> attributes = {});
+  uint32_t AddElement(uint32_t parent, uint32_t start, uint32_t nameStart, uint32_t nameLength);
+  void CloseUnended(uint32_t element);
+  void MarkError(uint32_t element);
+  std::u16string_view NameOf(const Element& element) const;
+
   std::u16string text_;
   std::u16string report_;
+  std::vector<Element> elements_;
+  bool notWellFormed_ = false;
+  uint32_t parent_ = 0;
+  uint32_t current_ = 0;
+  uint32_t child_ = 0;
+  bool nodeIsElement_ = false;
 };

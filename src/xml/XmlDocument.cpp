@@ -1,0 +1,562 @@
+#include "xml/XmlDocument.h"
+
+#include <algorithm>
+
+#include "platform/File.h"
+#include "platform/Text.h"
+#include "xml/XmlEncodings.h"
+#include "xml/XmlEntities.h"
+
+namespace {
+
+constexpr uint32_t kFirstChild = 0x80000;
+constexpr uint32_t kUnended = 0x100000;
+constexpr uint32_t kErrorInside = 0x200000;
+constexpr size_t kReportLimit = 1000;
+
+std::u16string Number(uint64_t value) {
+  const std::string digits = std::to_string(value);
+  return std::u16string(digits.begin(), digits.end());
+}
+
+
+bool IsSpace(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; }
+
+bool StartsTag(char16_t c) { return (c >= u'A' && c <= u'Z') || c == u'_' || c == u':' || c > u'`'; }
+
+void AppendCodePoint(std::u16string& out, char32_t cp) {
+  if (cp > 0xFFFF) {
+    cp -= 0x10000;
+    out += static_cast<char16_t>(0xD800 + (cp >> 10));
+    out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+  } else {
+    out += static_cast<char16_t>(cp);
+  }
+}
+
+// UTF-8 decoded by the reader itself; every invalid sequence becomes "?".
+std::u16string DecodeUtf8(const unsigned char* p, size_t n) {
+  std::u16string out;
+  out.reserve(n + n / 100);
+  size_t i = 0;
+  while (i < n) {
+    const unsigned char b = p[i];
+    if (b < 0x80) {
+      out += static_cast<char16_t>(b);
+      ++i;
+      continue;
+    }
+    size_t extra = b >= 0xF0 && b < 0xF8 ? 3 : b >= 0xE0 && b < 0xF0 ? 2 : b >= 0xC0 && b < 0xE0 ? 1 : 0;
+    if (extra == 0 || i + extra >= n) {
+      out += u'?';
+      ++i;
+      continue;
+    }
+    char32_t cp = b & (0x3F >> extra);
+    bool valid = true;
+    for (size_t k = 1; k <= extra; ++k) {
+      if ((p[i + k] & 0xC0) != 0x80) {
+        valid = false;
+        break;
+      }
+      cp = cp << 6 | (p[i + k] & 0x3F);
+    }
+    if (!valid || cp > 0x10FFFF) {
+      out += u'?';
+      ++i;
+      continue;
+    }
+    AppendCodePoint(out, cp);
+    i += extra + 1;
+  }
+  return out;
+}
+
+bool PassesUtf8Test(const unsigned char* p, size_t n) {
+  size_t i = 0;
+  while (i < n && p[i] != 0) {
+    const unsigned char b = p[i];
+    size_t extra = 0;
+    if (b < 0x80) {
+      extra = 0;
+    } else if ((b & 0xE0) == 0xC0) {
+      extra = 1;
+    } else if ((b & 0xF0) == 0xE0) {
+      extra = 2;
+    } else if ((b & 0xF8) == 0xF0) {
+      extra = 3;
+    } else if ((b & 0xF8) == 0xF8) {
+      return false;
+    } else {
+      extra = 0;  // a stray continuation byte passes as a single byte
+    }
+    for (size_t k = 1; k <= extra; ++k)
+      if (i + k >= n || (p[i + k] & 0x80) == 0) return false;
+    i += extra + 1;
+  }
+  return true;
+}
+
+// The "encoding" attribute of a leading xml declaration.
+std::u16string DeclaredEncoding(std::u16string_view head) {
+  size_t i = 0;
+  while (i < head.size() && IsSpace(head[i])) ++i;
+  if (head.substr(i, 5) != u"<?xml") return {};
+  const size_t end = head.find(u"?>", i);
+  const std::u16string_view pi = head.substr(i, end == std::u16string_view::npos ? head.size() - i : end - i);
+  const size_t at = pi.find(u"encoding");
+  if (at == std::u16string_view::npos) return {};
+  size_t q = pi.find_first_of(u"\"'", at);
+  if (q == std::u16string_view::npos) return {};
+  const size_t close = pi.find(pi[q], q + 1);
+  if (close == std::u16string_view::npos) return {};
+  return std::u16string(pi.substr(q + 1, close - q - 1));
+}
+
+}  // namespace
+
+XmlDocument::XmlDocument() = default;
+XmlDocument::~XmlDocument() = default;
+
+void XmlDocument::Note(std::u16string_view name,
+                       std::initializer_list<std::pair<std::u16string_view, std::u16string>> attributes) {
+  if (report_.size() >= kReportLimit) return;
+  report_ += u'<';
+  report_ += name;
+  for (const auto& [key, value] : attributes) {
+    report_ += u' ';
+    report_ += key;
+    report_ += u"=\"";
+    report_ += value;
+    report_ += u'"';
+  }
+  report_ += u"/>";
+}
+
+bool XmlDocument::LoadXmlFile(const std::u16string& path) {
+  std::vector<unsigned char> bytes;
+  platform::FileError error;
+  if (!platform::ReadWholeFile(path, bytes, error)) {
+    report_.clear();
+    text_.clear();
+    elements_.assign(1, Element{});
+    notWellFormed_ = false;
+    ResetPosition();
+    Note(u"file_error", {{u"msg", error.message}, {u"n", Number(static_cast<uint64_t>(error.code))}});
+    return false;
+  }
+  return Load(bytes.data(), bytes.size());
+}
+
+bool XmlDocument::LoadXmlBytes(const void* data, size_t size) {
+  return Load(static_cast<const unsigned char*>(data), size);
+}
+
+bool XmlDocument::Load(const unsigned char* data, size_t size) {
+  report_.clear();
+  text_.clear();
+  Decode(data, size);
+  Parse();
+  ResetPosition();
+  return IsWellFormed();
+}
+
+void XmlDocument::Decode(const unsigned char* data, size_t size) {
+  std::u16string encoding;
+  size_t skip = 0;
+  bool utf16 = false, bigEndian = false;
+  if (size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) {
+    encoding = u"UTF-8";
+    skip = 3;
+  } else if (size >= 2 && data[0] == 0xFF && data[1] == 0xFE) {
+    encoding = u"UTF-16LE";
+    skip = 2;
+    utf16 = true;
+  } else if (size >= 2 && data[0] == 0xFE && data[1] == 0xFF) {
+    encoding = u"UTF-16BE";
+    skip = 2;
+    utf16 = bigEndian = true;
+  }
+  if (skip) {
+    Note(u"bom", {{u"encoding", encoding}});
+  } else {
+    const size_t block = std::min<size_t>(size, 1024);
+    encoding = DeclaredEncoding(DecodeUtf8(data, static_cast<size_t>(std::find(data, data + block, 0) - data)));
+    if (encoding.empty() && size > 0 && data[0] == '<') encoding = u"UTF-8";
+  }
+  const unsigned char* body = data + skip;
+  const size_t length = size - skip;
+
+  if (utf16) {
+    const size_t units = length / 2;
+    Note(u"read", {{u"encoding", encoding}, {u"length", Number(units * 2)}});
+    text_.reserve(units);
+    size_t nulls = 0;
+    for (size_t i = 0; i < units; ++i) {
+      char16_t unit = bigEndian ? static_cast<char16_t>(body[2 * i] << 8 | body[2 * i + 1])
+                                : static_cast<char16_t>(body[2 * i] | body[2 * i + 1] << 8);
+      if (unit == 0) {
+        ++nulls;
+        continue;
+      }
+      text_ += unit;
+    }
+    if (nulls) Note(u"nulls_removed", {{u"count", Number(nulls)}});
+    if (bigEndian) Note(u"endian_swap");
+    return;
+  }
+
+  Note(u"read", {{u"encoding", encoding}, {u"length", Number(length)}});
+  std::string bytes;
+  bytes.reserve(length);
+  for (size_t i = 0; i < length; ++i)
+    if (body[i]) bytes += static_cast<char>(body[i]);
+  if (bytes.size() != length) Note(u"nulls_removed", {{u"count", Number(length - bytes.size())}});
+  if (encoding.empty()) {
+    if (PassesUtf8Test(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size())) {
+      encoding = u"UTF-8";
+      Note(u"read", {{u"encoding", encoding}, {u"length", Number(length)}});
+    }
+    Note(u"utf8_detection");
+  }
+  int codePage = xml::LookupCodePage(encoding);
+  if (codePage == xml::kCodePageUnknown) codePage = xml::kCodePageDefault;
+  const auto* raw = reinterpret_cast<const unsigned char*>(bytes.data());
+  if (codePage == xml::kCodePageUtf8 || codePage == xml::kCodePageUtf16Le || codePage == xml::kCodePageUtf16Be ||
+      codePage == xml::kCodePageUtf32 || codePage == xml::kCodePageUtf32Le || codePage == xml::kCodePageUtf32Be) {
+    // Wide encodings declared in a byte file lost their NULs above; what remains is read as UTF-8.
+    text_ = DecodeUtf8(raw, bytes.size());
+  } else {
+    text_ = platform::MultiByteToWide(static_cast<unsigned>(codePage), bytes);
+  }
+  Note(u"converted_to", {{u"encoding", u"UTF-16"}, {u"length", Number(text_.size())}});
+}
+
+std::u16string_view XmlDocument::NameOf(const Element& element) const {
+  return std::u16string_view(text_).substr(element.nameStart, element.nameLength);
+}
+
+uint32_t XmlDocument::AddElement(uint32_t parent, uint32_t start, uint32_t nameStart, uint32_t nameLength) {
+  const uint32_t index = static_cast<uint32_t>(elements_.size());
+  Element element;
+  element.start = start;
+  element.parent = parent;
+  element.nameStart = nameStart;
+  element.nameLength = nameLength;
+  element.flags = parent ? ((elements_[parent].flags & 0xFFFF) + 1) & 0xFFFF : 0;
+  Element& up = elements_[parent];
+  if (!up.firstChild) {
+    element.flags |= kFirstChild;
+    element.previousSibling = index;
+    up.firstChild = index;
+  } else {
+    const uint32_t last = elements_[up.firstChild].previousSibling;
+    element.previousSibling = last;
+    elements_[last].nextSibling = index;
+    elements_[up.firstChild].previousSibling = index;
+  }
+  elements_.push_back(element);
+  return index;
+}
+
+void XmlDocument::MarkError(uint32_t element) {
+  notWellFormed_ = true;
+  elements_[element].flags |= kErrorInside;
+}
+
+// An element whose end tag never came: it ends with its start tag, and its children move up
+// to follow it as siblings.
+void XmlDocument::CloseUnended(uint32_t index) {
+  Element& e = elements_[index];
+  e.length = e.startTagLength;
+  e.flags |= kUnended;
+  notWellFormed_ = true;
+  const uint32_t parent = e.parent;
+  if (e.flags & kErrorInside) elements_[parent].flags |= kErrorInside;
+  Note(u"unended_start_tag", {{u"tagname", std::u16string(NameOf(e))}, {u"offset", Number(e.start)}});
+  const uint32_t first = e.firstChild;
+  if (!first) return;
+  const uint32_t last = elements_[first].previousSibling;
+  const uint32_t after = e.nextSibling;
+  for (uint32_t c = first; c; c = elements_[c].nextSibling) {
+    elements_[c].parent = parent;
+    elements_[c].flags = (elements_[c].flags & ~0xFFFFu) | (elements_[index].flags & 0xFFFF);
+  }
+  elements_[first].flags &= ~kFirstChild;
+  elements_[first].previousSibling = index;
+  elements_[index].nextSibling = first;
+  elements_[index].firstChild = 0;
+  elements_[last].nextSibling = after;
+  if (after) {
+    elements_[after].previousSibling = last;
+  } else {
+    elements_[elements_[parent].firstChild].previousSibling = last;
+  }
+}
+
+void XmlDocument::Parse() {
+  elements_.assign(1, Element{});
+  elements_.reserve(text_.size() / 64 + 8);
+  notWellFormed_ = false;
+  const std::u16string_view t(text_);
+  const size_t n = t.size();
+  std::vector<uint32_t> open;
+  auto current = [&]() -> uint32_t { return open.empty() ? 0 : open.back(); };
+  auto unterminated = [&](std::u16string_view kind, size_t at) {
+    Note(u"unterminated_tag_syntax", {{u"type", std::u16string(kind)}, {u"offset", Number(at)}});
+    MarkError(current());
+  };
+  size_t i = 0;
+  while (i < n) {
+    if (t[i] != u'<') {
+      const size_t next = t.find(u'<', i);
+      i = next == std::u16string_view::npos ? n : next;
+      continue;
+    }
+    const size_t start = i;
+    if (i + 1 >= n) {
+      unterminated(u"tag", start);
+      break;
+    }
+    const char16_t c = t[i + 1];
+    if (c == u'!') {
+      std::u16string_view kind, close;
+      if (t.substr(i, 4) == u"<!--") {
+        kind = u"comment", close = u"-->";
+      } else if (t.substr(i, 9) == u"<![CDATA[") {
+        kind = u"cdata_section", close = u"]]>";
+      } else if (t.substr(i, 9) == u"<!DOCTYPE") {
+        kind = u"document_type", close = u">";
+        const size_t bracket = t.find_first_of(u"[>", i);
+        if (bracket != std::u16string_view::npos && t[bracket] == u'[') {
+          const size_t end = t.find(u"]", bracket);
+          if (end == std::u16string_view::npos) {
+            unterminated(kind, start);
+            break;
+          }
+          i = end;
+        }
+      } else {
+        kind = u"tag", close = u">";
+      }
+      const size_t end = t.find(close, i + 2);
+      if (end == std::u16string_view::npos) {
+        unterminated(kind, start);
+        break;
+      }
+      i = end + close.size();
+      continue;
+    }
+    if (c == u'?') {
+      const size_t end = t.find(u"?>", i + 2);
+      if (end == std::u16string_view::npos) {
+        unterminated(u"processing_instruction", start);
+        break;
+      }
+      i = end + 2;
+      continue;
+    }
+    if (c == u'/') {
+      const size_t nameStart = i + 2;
+      size_t j = nameStart;
+      while (j < n && !IsSpace(t[j]) && t[j] != u'>') ++j;
+      const size_t end = t.find(u'>', j);
+      if (end == std::u16string_view::npos) {
+        unterminated(u"end_tag", start);
+        break;
+      }
+      const std::u16string_view name = t.substr(nameStart, j - nameStart);
+      size_t k = open.size();
+      while (k > 0 && NameOf(elements_[open[k - 1]]) != name) --k;
+      if (k == 0) {
+        Note(u"lone_end_tag", {{u"tagname", std::u16string(name)}, {u"offset", Number(start)}});
+        MarkError(current());
+      } else {
+        while (open.size() > k) {
+          CloseUnended(open.back());
+          open.pop_back();
+        }
+        Element& e = elements_[open.back()];
+        e.length = static_cast<uint32_t>(end + 1 - e.start);
+        e.endTagLength = static_cast<uint32_t>(end + 1 - start);
+        open.pop_back();
+      }
+      i = end + 1;
+      continue;
+    }
+    if (!StartsTag(c)) {
+      Note(u"first_tag_syntax", {{u"offset", Number(start)}});
+      MarkError(current());
+      i += 1;
+      continue;
+    }
+    const size_t nameStart = i + 1;
+    size_t j = nameStart;
+    while (j < n && !IsSpace(t[j]) && t[j] != u'>' && t[j] != u'/') ++j;
+    size_t k = j;
+    char16_t quote = 0;
+    while (k < n) {
+      if (quote) {
+        if (t[k] == quote) quote = 0;
+      } else if (t[k] == u'"' || t[k] == u'\'') {
+        quote = t[k];
+      } else if (t[k] == u'>') {
+        break;
+      }
+      ++k;
+    }
+    if (k >= n) {
+      unterminated(u"start_tag", start);
+      break;
+    }
+    const uint32_t index = AddElement(current(), static_cast<uint32_t>(start), static_cast<uint32_t>(nameStart),
+                                      static_cast<uint32_t>(j - nameStart));
+    Element& e = elements_[index];
+    e.startTagLength = static_cast<uint32_t>(k + 1 - start);
+    if (t[k - 1] == u'/') {
+      e.empty = true;
+      e.length = e.startTagLength;
+    } else {
+      open.push_back(index);
+    }
+    i = k + 1;
+  }
+  while (!open.empty()) {
+    CloseUnended(open.back());
+    open.pop_back();
+  }
+  if (n == 0) return;
+  const uint32_t root = elements_[0].firstChild;
+  if (!root) {
+    Note(u"no_root_element");
+  } else if (elements_[root].nextSibling) {
+    Note(u"root_has_sibling");
+  }
+}
+
+bool XmlDocument::IsWellFormed() const {
+  if (elements_.empty()) return false;
+  const uint32_t root = elements_[0].firstChild;
+  return !notWellFormed_ && root && !elements_[root].nextSibling;
+}
+
+void XmlDocument::ResetPosition() {
+  parent_ = current_ = child_ = 0;
+  nodeIsElement_ = false;
+}
+
+bool XmlDocument::FindChildElement(std::u16string_view name) {
+  if (elements_.empty()) return false;
+  if (!current_) current_ = elements_[0].firstChild;
+  if (!current_) return false;
+  uint32_t c = child_ ? elements_[child_].nextSibling : elements_[current_].firstChild;
+  for (; c; c = elements_[c].nextSibling) {
+    if (NameOf(elements_[c]) != name) continue;
+    child_ = c;
+    current_ = elements_[c].parent;
+    parent_ = elements_[current_].parent;
+    nodeIsElement_ = true;
+    return true;
+  }
+  return false;
+}
+
+bool XmlDocument::EnterElement() {
+  if (!current_ || !nodeIsElement_ || !child_) return false;
+  parent_ = current_;
+  current_ = child_;
+  child_ = 0;
+  nodeIsElement_ = false;
+  return true;
+}
+
+bool XmlDocument::LeaveElement() {
+  if (!parent_) return false;
+  child_ = current_;
+  current_ = parent_;
+  parent_ = elements_[current_].parent;
+  nodeIsElement_ = true;
+  return true;
+}
+
+namespace {
+
+// Decodes character and named references; anything that is not one stays literal.
+void AppendDecoded(std::u16string& out, std::u16string_view text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    const char16_t c = text[i];
+    if (c != u'&') {
+      out += c;
+      ++i;
+      continue;
+    }
+    size_t j = i + 1;
+    while (j < text.size() && j - i <= 10 && text[j] != u';' && text[j] < 128) ++j;
+    char32_t cp = 0;
+    if (j < text.size() && text[j] == u';' && j - i - 1 <= 9 && j > i + 1) {
+      const std::u16string_view name = text.substr(i + 1, j - i - 1);
+      if (name[0] == u'#') {
+        const bool hex = name.size() > 1 && (name[1] == u'x' || name[1] == u'X');
+        uint64_t value = 0;
+        bool digits = false;
+        for (size_t k = hex ? 2 : 1; k < name.size(); ++k) {
+          const char16_t d = name[k];
+          int v = d >= u'0' && d <= u'9' ? d - u'0' : hex && d >= u'a' && d <= u'f' ? d - u'a' + 10
+                  : hex && d >= u'A' && d <= u'F' ? d - u'A' + 10 : -1;
+          if (v < 0) {
+            digits = false;
+            break;
+          }
+          digits = true;
+          value = value * (hex ? 16 : 10) + static_cast<uint64_t>(v);
+          if (value > 0x10FFFF) break;
+        }
+        cp = digits && value <= 0x10FFFF ? static_cast<char32_t>(value) : 0;
+      } else {
+        cp = xml::LookupNamedReference(name);
+      }
+    }
+    if (cp == 0) {
+      out += u'&';
+      ++i;
+      continue;
+    }
+    AppendCodePoint(out, cp);
+    i = j + 1;
+  }
+}
+
+}  // namespace
+
+std::u16string XmlDocument::GetElementText() const {
+  if (!current_ || current_ >= elements_.size()) return {};
+  const Element& e = elements_[current_];
+  if (e.empty || e.firstChild || (e.flags & kUnended)) return {};
+  const size_t from = e.start + e.startTagLength;
+  const size_t to = e.start + e.length - e.endTagLength;
+  if (to <= from) return {};
+  const std::u16string_view content = std::u16string_view(text_).substr(from, to - from);
+  std::u16string out;
+  size_t i = 0;
+  while (i < content.size()) {
+    const size_t lt = content.find(u'<', i);
+    AppendDecoded(out, content.substr(i, lt == std::u16string_view::npos ? std::u16string_view::npos : lt - i));
+    if (lt == std::u16string_view::npos) break;
+    std::u16string_view rest = content.substr(lt);
+    std::u16string_view close = u">";
+    size_t skip = 1;
+    if (rest.substr(0, 9) == u"<![CDATA[") {
+      const size_t end = rest.find(u"]]>");
+      const size_t stop = end == std::u16string_view::npos ? rest.size() : end;
+      out += rest.substr(9, stop > 9 ? stop - 9 : 0);
+      i = lt + (end == std::u16string_view::npos ? rest.size() : end + 3);
+      continue;
+    }
+    if (rest.substr(0, 4) == u"<!--") close = u"-->", skip = 4;
+    else if (rest.substr(0, 2) == u"<?") close = u"?>", skip = 2;
+    const size_t end = rest.find(close, skip);
+    i = lt + (end == std::u16string_view::npos ? rest.size() : end + close.size());
+  }
+  return out;
+}
