@@ -294,6 +294,15 @@ void XmlDocument::CloseUnended(uint32_t index) {
   }
 }
 
+// Closes the open elements from position `from` to the innermost as unended. The outermost
+// is closed first, so that each element's children move up only once (linear, however deep).
+void XmlDocument::CloseOpenFrom(std::vector<uint32_t>& open, size_t from) {
+  for (size_t j = open.size(); j-- > from + 1;)
+    if (elements_[open[j]].flags & kErrorInside) elements_[open[j - 1]].flags |= kErrorInside;
+  for (size_t j = from; j < open.size(); ++j) CloseUnended(open[j]);
+  open.resize(from);
+}
+
 void XmlDocument::Parse() {
   elements_.assign(1, Element{});
   elements_.reserve(text_.size() / 64 + 8);
@@ -334,7 +343,7 @@ void XmlDocument::Parse() {
             unterminated(kind, start);
             break;
           }
-          i = end;
+          i = end - 1;  // the search for ">" below starts two characters on, at the "]"
         }
       } else {
         kind = u"tag", close = u">";
@@ -372,10 +381,7 @@ void XmlDocument::Parse() {
         Note(u"lone_end_tag", {{u"tagname", std::u16string(name)}, {u"offset", Number(start)}});
         MarkError(current());
       } else {
-        while (open.size() > k) {
-          CloseUnended(open.back());
-          open.pop_back();
-        }
+        CloseOpenFrom(open, k);
         Element& e = elements_[open.back()];
         e.length = static_cast<uint32_t>(end + 1 - e.start);
         e.endTagLength = static_cast<uint32_t>(end + 1 - start);
@@ -421,10 +427,7 @@ void XmlDocument::Parse() {
     }
     i = k + 1;
   }
-  while (!open.empty()) {
-    CloseUnended(open.back());
-    open.pop_back();
-  }
+  CloseOpenFrom(open, 0);
   if (n == 0) return;
   const uint32_t root = elements_[0].firstChild;
   if (!root) {

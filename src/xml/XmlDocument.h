@@ -55,6 +55,7 @@ class XmlDocument {
   void Note(std::u16string_view name, std::initializer_list<std::pair<std::u16string_view, std::u16string>> attributes = {});
   uint32_t AddElement(uint32_t parent, uint32_t start, uint32_t nameStart, uint32_t nameLength);
   void CloseUnended(uint32_t element);
+  void CloseOpenFrom(std::vector<uint32_t>& open, size_t from);
   void MarkError(uint32_t element);
   std::u16string_view NameOf(const Element& element) const;
 

@@ -1,0 +1,115 @@
+#include "xml/XmlDocument.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+bool Load(XmlDocument& doc, const std::string& bytes) { return doc.LoadXmlBytes(bytes.data(), bytes.size()); }
+
+std::u16string TextOf(XmlDocument& doc, std::u16string_view name) {
+  doc.ResetPosition();
+  if (!doc.FindChildElement(name) || !doc.EnterElement()) return u"<none>";
+  return doc.GetElementText();
+}
+
+TEST(XmlDocument, EncodingsLoadToTheSameText) {
+  std::string utf8 = "<a>\xe6\xa0\x87\xe7\xad\xbe</a>";  // 标签
+  std::string bom = "\xef\xbb\xbf" + utf8;
+  std::string le = "\xff\xfe", be = "\xfe\xff";
+  for (char16_t c : std::u16string(u"<a>\u6807\u7b7e</a>")) {
+    le += static_cast<char>(c & 0xFF), le += static_cast<char>(c >> 8);
+    be += static_cast<char>(c >> 8), be += static_cast<char>(c & 0xFF);
+  }
+  std::string gbk = "<?xml version=\"1.0\" encoding=\"GB2312\"?><a>\xb1\xea\xc7\xa9</a>";
+  for (std::string* bytes : {&utf8, &bom, &le, &be, &gbk}) {
+    XmlDocument doc;
+    ASSERT_TRUE(Load(doc, *bytes));
+    // A search makes the root current, even when it finds nothing.
+    EXPECT_FALSE(doc.FindChildElement(u"a"));
+    EXPECT_EQ(doc.GetElementText(), u"\u6807\u7b7e");
+  }
+  XmlDocument doc;
+  Load(doc, "<r><a>\xe6\xa0\x87</a></r>");
+  EXPECT_EQ(TextOf(doc, u"a"), u"\u6807");
+  // Not starting with "<" and not UTF-8: the ANSI code page (GBK).
+  Load(doc, " <r><a>\xb1\xea</a></r>");
+  EXPECT_EQ(TextOf(doc, u"a"), u"\u6807");
+  // Declared iso-8859-1, in upper case: code page 28591.
+  Load(doc, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r><a>\xe9</a></r>");
+  EXPECT_EQ(TextOf(doc, u"a"), u"\u00e9");
+  // NUL bytes are removed.
+  Load(doc, std::string("<r><a>x\0y</a></r>", 17));
+  EXPECT_EQ(TextOf(doc, u"a"), u"xy");
+  EXPECT_NE(doc.GetResult().find(u"<nulls_removed count=\"1\"/>"), std::u16string::npos);
+}
+
+TEST(XmlDocument, WellFormednessNotes) {
+  XmlDocument doc;
+  EXPECT_FALSE(Load(doc, "<a/><b/>"));
+  EXPECT_NE(doc.GetResult().find(u"root_has_sibling"), std::u16string::npos);
+  EXPECT_FALSE(Load(doc, ""));
+  EXPECT_EQ(doc.GetResult().find(u"no_root_element"), std::u16string::npos);
+  EXPECT_FALSE(Load(doc, "<a><b></a>"));
+  EXPECT_NE(doc.GetResult().find(u"<unended_start_tag tagname=\"b\" offset=\"3\"/>"), std::u16string::npos);
+  EXPECT_FALSE(Load(doc, "<a></b></a>"));
+  EXPECT_NE(doc.GetResult().find(u"<lone_end_tag tagname=\"b\" offset=\"3\"/>"), std::u16string::npos);
+  EXPECT_FALSE(Load(doc, "<a><!-- open"));
+  EXPECT_NE(doc.GetResult().find(u"type=\"comment\""), std::u16string::npos);
+  EXPECT_FALSE(Load(doc, "<a>< b</a>"));
+  EXPECT_NE(doc.GetResult().find(u"first_tag_syntax"), std::u16string::npos);
+  EXPECT_FALSE(Load(doc, "text only"));
+  EXPECT_NE(doc.GetResult().find(u"no_root_element"), std::u16string::npos);
+  EXPECT_TRUE(Load(doc, "<?xml version=\"1.0\"?><!DOCTYPE a [<!ENTITY x \"y\">]><a t='>'><b/></a>"));
+  EXPECT_FALSE(doc.LoadXmlFile(u"/no/such/file.tpy"));
+  EXPECT_NE(doc.GetResult().find(u"<file_error msg="), std::u16string::npos);
+  // Hostile nesting: many unended tags close in linear time without recursion.
+  std::string deep;
+  for (int i = 0; i < 100000; ++i) deep += "<e>";
+  EXPECT_FALSE(Load(doc, deep));
+  EXPECT_LE(doc.GetResult().size(), 1100u);  // notes stop near 1000 characters
+}
+
+TEST(XmlDocument, NavigationVisitsLikeNamedChildrenInOrder) {
+  XmlDocument doc;
+  ASSERT_TRUE(Load(doc, "<r><s><n>1</n><t>x</t><n>2</n></s><s><n>3</n></s></r>"));
+  std::u16string seen;
+  while (doc.FindChildElement(u"s")) {
+    ASSERT_TRUE(doc.EnterElement());
+    // Order matters: after "t" the first "n" is behind the position and is not seen.
+    if (doc.FindChildElement(u"t")) {
+      doc.EnterElement();
+      seen += doc.GetElementText();
+      doc.LeaveElement();
+    }
+    while (doc.FindChildElement(u"n")) {
+      doc.EnterElement();
+      seen += doc.GetElementText();
+      doc.LeaveElement();
+    }
+    ASSERT_TRUE(doc.LeaveElement());
+  }
+  EXPECT_EQ(seen, u"x23");
+  EXPECT_FALSE(doc.LeaveElement());
+}
+
+TEST(XmlDocument, ElementTextDecodesReferencesAndSkipsMarkup) {
+  const std::pair<const char*, std::u16string> cases[] = {
+      {"<a>&lt;&amp;&gt;&quot;&apos;</a>", u"<&>\"'"},
+      {"<a>&#65;&#x42;&#X43;</a>", u"ABC"},
+      {"<a>&delta;&Delta;</a>", u"\u03b4\u0394"},
+      {"<a>&nosuch; & x &#0;</a>", u"&nosuch; & x &#0;"},
+      {"<a>&#x1F600;</a>", u"\U0001F600"},
+      {"<a> x<!-- c --><![CDATA[<&lt;>]]><?p i?> y </a>", u" x<&lt;> y "},
+      {"<a/>", u""},
+      {"<a>t<b/></a>", u""},
+  };
+  for (const auto& [xml, text] : cases) {
+    XmlDocument doc;
+    ASSERT_TRUE(Load(doc, std::string("<r>") + xml + "</r>")) << xml;
+    EXPECT_EQ(TextOf(doc, u"a"), text) << xml;
+  }
+}
+
+}  // namespace
