@@ -1,0 +1,250 @@
+#include "device/DeviceCtrl_Base.h"
+
+#include "TagSeletList.h"
+#include "beckhoff/Fileparser.h"
+#include "device/CallBackImport.h"
+#include "device/DevSerialize.h"
+#include "device/HostInterface.h"
+#include "device/Texts.h"
+#include "platform/System.h"
+#include "platform/Text.h"
+#include "tag/InteriorDataTypeList.h"
+#include "tag/TagParser.h"
+#include "tag/VirtualTree.h"
+#include "utils/stream_io.h"
+
+namespace DEVICE {
+namespace {
+
+constexpr uint32_t kRunBufferFormat = 2;
+constexpr size_t kRunBufferHeader = 16;
+
+std::shared_ptr<utils::MemoryBuffer> BufferOf(const std::vector<uint8_t>& bytes) {
+  auto buffer = std::make_shared<utils::MemoryBuffer>();
+  if (!bytes.empty()) buffer->Write(bytes.data(), bytes.size());
+  return buffer;
+}
+
+bool ReadU32At(const ByteArray& bytes, uint64_t at, uint32_t& value) {
+  if (at > bytes.size() || bytes.size() - at < 4) return false;
+  value = utils::LoadU32(bytes.data() + at);
+  return true;
+}
+
+}  // namespace
+
+DeviceCtrl_Base::DeviceCtrl_Base() : dataTypes(std::make_shared<InteriorDataTypeList>()) {}
+
+DeviceCtrl_Base::~DeviceCtrl_Base() {
+  tagTree.reset();  // the tree points into the type table: release it first
+}
+
+IDevSetInterface* DeviceCtrl_Base::SetHostInterface(IDevSetInterface* host) {
+  hostInterface = host;
+  channels.SetHostInterface(host);
+  return host;
+}
+
+void DeviceCtrl_Base::ReportToHost(const std::string& object, const std::string& message) {
+  if (!hostInterface || hostInterface->GetHostVersion() < 1) return;
+  hostInterface->ReportError(platform::AnsiToWide(object), platform::AnsiToWide(message));
+}
+
+int32_t DeviceCtrl_Base::CheckChannels() {
+  const auto& names = channels.Names();
+  for (const auto& name : names) {
+    if (tagTree && tagTree->Find(name)) continue;
+    if (!hostInterface) return 0;
+    ReportToHost(name, texts::kTagInfoIncomplete);
+    return -1;
+  }
+  return 0;
+}
+
+int32_t DeviceCtrl_Base::OpenHelp() {
+  const std::u16string program = platform::GetHostExecutablePath();
+  if (program.empty()) return -1;
+  const char16_t separator = static_cast<char16_t>(platform::PathSeparator());
+  const size_t cut = program.rfind(separator);
+  std::u16string path = cut == std::u16string::npos ? std::u16string() : program.substr(0, cut);
+  path += separator;
+  path += platform::AnsiToWide(driverName);
+  return platform::ShellOpen(path) ? 0 : -1;
+}
+
+bool DeviceCtrl_Base::SetProperty(const std::string& name, std::shared_ptr<stProperty> property) {
+  return properties && properties->SetProperty(name, property);
+}
+
+std::shared_ptr<stProperty> DeviceCtrl_Base::GetProperty(const std::string& name) {
+  return properties ? properties->GetProperty(name) : nullptr;
+}
+
+PropertyMap DeviceCtrl_Base::GetPropertyList() { return properties ? properties->GetPropertyList() : PropertyMap{}; }
+
+std::vector<CustomCommand> DeviceCtrl_Base::GetCustomCommands() { return {CustomCommand{texts::kTagImport, 0}}; }
+
+bool DeviceCtrl_Base::RunCustomCommand(const CustomCommand& command) {
+  if (command.name != texts::kTagImport || command.id != 0) return true;
+  try {
+    SelectTags();
+  } catch (...) {
+    return false;
+  }
+  return true;
+}
+
+ITree* DeviceCtrl_Base::FindTag(const std::string& fullName) {
+  return tagTree ? tagTree->Find(fullName) : nullptr;
+}
+
+void DeviceCtrl_Base::SetFileParser(std::shared_ptr<Fileparser> parser) {
+  if (!parser) return;
+  TreeVisitor visitor(parser->GetDataTypes(), dataTypes);
+  uint64_t nodes = 0, leaves = 0;
+  std::shared_ptr<ITree> root = visitor.BuildTree(parser->GetSymbols(), nodes, leaves);
+  tagTree.swap(root);
+}
+
+bool DeviceCtrl_Base::SelectTags() {
+  platform::ScopedModuleResources moduleResources;
+  CDevSelectTag selector;
+  selector.SetTagTree(tagTree.get());
+  selector.SetTagList(&tagList);
+  std::vector<std::u16string> current;
+  for (const auto& name : channels.GetChannelNames()) current.push_back(platform::AnsiToWide(name));
+  selector.SetSelectTag(current);
+
+  stCallBack* command = GetImportCallBack(&selector);
+  if (!command) return false;
+  if (auto* import = dynamic_cast<stCallBackImport*>(command)) import->SetDevice(this);
+  selector.SetImportCallBack(command);
+
+  if (selector.DoModal()) {
+    channels.ClearChannels();
+    std::vector<std::u16string> chosen;
+    selector.GetSelectTag(chosen);
+    std::vector<std::string> names;
+    names.reserve(chosen.size());
+    for (const auto& name : chosen) names.push_back(platform::WideToAnsi(name));
+    channels.AddChannel(names);
+  }
+  return true;
+}
+
+void DeviceCtrl_Base::RebuildTreeFromSection(const utils::imemory& section) {
+  tagTree.reset();  // the old tree points into the table that is about to be cleared
+  dataTypes->Clear();
+  utils::memoryRef view(section.Data(), section.Size());
+  dataTypes->Deserialize(&view);
+  TreeVisitor visitor(dataTypes);
+  uint64_t nodes = 0, leaves = 0;
+  tagTree = visitor.CreateTree(nodes, leaves);
+}
+
+void DeviceCtrl_Base::WriteDeviceDataBlock(ByteArray& bytes) {
+  DevSerialize writer;
+  DevicePropertySerilize propertyData;
+  propertyData.Serialize(properties);
+  writer.AddSection(kSectionProperties, BufferOf(propertyData.Bytes()));
+
+  auto version = std::make_shared<utils::MemoryBuffer>();
+  utils::WriteU32(*version, static_cast<uint32_t>(reservedWord));
+  utils::WriteU32(*version, static_cast<uint32_t>(dataVersion));
+  writer.AddSection(kSectionVersion, version);
+
+  auto types = std::make_shared<utils::MemoryBuffer>();
+  dataTypes->Serialize(types.get());
+  writer.AddSection(kSectionDataTypes, types);
+
+  const utils::imemorywrite& block = writer.Finish();
+  bytes.assign(block.Data(), block.Data() + block.Size());
+}
+
+bool DeviceCtrl_Base::SerializeDevData(ByteArray& bytes, bool load) {
+  if (!dataTypes) return false;
+  if (!load) {
+    WriteDeviceDataBlock(bytes);
+    return true;
+  }
+  DevDeserialize reader;
+  utils::memoryRef view(bytes.data(), bytes.size());
+  if (!reader.Load(view)) return true;
+  DevicePropertySerilize propertyData;
+  utils::MemoryBuffer section;
+  if (reader.GetSection(kSectionProperties, section))
+    propertyData.Bytes().assign(section.Data(), section.Data() + section.Size());
+  propertyData.Deserialize(properties);
+  utils::MemoryBuffer types;
+  reader.GetSection(kSectionDataTypes, types);
+  RebuildTreeFromSection(types);
+  OnLoadDeviceData(reader);
+  return true;
+}
+
+bool DeviceCtrl_Base::WriteDevData(ByteArray& bytes) {
+  channels.RefreshFromReadyHost(hostInterface);
+  if (!dataTypes) return false;
+  WriteDeviceDataBlock(bytes);
+  return true;
+}
+
+bool DeviceCtrl_Base::SerializeRunBuffer(ByteArray& bytes) {
+  ByteArray deviceData;
+  if (!WriteDevData(deviceData)) return false;
+  const auto& names = channels.GetChannelNames();
+  utils::MemoryBuffer nameBlock;
+  for (const auto& name : names) utils::WriteString(nameBlock, name);
+
+  const uint64_t d = deviceData.size();
+  const uint64_t n = nameBlock.Size();
+  bytes.assign(d + n + 20, 0);
+  uint8_t* out = bytes.data();
+  utils::StoreU32(out, static_cast<uint32_t>(d + n));
+  utils::StoreU32(out + 4, kRunBufferFormat);
+  utils::StoreU32(out + 8, static_cast<uint32_t>(d));
+  utils::StoreU32(out + 12, static_cast<uint32_t>(n));
+  std::copy(deviceData.begin(), deviceData.end(), out + kRunBufferHeader);
+  utils::StoreU32(out + kRunBufferHeader + d, static_cast<uint32_t>(names.size()));
+  if (n) std::copy(nameBlock.Data(), nameBlock.Data() + n, out + kRunBufferHeader + d + 4);
+  return true;
+}
+
+void DeviceCtrl_Base::DeSerializeRunBuffer(const ByteArray& bytes) {
+  if (bytes.size() < kRunBufferHeader) return;
+  const uint64_t d = utils::LoadU32(bytes.data() + 8);
+  const uint32_t n = utils::LoadU32(bytes.data() + 12);
+  uint64_t p = kRunBufferHeader;
+  if (d != 0) {
+    if (d > bytes.size() - kRunBufferHeader) return;
+    DevDeserialize reader;
+    utils::memoryRef view(bytes.data() + kRunBufferHeader, d);
+    if (!reader.Load(view)) return;
+    DevicePropertySerilize propertyData;
+    utils::MemoryBuffer section;
+    if (reader.GetSection(kSectionProperties, section))
+      propertyData.Bytes().assign(section.Data(), section.Data() + section.Size());
+    propertyData.Deserialize(properties);
+    utils::MemoryBuffer types;
+    reader.GetSection(kSectionDataTypes, types);
+    if (!dataTypes) return;
+    RebuildTreeFromSection(types);
+    OnLoadRunBuffer(reader);
+    p = kRunBufferHeader + d;
+  }
+  if (n == 0) return;
+  uint32_t count = 0;
+  if (!ReadU32At(bytes, p, count)) return;
+  p += 4;
+  for (uint32_t i = 0; i < count; ++i) {
+    uint32_t length = 0;
+    if (!ReadU32At(bytes, p, length)) return;
+    p += 4;
+    if (length > bytes.size() - p) return;
+    const auto* start = reinterpret_cast<const char*>(bytes.data() + p);
+    p += length;
+    channels.AddChannel({std::string(start, length)});
+  }
+}
+
+}  // namespace DEVICE
