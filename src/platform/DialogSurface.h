@@ -115,14 +115,17 @@ class DialogSurface {
   virtual void AttachGrid(int id, GridControl* grid) = 0;
 };
 
-// A control of a dialog template; positions in dialog units.
+// A control of a dialog template; position and size in dialog units.
 enum class ControlKind { Button, DefaultButton, Edit, CheckBox, Custom };
 
 struct ControlTemplate {
   int id = 0;
   ControlKind kind = ControlKind::Button;
   std::u16string caption;
-  Rect units;
+  int x = 0;
+  int y = 0;
+  int cx = 0;
+  int cy = 0;
 };
 
 struct DialogTemplate {

@@ -21,10 +21,10 @@ constexpr int kFrameWidth = 16;
 constexpr int kFrameHeight = 39;
 
 // Dialog units of the template's 10-point font at 96 pixels per inch.
-Rect UnitsToPixels(const Rect& units, int ppi) {
-  auto x = [ppi](int du) { return du * 3 * ppi / (2 * 96); };
-  auto y = [ppi](int du) { return du * 13 * ppi / (8 * 96); };
-  return {x(units.left), y(units.top), x(units.left + units.right), y(units.top + units.bottom)};
+Rect UnitsToPixels(int x, int y, int cx, int cy, int ppi) {
+  auto px = [ppi](int du) { return du * 3 * ppi / (2 * 96); };
+  auto py = [ppi](int du) { return du * 13 * ppi / (8 * 96); };
+  return {px(x), py(y), px(x + cx), py(y + cy)};
 }
 
 bool StartsWith(const std::string& line, const std::string& word, std::string& rest) {
@@ -54,10 +54,10 @@ class ScriptedSurface final : public DialogSurface {
         ScriptedDialogBackend::ControlState state;
         state.kind = control.kind;
         state.text = control.caption;
-        state.rect = UnitsToPixels(control.units, ppi);
+        state.rect = UnitsToPixels(control.x, control.y, control.cx, control.cy, ppi);
         record_.controls[control.id] = state;
       }
-      const Rect client = UnitsToPixels({0, 0, dialogTemplate->units.cx, dialogTemplate->units.cy}, ppi);
+      const Rect client = UnitsToPixels(0, 0, dialogTemplate->units.cx, dialogTemplate->units.cy, ppi);
       record_.client = {client.Width(), client.Height()};
     }
     record_.window = {100, 100, 100 + record_.client.cx + kFrameWidth, 100 + record_.client.cy + kFrameHeight};
