@@ -28,7 +28,7 @@ using platform::WideToUtf8;
 #endif
 
 // Tags of the bundled example that the demo checks.
-constexpr const char* kDemoTags[] = {"MAIN.fbMotor.bRunning", "MAIN.aValues[3]", "MAIN.aAxis[0].fPos", ".gCounter"};
+constexpr const char* kDemoTags[] = {"MAIN.fbMotor.bEnable", "MAIN.aValues[3]", "MAIN.aAxis[0].fPos", "gCounter"};
 
 struct Context {
   const Options& options;

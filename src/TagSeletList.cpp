@@ -159,7 +159,7 @@ bool EqualsIgnoringCase(const std::u16string& a, const std::u16string& b) {
 
 std::u16string Wide(const char* text) { return platform::AnsiToWide(text); }
 
-void RegisterTemplate() {
+platform::DialogTemplate SelectionDialogTemplate() {
   using platform::ControlKind;
   platform::DialogTemplate dialog;
   dialog.id = CTagSeletList::kTemplateId;
@@ -174,7 +174,7 @@ void RegisterTemplate() {
       {kOk, ControlKind::DefaultButton, Wide(texts::kOk), 168, 207, 50, 14},
       {kCancel, ControlKind::Button, Wide(texts::kCancel), 237, 207, 50, 14},
   };
-  platform::RegisterDialogTemplate(dialog);
+  return dialog;
 }
 
 // Re-enables a button when the operation that disabled it returns.
@@ -226,8 +226,7 @@ size_t CTagSeletList::GetSelectTag(std::vector<std::u16string>& names) {
 }
 
 int CTagSeletList::DoModal() {
-  RegisterTemplate();
-  surface_ = platform::CurrentDialogBackend().CreateSurface(kTemplateId);
+  surface_ = platform::CurrentDialogBackend().CreateSurface(SelectionDialogTemplate());
   if (!surface_) return kCancel;
   surface_->AttachGrid(kGridId, &grid_);
   const int code = surface_->RunModal(*this);

@@ -1,16 +1,9 @@
 #include "platform/DialogSurface.h"
 
-#include <map>
-
 #include "platform/ProcessServices.h"
 
 namespace platform {
 namespace {
-
-std::map<int, DialogTemplate>& Templates() {
-  static std::map<int, DialogTemplate> templates;
-  return templates;
-}
 
 // Without a window system a dialog cannot be shown: it ends at once as if cancelled.
 class ClosedSurface final : public DialogSurface {
@@ -39,20 +32,13 @@ class ClosedSurface final : public DialogSurface {
 
 class ClosedBackend final : public DialogBackend {
  public:
-  std::unique_ptr<DialogSurface> CreateSurface(int) override { return std::make_unique<ClosedSurface>(); }
+  std::unique_ptr<DialogSurface> CreateSurface(const DialogTemplate&) override { return std::make_unique<ClosedSurface>(); }
   int ScreenPixelsPerInchY() const override { return 96; }
 };
 
 DialogBackend* g_current = nullptr;
 
 }  // namespace
-
-void RegisterDialogTemplate(const DialogTemplate& dialogTemplate) { Templates()[dialogTemplate.id] = dialogTemplate; }
-
-const DialogTemplate* FindDialogTemplate(int templateId) {
-  auto found = Templates().find(templateId);
-  return found == Templates().end() ? nullptr : &found->second;
-}
 
 DialogBackend& CurrentDialogBackend() {
   static ClosedBackend fallback;

@@ -135,14 +135,12 @@ struct DialogTemplate {
   std::vector<ControlTemplate> controls;
 };
 
-// The module's dialog resources: a dialog registers its template before creating a surface.
-void RegisterDialogTemplate(const DialogTemplate& dialogTemplate);
-const DialogTemplate* FindDialogTemplate(int templateId);
-
 class DialogBackend {
  public:
   virtual ~DialogBackend() = default;
-  virtual std::unique_ptr<DialogSurface> CreateSurface(int templateId) = 0;
+  // The template comes with the request: the backend may live in another binary (the host),
+  // which cannot see the module's resources.
+  virtual std::unique_ptr<DialogSurface> CreateSurface(const DialogTemplate& dialogTemplate) = 0;
   virtual int ScreenPixelsPerInchY() const = 0;
 };
 

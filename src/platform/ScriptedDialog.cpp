@@ -47,19 +47,17 @@ bool IsAncestorName(const std::u16string& name, const std::u16string& target) {
 
 class ScriptedSurface final : public DialogSurface {
  public:
-  ScriptedSurface(ScriptedDialogBackend& backend, const DialogTemplate* dialogTemplate) : backend_(backend) {
+  ScriptedSurface(ScriptedDialogBackend& backend, const DialogTemplate& dialogTemplate) : backend_(backend) {
     const int ppi = backend.ScreenPixelsPerInchY();
-    if (dialogTemplate) {
-      for (const auto& control : dialogTemplate->controls) {
-        ScriptedDialogBackend::ControlState state;
-        state.kind = control.kind;
-        state.text = control.caption;
-        state.rect = UnitsToPixels(control.x, control.y, control.cx, control.cy, ppi);
-        record_.controls[control.id] = state;
-      }
-      const Rect client = UnitsToPixels(0, 0, dialogTemplate->units.cx, dialogTemplate->units.cy, ppi);
-      record_.client = {client.Width(), client.Height()};
+    for (const auto& control : dialogTemplate.controls) {
+      ScriptedDialogBackend::ControlState state;
+      state.kind = control.kind;
+      state.text = control.caption;
+      state.rect = UnitsToPixels(control.x, control.y, control.cx, control.cy, ppi);
+      record_.controls[control.id] = state;
     }
+    const Rect client = UnitsToPixels(0, 0, dialogTemplate.units.cx, dialogTemplate.units.cy, ppi);
+    record_.client = {client.Width(), client.Height()};
     record_.window = {100, 100, 100 + record_.client.cx + kFrameWidth, 100 + record_.client.cy + kFrameHeight};
   }
 
@@ -258,8 +256,8 @@ void ScriptedDialogBackend::AddScript(const std::string& text) {
   }
 }
 
-std::unique_ptr<DialogSurface> ScriptedDialogBackend::CreateSurface(int templateId) {
-  return std::make_unique<ScriptedSurface>(*this, FindDialogTemplate(templateId));
+std::unique_ptr<DialogSurface> ScriptedDialogBackend::CreateSurface(const DialogTemplate& dialogTemplate) {
+  return std::make_unique<ScriptedSurface>(*this, dialogTemplate);
 }
 
 std::optional<std::string> ScriptedDialogBackend::NextLine() {

@@ -52,7 +52,7 @@ class ScriptedDialogBackend : public DialogBackend {
   void AddScript(const std::string& text);
   void SetScreenPixelsPerInchY(int ppi) { ppi_ = ppi; }
 
-  std::unique_ptr<DialogSurface> CreateSurface(int templateId) override;
+  std::unique_ptr<DialogSurface> CreateSurface(const DialogTemplate& dialogTemplate) override;
   int ScreenPixelsPerInchY() const override { return ppi_; }
 
   const SurfaceRecord& LastSurface() const { return last_; }

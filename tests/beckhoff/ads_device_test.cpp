@@ -7,6 +7,7 @@
 #include "beckhoff/Fileparser.h"
 #include "device/DevSerialize.h"
 #include "device/Texts.h"
+#include "platform/Text.h"
 #include "support/FakeHost.h"
 #include "tag/DataTypes.h"
 #include "tag/ITree.h"

@@ -77,7 +77,8 @@ TEST_F(ModuleTest, ChannelRecordsDescribeTheTags) {
               (std::vector<int32_t>{0, -1, -1, 1, 2}));
     EXPECT_TRUE(r.list1.empty() && r.list2.empty());
   }
-  EXPECT_EQ(reply[0].comment, u"\u4F7F\u80FD");  // 使能
+  // A label's comment is its type's comment: the member comment "使能" stays in the type.
+  EXPECT_EQ(reply[0].comment, u"");
 
   // Requested indices: record i describes indices[i] and carries index i; past the end gives
   // a new record with only value4 set.
@@ -148,11 +149,11 @@ TEST_F(ModuleTest, SetChlInfoAddsKnownTagsOnce) {
   EXPECT_TRUE(ChannelNames(api, device.handle).empty());
   record.address = u"MAIN.aValues[2]";
   EXPECT_EQ(api.SvrSetChlInfo(device.handle, record), 2);
-  record.address = u".gCounter";
+  record.address = u"gCounter";
   EXPECT_EQ(api.SvrSetChlInfo(device.handle, record), 3);
   record.address = u"MAIN.aValues[2]";
   EXPECT_EQ(api.SvrSetChlInfo(device.handle, record), 3);
-  EXPECT_EQ(ChannelNames(api, device.handle), (std::vector<std::u16string>{u"MAIN.aValues[2]", u".gCounter"}));
+  EXPECT_EQ(ChannelNames(api, device.handle), (std::vector<std::u16string>{u"MAIN.aValues[2]", u"gCounter"}));
 }
 
 TEST_F(ModuleTest, DeleteSortsTheCallersIndicesAndDeletesFromTheBack) {

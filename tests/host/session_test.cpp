@@ -63,7 +63,7 @@ class HostSession : public ::testing::Test {
 };
 
 TEST_F(HostSession, ImportSelectSaveReloadGenerate) {
-  const std::vector<std::string> tags{"MAIN.aValues[3]", ".gCounter", "MAIN.sMessage"};
+  const std::vector<std::string> tags{"MAIN.aValues[3]", "gCounter", "MAIN.sMessage"};
   const HostRun selected = Host("one.adsproj", "select --script -", Script(tags));
   ASSERT_EQ(selected.status, 0) << selected.out << selected.err;
 
