@@ -2,6 +2,7 @@
 // scripted dialog and file dialog standing in for the user.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -127,6 +128,26 @@ TEST_F(SelectTags, OnlyTheExactCommandOpensTheDialog) {
   EXPECT_TRUE(device_.RunCustomCommand({std::string(texts::kTagImport) + "x", 0}));
   EXPECT_EQ(Channels(), std::vector<std::string>{"A"});
   EXPECT_TRUE(device_.RunCustomCommand({texts::kTagImport, 0}));  // now the script's OK runs
+  EXPECT_TRUE(Channels().empty());
+}
+
+// A window system that fails while the dialog opens.
+class ThrowingBackend final : public platform::DialogBackend {
+ public:
+  std::unique_ptr<platform::DialogSurface> CreateSurface(const platform::DialogTemplate&) override {
+    throw std::runtime_error("no window");
+  }
+  int ScreenPixelsPerInchY() const override { return 96; }
+};
+
+TEST_F(SelectTags, AnExceptionInsideTheDialogIsCaughtByTheCommand) {
+  device_.Channels().AddChannel({"A"});
+  ThrowingBackend failing;
+  platform::SetDialogBackend(&failing);
+  EXPECT_FALSE(device_.RunCustomCommand({texts::kTagImport, 0}));
+  platform::SetDialogBackend(&backend_);
+  EXPECT_EQ(Channels(), std::vector<std::string>{"A"});
+  ASSERT_TRUE(Run("ok\n"));  // the device stays usable
   EXPECT_TRUE(Channels().empty());
 }
 
