@@ -132,6 +132,14 @@ bool DeviceCtrl_Base::SelectTags() {
   return true;
 }
 
+void DeviceCtrl_Base::RestoreProperties(const DevDeserialize& reader) {
+  DevicePropertySerilize propertyData;
+  utils::MemoryBuffer section;
+  if (reader.GetSection(kSectionProperties, section))
+    propertyData.Bytes().assign(section.Data(), section.Data() + section.Size());
+  propertyData.Deserialize(properties);
+}
+
 void DeviceCtrl_Base::RebuildTreeFromSection(const utils::imemory& section) {
   tagTree.reset();  // the old tree points into the table that is about to be cleared
   dataTypes->Clear();
@@ -170,11 +178,7 @@ bool DeviceCtrl_Base::SerializeDevData(ByteArray& bytes, bool load) {
   DevDeserialize reader;
   utils::memoryRef view(bytes.data(), bytes.size());
   if (!reader.Load(view)) return true;
-  DevicePropertySerilize propertyData;
-  utils::MemoryBuffer section;
-  if (reader.GetSection(kSectionProperties, section))
-    propertyData.Bytes().assign(section.Data(), section.Data() + section.Size());
-  propertyData.Deserialize(properties);
+  RestoreProperties(reader);
   utils::MemoryBuffer types;
   reader.GetSection(kSectionDataTypes, types);
   RebuildTreeFromSection(types);
@@ -220,11 +224,7 @@ void DeviceCtrl_Base::DeSerializeRunBuffer(const ByteArray& bytes) {
     DevDeserialize reader;
     utils::memoryRef view(bytes.data() + kRunBufferHeader, d);
     if (!reader.Load(view)) return;
-    DevicePropertySerilize propertyData;
-    utils::MemoryBuffer section;
-    if (reader.GetSection(kSectionProperties, section))
-      propertyData.Bytes().assign(section.Data(), section.Data() + section.Size());
-    propertyData.Deserialize(properties);
+    RestoreProperties(reader);
     utils::MemoryBuffer types;
     reader.GetSection(kSectionDataTypes, types);
     if (!dataTypes) return;

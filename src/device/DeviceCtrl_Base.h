@@ -88,6 +88,8 @@ class DeviceCtrl_Base : public DevCtrlTag {
   const std::shared_ptr<DevicePropertyConfigWraper>& Properties() const { return properties; }
 
  protected:
+  // Applies section 1 of loaded device data to the property set.
+  void RestoreProperties(const DevDeserialize& reader);
   // Rebuilds the data types and the tag tree from a section 100 (saved type-node table).
   void RebuildTreeFromSection(const utils::imemory& section);
   // The device data block: section 1 properties, 99 version words, 100 type-node table.
