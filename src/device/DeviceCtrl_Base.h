@@ -83,6 +83,10 @@ class DeviceCtrl_Base : public DevCtrlTag {
   // Sends a report to a host of interface version 1 or above; otherwise does nothing.
   void ReportToHost(const std::string& object, const std::string& message);
 
+  // Why the last SetFileParser kept the previous tree (a message for the user, ANSI); null
+  // when it built the new one.
+  const char* TreeRefusal() const { return treeRefusal_; }
+
   stChlInfoTable& Channels() { return channels; }
   IDevSetInterface* HostInterface() const { return hostInterface; }
   const std::shared_ptr<DevicePropertyConfigWraper>& Properties() const { return properties; }
@@ -110,6 +114,9 @@ class DeviceCtrl_Base : public DevCtrlTag {
   TagList tagList;
   std::shared_ptr<ITree> tagTree;
   std::shared_ptr<InteriorDataTypeList> dataTypes;
+
+ private:
+  const char* treeRefusal_ = nullptr;
 };
 
 }  // namespace DEVICE

@@ -190,11 +190,13 @@ std::shared_ptr<DEVICE::ITree> TreeVisitor::CreateTree(uint64_t& nodeCount, uint
   nodeCount = 0;
   leafCount = 0;
   lastError_.clear();
+  refusal_ = Refusal::None;
   if (!table_) return nullptr;
   ITagDataType* rootType = table_->Lookup(table_->GetRootName());
   if (!rootType) return nullptr;
   uint64_t planned = 0;
   if (!CountTreeNodes(rootType, kMaxTreeNodes, planned)) {
+    refusal_ = planned > kMaxTreeNodes ? Refusal::TooLarge : Refusal::Infinite;
     lastError_ = planned > kMaxTreeNodes
                      ? "tag tree too large: more than " + std::to_string(kMaxTreeNodes) + " nodes"
                      : std::string("tag tree infinite: a data type contains itself");

@@ -2,6 +2,8 @@
 // scripted dialog and file dialog standing in for the user.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -149,6 +151,42 @@ TEST_F(SelectTags, AnExceptionInsideTheDialogIsCaughtByTheCommand) {
   EXPECT_EQ(Channels(), std::vector<std::string>{"A"});
   ASSERT_TRUE(Run("ok\n"));  // the device stays usable
   EXPECT_TRUE(Channels().empty());
+}
+
+// A symbol file of one array with the given element count.
+std::string ArrayFile(const std::string& elements) {
+  const auto path = std::filesystem::temp_directory_path() / ("ads_array_" + elements + ".tpy");
+  std::ofstream(path) << "<?xml version=\"1.0\"?><PlcProjectInfo><DataTypes><DataType>"
+                         "<Name>ARRAY [0..X] OF INT</Name><Type>INT</Type><ArrayInfo><LBound>0</LBound>"
+                         "<Elements>" << elements << "</Elements></ArrayInfo></DataType></DataTypes><Symbols>"
+                         "<Symbol><Name>MAIN.big</Name><Type>ARRAY [0..X] OF INT</Type></Symbol>"
+                         "</Symbols></PlcProjectInfo>";
+  return path.string();
+}
+
+TEST_F(SelectTags, ATreeTooLargeIsRefusedAndThePreviousTreeStays) {
+  const std::string big = ArrayFile("30000000");
+  ASSERT_TRUE(Run("import " + Example("demo.tpy") + "\nimport " + big + "\nclick gCounter\nok\n"));
+  EXPECT_EQ(Messages(), std::vector<std::u16string>{platform::AnsiToWide(texts::kTagTreeTooLarge)});
+  EXPECT_EQ(Channels(), std::vector<std::string>{"gCounter"});
+  EXPECT_NE(device_.FindTag("MAIN.aAxis[1].fPos"), nullptr);
+  EXPECT_EQ(device_.FindTag("MAIN.big[0]"), nullptr);
+
+  // The kept tree is also the one that is saved and loaded again.
+  DEVICE::ByteArray saved;
+  ASSERT_TRUE(device_.SerializeRunBuffer(saved));
+  BeckhoffDeviceCtrl reloaded;
+  reloaded.DeSerializeRunBuffer(saved);
+  EXPECT_NE(reloaded.FindTag("MAIN.aAxis[1].fPos"), nullptr);
+
+  // A file of reasonable size imports.
+  ui_.ClearRecords();
+  const std::string fits = ArrayFile("1000");
+  ASSERT_TRUE(Run("import " + fits + "\nclick MAIN.big[999]\nok\n"));
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(Channels(), std::vector<std::string>{"MAIN.big[999]"});
+  std::filesystem::remove(big);
+  std::filesystem::remove(fits);
 }
 
 }  // namespace
