@@ -109,6 +109,34 @@ void ConvertAll(iconv_t cd, const char* in, size_t inLeft, std::vector<char>& ou
   out.resize(used);
 }
 
+// Code pages in which every byte below 0x80 is that ASCII character and nothing else: pure
+// ASCII text converts without the converter. (Not so in UTF-7, HZ, the ISO 2022 family or
+// EBCDIC, which keep the general path.)
+bool IsAsciiCompatible(unsigned codePage) {
+  switch (codePage) {
+    case 874: case 932: case 936: case 949: case 950: case 1250: case 1251: case 1252: case 1253:
+    case 1254: case 1255: case 1256: case 1257: case 1258: case 20127: case 20866: case 20932:
+    case 21866: case 28591: case 28592: case 28593: case 28594: case 28595: case 28596: case 28597:
+    case 28598: case 28599: case 28603: case 28605: case 51932: case 51936: case 51949: case 54936:
+    case 65001:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsAscii(std::string_view text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+bool IsAscii(std::u16string_view text) {
+  for (char16_t c : text)
+    if (c >= 0x80) return false;
+  return true;
+}
+
 }  // namespace
 
 unsigned GetAnsiCodePage() { return g_ansiCodePage; }
@@ -123,6 +151,7 @@ bool IsCodePageSupported(unsigned codePage) {
 
 std::u16string MultiByteToWide(unsigned codePage, std::string_view text) {
   if (text.empty()) return {};
+  if (IsAsciiCompatible(Resolve(codePage)) && IsAscii(text)) return std::u16string(text.begin(), text.end());
   const char* name = IconvName(Resolve(codePage));
   if (!name) name = IconvName(g_ansiCodePage);
   if (!name) return {};
@@ -143,6 +172,7 @@ std::u16string MultiByteToWide(unsigned codePage, std::string_view text) {
 
 std::string WideToMultiByte(unsigned codePage, std::u16string_view text) {
   if (text.empty()) return {};
+  if (IsAsciiCompatible(Resolve(codePage)) && IsAscii(text)) return std::string(text.begin(), text.end());
   const char* name = IconvName(Resolve(codePage));
   if (!name) name = IconvName(g_ansiCodePage);
   if (!name) return {};
