@@ -141,25 +141,35 @@ bool ReadScript(const std::string& source, std::vector<std::string>& lines, std:
   return true;
 }
 
+// Runs the custom command with the dialog the installed backend draws.
+int RunCustomCommand(Context& c, Session& session, std::unique_ptr<DialogScript> backend) {
+  hostapi::CustomUiArray entries;
+  c.api.SvrGetCustomUI(0, entries);
+  if (entries.empty()) return Fail(c.err, kExitFailure, "the module offers no custom command");
+  const bool ok = c.api.SvrShowCustomUI(session.handle, entries.front().name) == 1;
+  backend.reset();
+  return ExportStatus(c, ok, "SvrShowCustomUI");
+}
+
 // Runs the custom command with the dialog driven by the script lines.
 int RunScriptedSelect(Context& c, Session& session, const std::vector<std::string>& lines) {
   std::string error;
   auto script = InstallDialogScript(lines, [&c](const std::string& line) { c.out << line << '\n'; }, error);
   if (!script) return Fail(c.err, kExitUsage, error);
-  hostapi::CustomUiArray entries;
-  c.api.SvrGetCustomUI(0, entries);
-  if (entries.empty()) return Fail(c.err, kExitFailure, "the module offers no custom command");
-  const bool ok = c.api.SvrShowCustomUI(session.handle, entries.front().name) == 1;
-  script.reset();
-  return ExportStatus(c, ok, "SvrShowCustomUI");
+  return RunCustomCommand(c, session, std::move(script));
 }
 
 int Select(Context& c, Session& session) {
   const auto& args = c.options.arguments;
-  if (args.size() != 2 || args[0] != "--script")
-    return Fail(c.err, kExitUsage,
-                args.empty() ? "the interactive tag dialog is not available here; use select --script FILE"
-                             : "usage: select [--script FILE|-]");
+  if (args.empty()) {
+    std::string error;
+    auto terminal = InstallTerminalDialog(error);
+    if (!terminal) return Fail(c.err, kExitUsage, error + "; use select --script FILE");
+    const int status = RunCustomCommand(c, session, std::move(terminal));
+    if (status == kExitUsage) return status;
+    return SaveAndFinish(c, session, status);
+  }
+  if (args.size() != 2 || args[0] != "--script") return Fail(c.err, kExitUsage, "usage: select [--script FILE|-]");
   std::vector<std::string> lines;
   std::string error;
   if (!ReadScript(args[1], lines, error)) return Fail(c.err, kExitUsage, error);

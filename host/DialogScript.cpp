@@ -1,6 +1,7 @@
 #include "DialogScript.h"
 
 #include "platform/ScriptedDialog.h"
+#include "platform/TerminalDialog.h"
 
 namespace adshost {
 namespace {
@@ -20,7 +21,35 @@ class InstalledScript final : public DialogScript {
   platform::ScriptedDialogBackend backend_;
 };
 
+// Offers the terminal's dialogs and prompts to the module while it lives.
+class InstalledTerminal final : public DialogScript {
+ public:
+  explicit InstalledTerminal(std::unique_ptr<platform::TerminalIo> io)
+      : io_(std::move(io)), backend_(*io_), ui_(*io_), previousUi_(HostServices().userInterface) {
+    HostServices().dialogBackend = &backend_;
+    HostServices().userInterface = &ui_;
+  }
+  ~InstalledTerminal() override {
+    HostServices().dialogBackend = nullptr;
+    HostServices().userInterface = previousUi_;
+  }
+  InstalledTerminal(const InstalledTerminal&) = delete;
+  InstalledTerminal& operator=(const InstalledTerminal&) = delete;
+
+ private:
+  std::unique_ptr<platform::TerminalIo> io_;
+  platform::TerminalDialogBackend backend_;
+  platform::TerminalUserInterface ui_;
+  platform::UserInterface* previousUi_;
+};
+
 }  // namespace
+
+std::unique_ptr<DialogScript> InstallTerminalDialog(std::string& error) {
+  auto io = platform::OpenTerminal(error);
+  if (!io) return nullptr;
+  return std::make_unique<InstalledTerminal>(std::move(io));
+}
 
 std::unique_ptr<DialogScript> InstallDialogScript(const std::vector<std::string>& lines, LineSink output,
                                                   std::string& /*error*/) {
