@@ -238,7 +238,8 @@ int CTagSeletList::DoModal() {
 
 bool CTagSeletList::OnInitDialog() {
   TAG_TRACE("OnInitDialog");
-  if (!fontCreated_) {
+  // Each modal run shows a new window, which needs the font applied again.
+  {
     platform::FontRequest font;
     font.face = Wide(texts::kFontFace);
     font.height = static_cast<int>(-13 * factor_);
@@ -247,7 +248,6 @@ bool CTagSeletList::OnInitDialog() {
     font.charSet = 134;
     font.pitchAndFamily = 0x22;
     surface_->CreateFont(font);
-    fontCreated_ = true;
   }
   _InitUI();
   surface_->Show(kKeepCheck, false);
@@ -358,6 +358,10 @@ void CTagSeletList::_ReloadTagTree() {
   }
   RecomputeStates();
   selectTree_.rows.clear();
+  // The results point into the tree shown before; an import may have released it.
+  searchResults_.clear();
+  lastPattern_.clear();
+  searchIndex_ = 0;
   _InitGrid(grid_);
   _InitTreeItem(nullptr, grid::kNoItem);
 }
