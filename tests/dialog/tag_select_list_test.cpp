@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <deque>
 #include <map>
 #include <memory>
@@ -280,6 +282,163 @@ TEST(TagSelectDialog, LayoutFontAndScaleFactor) {
   const std::pair<int, double> factors[] = {{96, 1.0},  {143, 1.0}, {144, 1.25}, {215, 1.25}, {216, 2.0},
                                             {287, 2.0}, {288, 2.5}, {335, 2.5},  {336, 3.0},  {600, 3.0}};
   for (const auto& [ppi, factor] : factors) EXPECT_EQ(DEVICE::detail::ScaleFactorFor(ppi), factor) << ppi;
+}
+
+// Forwards to a scripted surface and, after each press of "find next", logs the full name of
+// the selected row ("-" when the press selected none) and whether the button was enabled.
+class FindLogSurface final : public platform::DialogSurface, public platform::DialogEvents {
+ public:
+  FindLogSurface(std::unique_ptr<platform::DialogSurface> inner, std::vector<std::string>& log)
+      : inner_(std::move(inner)), log_(log) {}
+  int RunModal(platform::DialogEvents& events) override {
+    outer_ = &events;
+    return inner_->RunModal(*this);
+  }
+  bool OnInitDialog() override { return outer_->OnInitDialog(); }
+  bool PreTranslateKeyDown(unsigned key) override { return outer_->PreTranslateKeyDown(key); }
+  void OnSize(int cx, int cy) override { outer_->OnSize(cx, cy); }
+  void OnCommand(int id) override {
+    if (id == 10003 && grid_) grid_->SelectRow(-1);
+    outer_->OnCommand(id);
+    if (id != 10003 || !grid_) return;
+    const int row = grid_->SelectedRow();
+    log_.push_back((row < 0 ? "-" : platform::WideToUtf8(grid_->AccessibleName(row))) +
+                   (inner_->IsEnabled(10003) ? "" : " (disabled)"));
+  }
+  void Enable(int id, bool on) override {
+    if (id == 10003 && on == inner_->IsEnabled(id)) log_.push_back("enable twice");
+    inner_->Enable(id, on);
+  }
+  void AttachGrid(int id, platform::GridControl* grid) override {
+    grid_ = grid;
+    inner_->AttachGrid(id, grid);
+  }
+  void EndDialog(int code) override { inner_->EndDialog(code); }
+  bool HasControl(int id) const override { return inner_->HasControl(id); }
+  std::u16string GetText(int id) const override { return inner_->GetText(id); }
+  void SetText(int id, const std::u16string& t) override { inner_->SetText(id, t); }
+  bool IsEnabled(int id) const override { return inner_->IsEnabled(id); }
+  void Show(int id, bool v) override { inner_->Show(id, v); }
+  int GetCheck(int id) const override { return inner_->GetCheck(id); }
+  void SetCheck(int id, int c) override { inner_->SetCheck(id, c); }
+  Rect GetRect(int id) const override { return inner_->GetRect(id); }
+  void SetRect(int id, const Rect& r) override { inner_->SetRect(id, r); }
+  void SetFocus(int id) override { inner_->SetFocus(id); }
+  Rect GetWindowRect() const override { return inner_->GetWindowRect(); }
+  void SetWindowSize(int w, int h) override { inner_->SetWindowSize(w, h); }
+  platform::Size GetClientSize() const override { return inner_->GetClientSize(); }
+  void ShowMessageBox(const std::u16string& t, platform::MessageBoxIcon i) override { inner_->ShowMessageBox(t, i); }
+  int ScreenPixelsPerInchY() const override { return inner_->ScreenPixelsPerInchY(); }
+  void CreateFont(const platform::FontRequest& f) override { inner_->CreateFont(f); }
+
+ private:
+  std::unique_ptr<platform::DialogSurface> inner_;
+  std::vector<std::string>& log_;
+  platform::DialogEvents* outer_ = nullptr;
+  platform::GridControl* grid_ = nullptr;
+};
+
+class FindLogBackend final : public platform::DialogBackend {
+ public:
+  explicit FindLogBackend(platform::DialogBackend& inner) : inner_(inner) {}
+  std::unique_ptr<platform::DialogSurface> CreateSurface(const platform::DialogTemplate& t) override {
+    return std::make_unique<FindLogSurface>(inner_.CreateSurface(t), log);
+  }
+  int ScreenPixelsPerInchY() const override { return inner_.ScreenPixelsPerInchY(); }
+  std::vector<std::string> log;
+
+ private:
+  platform::DialogBackend& inner_;
+};
+
+// Replaces the tree on success, releasing the old one, and tells the selector.
+class FakeImport final : public DEVICE::stCallBack {
+ public:
+  FakeImport(CDevSelectTag& selector, std::unique_ptr<FakeTree>& tree) : selector_(selector), tree_(tree) {}
+  bool Execute() override {
+    if (++runs < 2) return false;  // the first import fails
+    tree_ = SampleTree();
+    tree_->Add(tree_->Root(), "D", 2, "INT");
+    selector_.SetTagTree(tree_->Root());
+    return true;
+  }
+  int runs = 0;
+
+ private:
+  CDevSelectTag& selector_;
+  std::unique_ptr<FakeTree>& tree_;
+};
+
+TEST(TagSelectDialog, FindCyclesWrapsRestartsAndSurvivesImport) {
+  Scripted s;
+  FindLogBackend logging(s.backend);
+  platform::SetDialogBackend(&logging);
+  auto tree = SampleTree();
+  CDevSelectTag selector;
+  selector.SetTagTree(tree->Root());
+  selector.SetSelectTag({u"C"});
+  FakeImport import(selector, tree);
+  selector.SetImportCallBack(&import);
+  s.Run(selector,
+        "find a\nfind A\nfind a\nfind a\nfind a\nfind a\nfind a\n"  // A's leaves, then arr's; none; again
+        "find arr\nfind\nfind [xz]\nfind [xz]\nfind q\n"
+        "click A\nimport\nrows\nfind a\nfind a\nimport\nfind a\nrows\nok");
+  EXPECT_EQ(logging.log,
+            (std::vector<std::string>{"A.x", "A.y", "A.bad", "B.arr[0]", "B.arr[1]", "-", "A.x", "B.arr[0]", "-",
+                                      "A.x", "B.z", "-", "A.x", "A.y", "A.x"}));
+  EXPECT_EQ(import.runs, 2);
+  // A failed import keeps the view and its checks; a successful one shows the new tree with the
+  // checks of the names given at open.
+  ASSERT_GE(s.out.size(), 6u);
+  EXPECT_EQ(s.out[0], "1\t0\t2\t0x0400\tA\tST_A\tstruct a");
+  EXPECT_EQ(s.out.back(), "10\t0\t0\t0x0008\tD\tINT\t");
+  EXPECT_EQ(s.out[s.out.size() - 3], "7\t0\t1\t0x0008\tC\tBOOL\t");  // the new search expanded A
+  EXPECT_EQ(Names(selector), std::vector<std::u16string>{u"C"});
+}
+
+TEST(TagSelectDialog, DemoFileThroughTheDevice) {
+  const std::string demo = std::string(ADS_SOURCE_DIR) + "/examples/demo.tpy";
+  Scripted s;
+  Beckhoff::BeckhoffDeviceCtrl device;
+  s.backend.AddScript("import " + demo + "\nexpand MAIN.aValues\nrows\nclick MAIN.fbMotor.bEnable\nclick gCounter\nok");
+  ASSERT_TRUE(device.RunCustomCommand({texts::kTagImport, 0}));
+  EXPECT_NE(std::find(s.out.begin(), s.out.end(), "5\t2\t0\t0x0008\taValues[0]\tINT\t"), s.out.end());
+  EXPECT_EQ(device.Channels().GetChannelNames(), (std::vector<std::string>{"MAIN.fbMotor.bEnable", "gCounter"}));
+  s.out.clear();
+  s.backend.AddScript("rows\nok");
+  ASSERT_TRUE(device.RunCustomCommand({texts::kTagImport, 0}));
+  EXPECT_EQ(s.out.front(), "1\t0\t2\t0x0800\tMAIN\tMAIN\t");
+  EXPECT_EQ(device.Channels().GetChannelNames(), (std::vector<std::string>{"MAIN.fbMotor.bEnable", "gCounter"}));
+}
+
+// 1 + 1000 + 999,000 nodes, and a chain 20,000 deep: opening, checking everything and OK.
+TEST(TagSelectDialog, BigAndDeepTrees) {
+  Scripted s;
+  FakeTree big;
+  auto* top = big.Add(big.Root(), "Big", -1);
+  for (int i = 0; i < 1000; ++i) {
+    auto* mid = big.Add(top, "m" + std::to_string(i), -1);
+    for (int j = 0; j < 999; ++j) big.Add(mid, "v" + std::to_string(j), 2);
+  }
+  CDevSelectTag selector;
+  selector.SetTagTree(big.Root());
+  const auto start = std::chrono::steady_clock::now();
+  s.Run(selector, "click Big\nok");
+  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::printf("1,000,000 nodes: open, check all, OK in %.2f s\n", seconds);
+  const auto names = Names(selector);
+  ASSERT_EQ(names.size(), 999000u);
+  EXPECT_EQ(names.front(), u"Big.m0.v0");
+  EXPECT_EQ(names.back(), u"Big.m999.v998");
+
+  FakeTree deep;
+  FakeTree::Node* at = deep.Root();
+  for (int i = 0; i < 20000; ++i) at = deep.Add(at, "d", -1);
+  at->dataType = 2;
+  CDevSelectTag chain;
+  chain.SetTagTree(deep.Root());
+  s.Run(chain, "click d\nok");
+  EXPECT_EQ(Names(chain).size(), 1u);
 }
 
 }  // namespace
