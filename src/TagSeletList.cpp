@@ -356,6 +356,10 @@ void CTagSeletList::_ReloadTagTree() {
   }
   RecomputeStates();
   selectTree_.rows.clear();
+  // The results point into the tree shown before; an import may have released it.
+  searchResults_.clear();
+  lastPattern_.clear();
+  searchIndex_ = 0;
   _InitGrid(grid_);
   _InitTreeItem(nullptr, grid::kNoItem);
 }
@@ -674,6 +678,10 @@ void CTagSeletList::_GetSelectTag(std::vector<std::u16string>& names, grid::CTre
     if (check != grid::kChecked && check != grid::kPartlyChecked) continue;
     auto* node = static_cast<ITree*>(grid.GetItemData(item, 0));
     if (!node) continue;
+    // The walk below a checked or partly checked parent row already handled this row with its
+    // own check value; walking it again would only repeat names and cost time on deep trees.
+    const grid::TreeItem parent = grid.GetParentItem(item);
+    if (parent != grid::kRootItem && grid.GetCheck(parent) != grid::kUnchecked && grid.GetItemData(parent, 0)) continue;
     if (node->GetChildCount() > 0) {
       _GetSelectSubNode(node, names, taken, check);
       continue;

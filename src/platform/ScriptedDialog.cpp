@@ -126,8 +126,8 @@ class ScriptedSurface final : public DialogSurface {
   Size GetClientSize() const override { return record_.client; }
 
   void ShowMessageBox(const std::u16string& text, MessageBoxIcon icon) override {
+    // The user interface reports the message; printing it here too would show it twice.
     backend_.ui().ShowMessageBox(text, icon);
-    backend_.Print("MESSAGE\t" + WideToUtf8(text));
   }
   int ScreenPixelsPerInchY() const override { return backend_.ScreenPixelsPerInchY(); }
   void CreateFont(const FontRequest& request) override { record_.font = request; }

@@ -1,336 +1,444 @@
-// The tag selection dialog over a small hand-made tag tree, driven headless by the scripted
-// dialog backend.
 #include "TagSeletList.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <deque>
+#include <map>
 #include <memory>
-#include <regex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "beckhoff/BeckhoffDeviceCtrl.h"
 #include "device/Texts.h"
 #include "platform/ScriptedDialog.h"
-#include "platform/System.h"
 #include "platform/Text.h"
 
 namespace {
 
-using DEVICE::CTagSeletList;
-using Names = std::vector<std::u16string>;
+using DEVICE::CDevSelectTag;
+using platform::Rect;
 
-constexpr int32_t kNotSelectable = -1;
-
-// A tag node with everything given explicitly; the full name is what becomes a channel name.
-class Node final : public DEVICE::ITree, public DEVICE::ILabel {
+// A tag tree held in a deque so that node addresses stay put; -1 marks an unselectable label.
+class FakeTree final {
  public:
-  Node(Node* parent, std::string name, std::string full, std::string type, int32_t dataType)
-      : parent_(parent), name_(std::move(name)), full_(std::move(full)), type_(std::move(type)), dataType_(dataType) {}
+  struct Node final : DEVICE::ITree, DEVICE::ILabel {
+    FakeTree* owner = nullptr;
+    Node* parent = nullptr;
+    std::vector<Node*> children;
+    std::string name, type, comment;
+    int32_t dataType = -1;
+    bool labelled = true;
 
-  Node& Add(std::string name, std::string full, std::string type, int32_t dataType) {
-    children_.push_back(std::make_unique<Node>(this, std::move(name), std::move(full), std::move(type), dataType));
-    return *children_.back();
-  }
-
-  DEVICE::ILabel* GetLabel() override { return this; }
-  DEVICE::ITree* GetParent() override { return parent_; }
-  uint32_t GetChildCount() const override { return static_cast<uint32_t>(children_.size()); }
-  DEVICE::ITree* GetChild(uint32_t index) override {
-    return index < children_.size() ? children_[index].get() : nullptr;
-  }
-  DEVICE::ITree* Find(const std::string& fullName) override {
-    for (auto& child : children_) {
-      if (child->full_ == fullName) return child.get();
-      if (auto* found = child->Find(fullName)) return found;
+    DEVICE::ILabel* GetLabel() override { return labelled ? this : nullptr; }
+    DEVICE::ITree* GetParent() override { return parent; }
+    uint32_t GetChildCount() const override { return static_cast<uint32_t>(children.size()); }
+    DEVICE::ITree* GetChild(uint32_t i) override { return i < children.size() ? children[i] : nullptr; }
+    DEVICE::ITree* Find(const std::string& fullName) override { return owner->Find(fullName); }
+    std::string GetName() const override { return name; }
+    std::string GetComment() const override { return comment; }
+    int32_t GetDataType() const override { return dataType; }
+    std::string GetPathName() const override { return GetFullName(); }
+    std::string GetLongName() const override { return GetFullName(); }
+    bool IsInArray() const override { return !name.empty() && name[0] == '['; }
+    std::string GetFullName() const override {
+      if (!parent || !parent->parent) return name;
+      return parent->GetFullName() + (IsInArray() ? "" : ".") + name;
     }
-    return nullptr;
-  }
+    std::string GetTypeName() const override { return type; }
+  };
 
-  std::string GetName() const override { return name_; }
-  std::string GetComment() const override { return "c:" + name_; }
-  int32_t GetDataType() const override { return dataType_; }
-  std::string GetPathName() const override { return full_; }
-  std::string GetLongName() const override { return full_; }
-  bool IsInArray() const override { return false; }
-  std::string GetFullName() const override { return full_; }
-  std::string GetTypeName() const override { return type_; }
+  FakeTree() { root_.owner = this; }
+  Node* Root() { return &root_; }
+  Node* Add(Node* parent, std::string name, int32_t dataType, std::string type = "T", std::string comment = "") {
+    Node& node = nodes_.emplace_back();
+    node.owner = this;
+    node.parent = parent;
+    node.name = std::move(name);
+    node.dataType = dataType;
+    node.type = std::move(type);
+    node.comment = std::move(comment);
+    parent->children.push_back(&node);
+    index_.clear();
+    return &node;
+  }
+  DEVICE::ITree* Find(const std::string& fullName) {
+    if (index_.empty())
+      for (auto& node : nodes_) index_.emplace(node.GetFullName(), &node);
+    auto found = index_.find(fullName);
+    return found == index_.end() ? nullptr : found->second;
+  }
 
  private:
-  Node* parent_;
-  std::string name_, full_, type_;
-  int32_t dataType_;
-  std::vector<std::unique_ptr<Node>> children_;
+  Node root_;
+  std::deque<Node> nodes_;
+  std::unordered_map<std::string, Node*> index_;
 };
 
-// MAIN { arr [0..2] OF INT, s { a BOOL, t TIME (not selectable) }, u { x (not selectable) } },
-// g DINT, alias (not selectable), copy { a second node named "g" }.
-std::unique_ptr<Node> SampleTree() {
-  auto root = std::make_unique<Node>(nullptr, "", "", "QORV_ROOT", kNotSelectable);
-  Node& main = root->Add("MAIN", "MAIN", "MAIN", kNotSelectable);
-  Node& arr = main.Add("arr", "MAIN.arr", "ARRAY [0..2] OF INT", kNotSelectable);
-  for (int i = 0; i < 3; ++i) arr.Add("[" + std::to_string(i) + "]", "MAIN.arr[" + std::to_string(i) + "]", "INT", 3);
-  Node& s = main.Add("s", "MAIN.s", "ST", kNotSelectable);
-  s.Add("a", "MAIN.s.a", "BOOL", 0);
-  s.Add("t", "MAIN.s.t", "", kNotSelectable);
-  main.Add("u", "MAIN.u", "U", kNotSelectable).Add("x", "MAIN.u.x", "", kNotSelectable);
-  root->Add("g", "g", "DINT", 7);
-  root->Add("alias", "alias", "", kNotSelectable);
-  root->Add("copy", "copy", "COPY", kNotSelectable).Add("g", "g", "DINT", 7);
-  return root;
+// A: x, y, bad(-1) | B: arr[0], arr[1], z | C | N: n1(-1) | a node without label
+std::unique_ptr<FakeTree> SampleTree() {
+  auto tree = std::make_unique<FakeTree>();
+  auto* a = tree->Add(tree->Root(), "A", -1, "ST_A", "struct a");
+  tree->Add(a, "x", 2, "INT", "the x");
+  tree->Add(a, "y", 2, "INT");
+  tree->Add(a, "bad", -1, "");
+  auto* b = tree->Add(tree->Root(), "B", -1, "ST_B");
+  auto* arr = tree->Add(b, "arr", -1, "ARRAY [0..1] OF INT");
+  tree->Add(arr, "[0]", 2, "INT");
+  tree->Add(arr, "[1]", 2, "INT");
+  tree->Add(b, "z", 0, "BOOL");
+  tree->Add(tree->Root(), "C", 0, "BOOL");
+  auto* n = tree->Add(tree->Root(), "N", -1, "ST_N");
+  tree->Add(n, "n1", -1, "");
+  tree->Add(tree->Root(), "hidden", 0)->labelled = false;
+  return tree;
 }
 
-// Counts the import button's presses and swaps in the next tree when told to succeed.
-class FakeImport final : public DEVICE::stCallBack {
+// The scripted backend installed for one test; a message box is printed as the host does it.
+class PrintingUi final : public platform::ScriptedUserInterface {
  public:
-  bool Execute() override {
-    ++runs;
-    if (!succeed) return false;
-    dialog->SetTagTree(next);
-    return true;
+  explicit PrintingUi(std::vector<std::string>& out) : out_(out) {}
+  void ShowMessageBox(const std::u16string& text, platform::MessageBoxIcon icon) override {
+    ScriptedUserInterface::ShowMessageBox(text, icon);
+    out_.push_back("MESSAGE\t" + platform::WideToUtf8(text));
   }
-  CTagSeletList* dialog = nullptr;
-  DEVICE::ITree* next = nullptr;
-  bool succeed = true;
-  int runs = 0;
+
+ private:
+  std::vector<std::string>& out_;
 };
 
-class TagSelectList : public testing::Test {
- protected:
-  TagSelectList() : backend_(ui_, [this](const std::string& line) { output_.push_back(line); }) {
-    platform::SetUserInterface(&ui_);
-    platform::SetDialogBackend(&backend_);
-    dialog_ = std::make_unique<CTagSeletList>();
-    dialog_->SetTagTree(tree_.get());
+struct Scripted {
+  std::vector<std::string> out;
+  PrintingUi ui{out};
+  platform::ScriptedDialogBackend backend{ui, [this](const std::string& line) { out.push_back(line); }};
+  explicit Scripted(int ppi = 96) {
+    backend.SetScreenPixelsPerInchY(ppi);
+    platform::SetDialogBackend(&backend);
+    platform::SetUserInterface(&ui);
   }
-  ~TagSelectList() override {
+  ~Scripted() {
     platform::SetDialogBackend(nullptr);
     platform::SetUserInterface(nullptr);
   }
-
-  int Run(const std::string& script) {
-    output_.clear();
-    backend_.AddScript(script);
-    return dialog_->DoModal();
+  std::vector<std::string> Run(CDevSelectTag& selector, const std::string& script, bool expectOk = true) {
+    out.clear();
+    backend.AddScript(script);
+    EXPECT_EQ(selector.DoModal(), expectOk);
+    return out;
   }
-  Names Selected() {
-    Names names;
-    dialog_->GetSelectTag(names);
-    return names;
-  }
-  const grid::CTreeGridCtrl& Grid() const { return dialog_->Grid(); }
-  int RowOf(const std::u16string& fullName) const {
-    for (int row = 1; row < Grid().RowCount(); ++row)
-      if (Grid().AccessibleName(row) == fullName) return row;
-    return -1;
-  }
-  std::u16string SelectedName() const { return Grid().AccessibleName(Grid().SelectedRow()); }
-
-  std::unique_ptr<Node> tree_ = SampleTree();
-  platform::ScriptedUserInterface ui_;
-  std::vector<std::string> output_;
-  platform::ScriptedDialogBackend backend_;
-  std::unique_ptr<CTagSeletList> dialog_;
 };
 
-TEST_F(TagSelectList, RowsAppearLazilyWithTheirTextsAndStates) {
-  ASSERT_EQ(Run("rows\nexpand MAIN\nexpand MAIN.arr\nrows\ncancel"), 2);
-  // row, level, check, tree-cell state, display name, type, comment. Inner rows carry exactly
-  // the collapsed marker; the placeholder rows under them are hidden and not listed.
-  const std::vector<std::string> expected{
-      "1\t0\t0\t0x0800\tMAIN\tMAIN\tc:MAIN",      "3\t0\t0\t0x0008\tg\tDINT\tc:g",
-      "4\t0\t0\t0x2008\talias\t\tc:alias",        "5\t0\t0\t0x0800\tcopy\tCOPY\tc:copy",
-      "1\t0\t0\t0x0400\tMAIN\tMAIN\tc:MAIN",      "2\t1\t0\t0x0400\tarr\tARRAY [0..2] OF INT\tc:arr",
-      "3\t2\t0\t0x0008\tarr[0]\tINT\tc:[0]",      "4\t2\t0\t0x0008\tarr[1]\tINT\tc:[1]",
-      "5\t2\t0\t0x0008\tarr[2]\tINT\tc:[2]",      "6\t1\t0\t0x0800\ts\tST\tc:s",
-      "8\t1\t0\t0x0800\tu\tU\tc:u",               "10\t0\t0\t0x0008\tg\tDINT\tc:g",
-      "11\t0\t0\t0x2008\talias\t\tc:alias",       "12\t0\t0\t0x0800\tcopy\tCOPY\tc:copy"};
-  EXPECT_EQ(output_, expected);
-  const auto& grid = Grid();
-  EXPECT_EQ(grid.GetItemText(grid.GetItemForRow(7), 1), platform::AnsiToWide(texts::kDefaultItem));
-  EXPECT_TRUE(grid.IsRowHidden(7));
-  // Unselectable rows are grey; the leaf's check box is disabled, the inner row's is not.
-  EXPECT_EQ(grid.CellTextColour(11, 1), 0x7F7F7Fu);
-  EXPECT_EQ(grid.CellTextColour(8, 1), 0x7F7F7Fu);
-  EXPECT_EQ(grid.CellTextColour(10, 1), 0u);
-  // Every cell is read-only; column 0 holds the node.
-  EXPECT_EQ(grid.CellState(10, 3) & grid::kStateReadOnly, grid::kStateReadOnly);
-  EXPECT_EQ(grid.GetItemData(grid.GetItemForRow(10), 0), tree_->Find("g"));
-
-  // Expanding again (double-click collapses, a second one expands) inserts nothing twice.
-  ASSERT_EQ(Run("dblclick MAIN\ndblclick MAIN\nrows\ncancel"), 2);
-  EXPECT_EQ(output_.size(), 4u);  // a new dialog run starts from the top rows again
+std::vector<std::u16string> Names(CDevSelectTag& selector) {
+  std::vector<std::u16string> names;
+  selector.GetSelectTag(names);
+  return names;
 }
 
-TEST_F(TagSelectList, ChecksFromTheOpeningNamesAndWhatOkReturns) {
-  dialog_->SetSelectNames({u"MAIN.arr[1]", u"g", u"no.such.tag"});
-  // A partly checked row that was never expanded yields just the leaves selected at opening.
-  ASSERT_EQ(Run("ok"), 1);
-  EXPECT_EQ(Selected(), (Names{u"MAIN.arr[1]", u"g"}));
-  EXPECT_EQ(Grid().RowCheck(1), grid::kPartlyChecked);
-
-  // Expanding shows the check states below; children of a partly checked row keep their own.
-  ASSERT_EQ(Run("expand MAIN.arr\nrows\ncancel"), 2);
-  EXPECT_EQ(output_[1].substr(0, 6), "2\t1\t2\t");  // arr partly checked
-  EXPECT_EQ(output_[2].substr(0, 6), "3\t2\t0\t");  // arr[0]
-  EXPECT_EQ(output_[3].substr(0, 6), "4\t2\t1\t");  // arr[1]
-  EXPECT_EQ(Selected(), (Names{u"MAIN.arr[1]", u"g"}));  // Cancel keeps the names
-
-  // A checked row whose children were never expanded yields every selectable leaf below it, in
-  // tree order; a tag reachable from two checked rows comes once, at its first place.
-  ASSERT_EQ(Run("click MAIN\nclick copy\nclick alias\nok"), 1);
-  EXPECT_EQ(Selected(), (Names{u"MAIN.arr[0]", u"MAIN.arr[1]", u"MAIN.arr[2]", u"MAIN.s.a", u"g"}));
-
-  // The last OK's names open checked; unchecking one drops it, and clicking the partly checked
-  // MAIN checks all of it again.
-  const Names underMain{u"MAIN.arr[0]", u"MAIN.arr[1]", u"MAIN.arr[2]", u"MAIN.s.a"};
-  ASSERT_EQ(Run("click g\nclick MAIN.arr[0]\nok"), 1);
-  EXPECT_EQ(Selected(), (Names{u"MAIN.arr[1]", u"MAIN.arr[2]", u"MAIN.s.a"}));
-  ASSERT_EQ(Run("click MAIN\nok"), 1);
-  EXPECT_EQ(Selected(), underMain);
+TEST(TagSelectDialog, LazyRowsGreyRowsAndExpansion) {
+  Scripted s;
+  auto tree = SampleTree();
+  CDevSelectTag selector;
+  selector.SetTagTree(tree->Root());
+  auto out = s.Run(selector, "rows\nexpand A\ndblclick B\nexpand B.arr\nrows\ncollapse A\nexpand A\ndblclick B\nrows\nok");
+  const std::vector<std::string> expected = {
+      // at open: one row per labelled top-level node, placeholders hidden
+      "1\t0\t0\t0x0800\tA\tST_A\tstruct a", "3\t0\t0\t0x0800\tB\tST_B\t", "5\t0\t0\t0x0008\tC\tBOOL\t",
+      "6\t0\t0\t0x0800\tN\tST_N\t",
+      // A, B and B.arr expanded: placeholders replaced by the children, array elements as arr[i]
+      "1\t0\t0\t0x0400\tA\tST_A\tstruct a", "2\t1\t0\t0x0008\tx\tINT\tthe x", "3\t1\t0\t0x0008\ty\tINT\t",
+      "4\t1\t0\t0x2008\tbad\t\t", "5\t0\t0\t0x0400\tB\tST_B\t", "6\t1\t0\t0x0400\tarr\tARRAY [0..1] OF INT\t",
+      "7\t2\t0\t0x0008\tarr[0]\tINT\t", "8\t2\t0\t0x0008\tarr[1]\tINT\t", "9\t1\t0\t0x0008\tz\tBOOL\t",
+      "10\t0\t0\t0x0008\tC\tBOOL\t", "11\t0\t0\t0x0800\tN\tST_N\t",
+      // expanding again adds nothing; a double-click collapses an expanded row
+      "1\t0\t0\t0x0400\tA\tST_A\tstruct a", "2\t1\t0\t0x0008\tx\tINT\tthe x", "3\t1\t0\t0x0008\ty\tINT\t",
+      "4\t1\t0\t0x2008\tbad\t\t", "5\t0\t0\t0x0800\tB\tST_B\t", "10\t0\t0\t0x0008\tC\tBOOL\t",
+      "11\t0\t0\t0x0800\tN\tST_N\t"};
+  EXPECT_EQ(out, expected);
+  const auto& grid = selector.Dialog().Grid();
+  EXPECT_EQ(grid.RowCount(), 13);  // header, 11 rows, N's placeholder
+  EXPECT_EQ(grid.CellTextColour(4, 1), 0x7F7F7Fu);   // bad
+  EXPECT_EQ(grid.CellTextColour(11, 1), 0x7F7F7Fu);  // N: nothing selectable below
+  EXPECT_EQ(grid.CellTextColour(2, 1), 0u);
+  EXPECT_TRUE(grid.IsRowHidden(12));
+  EXPECT_EQ(grid.CellText(12, 1), u"QORV Default item");
 }
 
-TEST_F(TagSelectList, EnterAndEscapeDoNotCloseAndTheLimitKeepsTheDialogOpen) {
-  ASSERT_EQ(Run("key enter\nkey escape"), 2);  // closed only because the script ran out
-  EXPECT_TRUE(output_.empty());
+TEST(TagSelectDialog, InitialChecksAndSelectionOnOk) {
+  Scripted s;
+  auto tree = SampleTree();
+  CDevSelectTag selector;
+  selector.SetTagTree(tree->Root());
+  const std::vector<std::u16string> initial = {u"C", u"missing.tag", u"B.arr[0]", u"A.x"};
+  selector.SetSelectTag(initial);
+  // Cancel keeps the names given; OK at once yields the existing ones in row order.
+  auto out = s.Run(selector, "rows\ncancel", false);
+  EXPECT_EQ(out, (std::vector<std::string>{"1\t0\t2\t0x0800\tA\tST_A\tstruct a", "3\t0\t2\t0x0800\tB\tST_B\t",
+                                           "5\t0\t1\t0x0008\tC\tBOOL\t", "6\t0\t0\t0x0800\tN\tST_N\t"}));
+  EXPECT_EQ(Names(selector), initial);
+  s.Run(selector, "ok");
+  EXPECT_EQ(Names(selector), (std::vector<std::u16string>{u"A.x", u"B.arr[0]", u"C"}));
 
-  dialog_->SetMaxSelectCount(1);
-  ASSERT_EQ(Run("click g\nclick MAIN.s.a\nok\ncancel"), 2);
-  ASSERT_EQ(ui_.messages().size(), 1u);
-  EXPECT_EQ(ui_.messages()[0].text, platform::AnsiToWide(texts::kTooManyTags));
-  EXPECT_EQ(ui_.messages()[0].icon, platform::MessageBoxIcon::Stop);
-  // The names already hold the refused choice.
-  EXPECT_EQ(Selected(), (Names{u"MAIN.s.a", u"g"}));
-  ASSERT_EQ(Run("click MAIN.s.a\nok"), 1);
-  EXPECT_EQ(Selected(), Names{u"g"});
-}
+  // Children of partly checked rows keep their own checks; a disabled row stays cleared.
+  selector.SetSelectTag({u"A.x", u"B.arr[0]"});
+  out = s.Run(selector, "expand A\nexpand B.arr\nrows\ncancel", false);
+  EXPECT_EQ(out[1], "2\t1\t1\t0x0008\tx\tINT\tthe x");
+  EXPECT_EQ(out[2], "3\t1\t0\t0x0008\ty\tINT\t");
+  EXPECT_EQ(out[3], "4\t1\t0\t0x2008\tbad\t\t");
+  EXPECT_EQ(out[5], "6\t1\t2\t0x0400\tarr\tARRAY [0..1] OF INT\t");
+  EXPECT_EQ(out[6], "7\t2\t1\t0x0008\tarr[0]\tINT\t");
+  EXPECT_EQ(out[7], "8\t2\t0\t0x0008\tarr[1]\tINT\t");
 
-TEST_F(TagSelectList, FindNextCyclesThroughMatchingLeaves) {
-  // "arr" matches the array node: its leaves are the results. After the last one a press shows
-  // nothing and the next starts again; another letter case continues, another text restarts.
-  const std::vector<std::pair<std::string, std::u16string>> steps{
-      {"arr", u"MAIN.arr[0]"}, {"arr", u"MAIN.arr[1]"}, {"ARR", u"MAIN.arr[2]"},
-      {"arr", u"MAIN.arr[2]"}, {"arr", u"MAIN.arr[0]"}, {"a?r", u"MAIN.arr[0]"},
-      {"[st]", u"MAIN.s.a"},   {"[st]", u"MAIN.s.t"},   {"[st]", u"alias"},
-      {"", u"alias"}};
-  // The selection is read after each press: run the presses up to it in a dialog of its own.
-  for (size_t i = 0; i < steps.size(); ++i) {
-    std::string lines;
-    for (size_t j = 0; j <= i; ++j) lines += "find " + steps[j].first + "\n";
-    dialog_ = std::make_unique<CTagSeletList>();
-    dialog_->SetTagTree(tree_.get());
-    ASSERT_EQ(Run(lines + "cancel"), 2);
-    EXPECT_EQ(SelectedName(), steps[i].second) << "after step " << i;
-    EXPECT_TRUE(backend_.LastSurface().controls.at(CTagSeletList::kFindButton).enabled);
-  }
-}
-
-TEST_F(TagSelectList, ImportRebuildsTheViewFromTheOpeningNames) {
-  auto other = std::make_unique<Node>(nullptr, "", "", "QORV_ROOT", kNotSelectable);
-  other->Add("g", "g", "INT", 3);
-  other->Add("h", "h", "INT", 3);
-  FakeImport import;
-  import.dialog = dialog_.get();
-  import.next = other.get();
-  dialog_->SetImportCallBack(&import);
-  dialog_->SetSelectNames({u"g"});
-
-  // A failed import leaves the view and its checks.
-  import.succeed = false;
-  ASSERT_EQ(Run("click alias\nclick MAIN.s.a\nimport\nok"), 1);
-  EXPECT_EQ(import.runs, 1);
-  EXPECT_EQ(Selected(), (Names{u"MAIN.s.a", u"g"}));
-
-  // A successful one shows the new tree; checks made before it are gone, the opening names
-  // (here the names of the last OK) are checked again.
-  import.succeed = true;
-  dialog_->SetSelectNames({u"g"});
-  ASSERT_EQ(Run("click g\nimport\nrows\nok"), 1);
-  EXPECT_EQ(output_, (std::vector<std::string>{"1\t0\t1\t0x0008\tg\tINT\tc:g", "2\t0\t0\t0x0008\th\tINT\tc:h"}));
-  EXPECT_EQ(Selected(), Names{u"g"});
-}
-
-TEST_F(TagSelectList, LayoutFontAndTraceLines) {
-  ASSERT_EQ(Run("cancel"), 2);
-  EXPECT_EQ(backend_.LastSurface().window.Width(), 600);  // outer size u(600) x u(450)
-  EXPECT_EQ(backend_.LastSurface().window.Height(), 450);
-
-  std::vector<std::string> trace;
-  platform::SetDebugSink([&trace](const std::string& line) { trace.push_back(line); });
-  ASSERT_EQ(Run("size 800 600\ncancel"), 2);
-  platform::SetDebugSink(nullptr);
-
-  const auto& surface = backend_.LastSurface();
-  const std::vector<std::pair<int, platform::Rect>> rects{
-      {3, {8, 8, 83, 32}},        {10001, {195, 8, 708, 32}},  {10003, {716, 8, 791, 32}},
-      {10002, {8, 40, 792, 560}}, {2, {717, 568, 792, 592}},   {1, {634, 568, 709, 592}},
-      {1008, {8, 568, 308, 592}}};
-  for (const auto& [id, rect] : rects) EXPECT_EQ(surface.controls.at(id).rect, rect) << id;
-  EXPECT_FALSE(surface.controls.at(1008).visible);
-  EXPECT_EQ(surface.controls.at(1008).check, 1);  // the discard flag is false
-  EXPECT_EQ(surface.focus, 10001);
-  ASSERT_TRUE(surface.font);
-  EXPECT_EQ(surface.font->face, platform::AnsiToWide(texts::kFontFace));
-  EXPECT_EQ(surface.font->height, -13);
-  EXPECT_EQ(surface.font->weight, 400);
-  EXPECT_EQ(surface.font->charSet, 134);
-  EXPECT_EQ(surface.font->pitchAndFamily, 0x22);
-  EXPECT_EQ(Grid().ColumnWidth(0), 0);
-  EXPECT_EQ(Grid().ColumnWidth(1), 392);
-  EXPECT_EQ(Grid().ColumnWidth(2), 75);
-  EXPECT_EQ(Grid().ColumnHeading(1), platform::AnsiToWide(texts::kColumnTagName));
-
-  const std::regex format(
-      R"re(\[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}\]\[src\\TagSeletList\]\[DEVICE::CTagSeletList::\w+\]\[\d+\] "(begin|end)"\n)re");
-  ASSERT_FALSE(trace.empty());
-  for (const auto& line : trace) EXPECT_TRUE(std::regex_match(line, format)) << line;
-  EXPECT_NE(trace.front().find("::OnInitDialog]"), std::string::npos);
-  EXPECT_EQ(trace.size() % 2, 0u);  // every entry line has its return line
-
-  // A screen of 144 pixels per inch scales everything by 1.25.
-  backend_.SetScreenPixelsPerInchY(144);
-  dialog_ = std::make_unique<CTagSeletList>();
-  ASSERT_EQ(Run("cancel"), 2);
-  EXPECT_EQ(backend_.LastSurface().font->height, -16);
-  EXPECT_EQ(backend_.LastSurface().window.Width(), 750);
-  EXPECT_EQ(Grid().ColumnWidth(1), 612);
-  EXPECT_EQ(Grid().ColumnWidth(2), 93);
-}
-
-TEST_F(TagSelectList, ABigTreeOpensWithRowsOnlyForTheTopLevel) {
-  auto big = std::make_unique<Node>(nullptr, "", "", "QORV_ROOT", kNotSelectable);
-  for (int i = 0; i < 100; ++i) {
-    const std::string name = "P" + std::to_string(i);
-    Node& program = big->Add(name, name, "P", kNotSelectable);
-    for (int j = 0; j < 1000; ++j) program.Add("v" + std::to_string(j), name + ".v" + std::to_string(j), "INT", 3);
-  }
-  dialog_->SetTagTree(big.get());
-  // Every top-level row and its placeholder; the 100,000 leaves get rows only when expanded.
-  ASSERT_EQ(Run("click P0\nclick P99\nok"), 1);
-  EXPECT_EQ(Grid().RowCount(), 1 + 2 * 100);
-  const Names names = Selected();
-  ASSERT_EQ(names.size(), 2000u);
-  EXPECT_EQ(names.front(), u"P0.v0");
-  EXPECT_EQ(names.back(), u"P99.v999");
-}
-
-TEST(TagPattern, MatchesLikeShellWildcardsWithoutEscapesAndCase) {
+  // Checks travel down and up; unexpanded checked rows yield every selectable leaf below;
+  // a leaf reachable from two checked rows comes once, where it first occurs.
   const struct {
-    const char* pattern;
-    const char* text;
-    bool match;
+    const char* script;
+    std::vector<std::u16string> names;
   } cases[] = {
-      {"*arr*", "MAIN_ARR", true}, {"*a?c*", "xabcx", true},  {"*a?c*", "ac", false},
-      {"*[0-2]*", "v1", true},     {"*[!0-2]*", "111", false}, {"*[^a]*", "b", true},
-      {"*\\*", "a\\", true},       {"*[*", "x[", true},       {"*]*", "]", true},
-      {"a*b*c", "aXbYc", true},    {"a*b*c", "aXbY", false},  {"", "", true},
-      {"*", "", true},             {"*[]]*", "]", true},      {"*[a-]*", "-", true},
+      {"click A\nok", {u"A.x", u"A.y"}},
+      {"click N\nclick B\nok", {u"B.arr[0]", u"B.arr[1]", u"B.z"}},
+      {"click B\nexpand B.arr\nok", {u"B.arr[0]", u"B.arr[1]", u"B.z"}},
+      {"click B.z\nok", {u"B.z"}},
+      {"click B.z\nclick B.arr\nrows\nok", {u"B.arr[0]", u"B.arr[1]", u"B.z"}},
+      {"expand A\nclick A\nok", {u"A.x", u"A.y"}},
+      {"expand A\nclick A\nclick A\nok", {}},
+      {"click A.y\nclick C\nok", {u"A.y", u"C"}},
   };
-  for (const auto& c : cases) EXPECT_EQ(DEVICE::detail::MatchPattern(c.pattern, c.text), c.match) << c.pattern << " " << c.text;
-  EXPECT_EQ(DEVICE::detail::ScaleFactorFor(143), 1.0);
-  EXPECT_EQ(DEVICE::detail::ScaleFactorFor(215), 1.25);
-  EXPECT_EQ(DEVICE::detail::ScaleFactorFor(216), 2.0);
-  EXPECT_EQ(DEVICE::detail::ScaleFactorFor(335), 2.5);
-  EXPECT_EQ(DEVICE::detail::ScaleFactorFor(336), 3.0);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.script);
+    selector.SetSelectTag({});
+    s.Run(selector, c.script);
+    EXPECT_EQ(Names(selector), c.names);
+  }
+  const auto& grid = selector.Dialog().Grid();
+  EXPECT_EQ(grid.RowCheck(1), 2);  // A: two of three checked, bad disabled
+}
+
+TEST(TagSelectDialog, SelectionLimitKeysAndKeepCheck) {
+  Scripted s;
+  auto tree = SampleTree();
+  CDevSelectTag selector;
+  selector.SetTagTree(tree->Root());
+  selector.SetMaxSelectCount(1);
+  auto out = s.Run(selector, "click A\nok\nkey enter\nkey escape\nclick A\nclick C\nok");
+  ASSERT_EQ(s.ui.messages().size(), 1u);
+  EXPECT_EQ(s.ui.messages()[0].text, platform::AnsiToWide(texts::kTooManyTags));
+  EXPECT_EQ(s.ui.messages()[0].icon, platform::MessageBoxIcon::Stop);
+  EXPECT_EQ(out, std::vector<std::string>{"MESSAGE\t" + platform::WideToUtf8(s.ui.messages()[0].text)});
+  EXPECT_EQ(Names(selector), std::vector<std::u16string>{u"C"});
+
+  const auto& last = s.backend.LastSurface();
+  EXPECT_EQ(last.endCode, 1);
+  EXPECT_FALSE(last.controls.at(1008).visible);
+  EXPECT_EQ(last.controls.at(1008).check, 1);
+  EXPECT_FALSE(selector.GetDiscardUnselected());
+  selector.SetDiscardUnselected(true);
+  s.Run(selector, "key enter\nok");
+  EXPECT_EQ(s.backend.LastSurface().controls.at(1008).check, 0);
+  EXPECT_TRUE(selector.GetDiscardUnselected());
+}
+
+TEST(TagSelectDialog, LayoutFontAndScaleFactor) {
+  const struct {
+    int ppi;
+    int fontHeight, nameColumn, otherColumns, windowCx, windowCy;
+    std::map<int, Rect> rects;
+  } cases[] = {
+      {96, -13, 392, 75, 600, 450,
+       {{3, {8, 8, 83, 32}}, {10001, {195, 8, 708, 32}}, {10003, {716, 8, 791, 32}}, {10002, {8, 40, 792, 560}},
+        {2, {717, 568, 792, 592}}, {1, {634, 568, 709, 592}}, {1008, {8, 568, 308, 592}}}},
+      {144, -16, 612, 93, 750, 562,
+       {{3, {10, 10, 103, 40}}, {10001, {242, 10, 686, 40}}, {10003, {696, 10, 789, 40}}, {10002, {10, 50, 790, 550}},
+        {2, {697, 560, 790, 590}}, {1, {594, 560, 687, 590}}, {1008, {10, 560, 382, 590}}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.ppi);
+    Scripted s(c.ppi);
+    CDevSelectTag selector;
+    s.Run(selector, "cancel", false);
+    const auto& at = s.backend.LastSurface();
+    EXPECT_EQ(at.window.Width(), c.windowCx);
+    EXPECT_EQ(at.window.Height(), c.windowCy);
+    s.Run(selector, "size 800 600\nok");
+    const auto& last = s.backend.LastSurface();
+    for (const auto& [id, rect] : c.rects) EXPECT_EQ(last.controls.at(id).rect, rect) << id;
+    ASSERT_TRUE(last.font.has_value());
+    EXPECT_EQ(last.font->face, u"宋体");
+    EXPECT_EQ(last.font->height, c.fontHeight);
+    EXPECT_EQ(last.font->weight, 400);
+    EXPECT_EQ(last.font->charSet, 134);
+    EXPECT_EQ(last.font->pitchAndFamily, 0x22);
+    EXPECT_EQ(last.focus, 10001);
+    const auto& grid = selector.Dialog().Grid();
+    EXPECT_EQ(grid.RowCount(), 1);  // no tree: header only
+    EXPECT_EQ(grid.ColumnWidth(0), 0);
+    EXPECT_EQ(grid.ColumnWidth(1), c.nameColumn);
+    EXPECT_EQ(grid.ColumnWidth(2), c.otherColumns);
+    EXPECT_EQ(grid.ColumnWidth(3), c.otherColumns);
+    EXPECT_EQ(Names(selector), std::vector<std::u16string>{});
+  }
+  const std::pair<int, double> factors[] = {{96, 1.0},  {143, 1.0}, {144, 1.25}, {215, 1.25}, {216, 2.0},
+                                            {287, 2.0}, {288, 2.5}, {335, 2.5},  {336, 3.0},  {600, 3.0}};
+  for (const auto& [ppi, factor] : factors) EXPECT_EQ(DEVICE::detail::ScaleFactorFor(ppi), factor) << ppi;
+}
+
+// Forwards to a scripted surface and, after each press of "find next", logs the full name of
+// the selected row ("-" when the press selected none) and whether the button was enabled.
+class FindLogSurface final : public platform::DialogSurface, public platform::DialogEvents {
+ public:
+  FindLogSurface(std::unique_ptr<platform::DialogSurface> inner, std::vector<std::string>& log)
+      : inner_(std::move(inner)), log_(log) {}
+  int RunModal(platform::DialogEvents& events) override {
+    outer_ = &events;
+    return inner_->RunModal(*this);
+  }
+  bool OnInitDialog() override { return outer_->OnInitDialog(); }
+  bool PreTranslateKeyDown(unsigned key) override { return outer_->PreTranslateKeyDown(key); }
+  void OnSize(int cx, int cy) override { outer_->OnSize(cx, cy); }
+  void OnCommand(int id) override {
+    if (id == 10003 && grid_) grid_->SelectRow(-1);
+    outer_->OnCommand(id);
+    if (id != 10003 || !grid_) return;
+    const int row = grid_->SelectedRow();
+    log_.push_back((row < 0 ? "-" : platform::WideToUtf8(grid_->AccessibleName(row))) +
+                   (inner_->IsEnabled(10003) ? "" : " (disabled)"));
+  }
+  void Enable(int id, bool on) override {
+    if (id == 10003 && on == inner_->IsEnabled(id)) log_.push_back("enable twice");
+    inner_->Enable(id, on);
+  }
+  void AttachGrid(int id, platform::GridControl* grid) override {
+    grid_ = grid;
+    inner_->AttachGrid(id, grid);
+  }
+  void EndDialog(int code) override { inner_->EndDialog(code); }
+  bool HasControl(int id) const override { return inner_->HasControl(id); }
+  std::u16string GetText(int id) const override { return inner_->GetText(id); }
+  void SetText(int id, const std::u16string& t) override { inner_->SetText(id, t); }
+  bool IsEnabled(int id) const override { return inner_->IsEnabled(id); }
+  void Show(int id, bool v) override { inner_->Show(id, v); }
+  int GetCheck(int id) const override { return inner_->GetCheck(id); }
+  void SetCheck(int id, int c) override { inner_->SetCheck(id, c); }
+  Rect GetRect(int id) const override { return inner_->GetRect(id); }
+  void SetRect(int id, const Rect& r) override { inner_->SetRect(id, r); }
+  void SetFocus(int id) override { inner_->SetFocus(id); }
+  Rect GetWindowRect() const override { return inner_->GetWindowRect(); }
+  void SetWindowSize(int w, int h) override { inner_->SetWindowSize(w, h); }
+  platform::Size GetClientSize() const override { return inner_->GetClientSize(); }
+  void ShowMessageBox(const std::u16string& t, platform::MessageBoxIcon i) override { inner_->ShowMessageBox(t, i); }
+  int ScreenPixelsPerInchY() const override { return inner_->ScreenPixelsPerInchY(); }
+  void CreateFont(const platform::FontRequest& f) override { inner_->CreateFont(f); }
+
+ private:
+  std::unique_ptr<platform::DialogSurface> inner_;
+  std::vector<std::string>& log_;
+  platform::DialogEvents* outer_ = nullptr;
+  platform::GridControl* grid_ = nullptr;
+};
+
+class FindLogBackend final : public platform::DialogBackend {
+ public:
+  explicit FindLogBackend(platform::DialogBackend& inner) : inner_(inner) {}
+  std::unique_ptr<platform::DialogSurface> CreateSurface(const platform::DialogTemplate& t) override {
+    return std::make_unique<FindLogSurface>(inner_.CreateSurface(t), log);
+  }
+  int ScreenPixelsPerInchY() const override { return inner_.ScreenPixelsPerInchY(); }
+  std::vector<std::string> log;
+
+ private:
+  platform::DialogBackend& inner_;
+};
+
+// Replaces the tree on success, releasing the old one, and tells the selector.
+class FakeImport final : public DEVICE::stCallBack {
+ public:
+  FakeImport(CDevSelectTag& selector, std::unique_ptr<FakeTree>& tree) : selector_(selector), tree_(tree) {}
+  bool Execute() override {
+    if (++runs < 2) return false;  // the first import fails
+    tree_ = SampleTree();
+    tree_->Add(tree_->Root(), "D", 2, "INT");
+    selector_.SetTagTree(tree_->Root());
+    return true;
+  }
+  int runs = 0;
+
+ private:
+  CDevSelectTag& selector_;
+  std::unique_ptr<FakeTree>& tree_;
+};
+
+TEST(TagSelectDialog, FindCyclesWrapsRestartsAndSurvivesImport) {
+  Scripted s;
+  FindLogBackend logging(s.backend);
+  platform::SetDialogBackend(&logging);
+  auto tree = SampleTree();
+  CDevSelectTag selector;
+  selector.SetTagTree(tree->Root());
+  selector.SetSelectTag({u"C"});
+  FakeImport import(selector, tree);
+  selector.SetImportCallBack(&import);
+  s.Run(selector,
+        "find a\nfind A\nfind a\nfind a\nfind a\nfind a\nfind a\n"  // A's leaves, then arr's; none; again
+        "find arr\nfind\nfind [xz]\nfind [xz]\nfind q\n"
+        "click A\nimport\nrows\nfind a\nfind a\nimport\nfind a\nrows\nok");
+  EXPECT_EQ(logging.log,
+            (std::vector<std::string>{"A.x", "A.y", "A.bad", "B.arr[0]", "B.arr[1]", "-", "A.x", "B.arr[0]", "-",
+                                      "A.x", "B.z", "-", "A.x", "A.y", "A.x"}));
+  EXPECT_EQ(import.runs, 2);
+  // A failed import keeps the view and its checks; a successful one shows the new tree with the
+  // checks of the names given at open.
+  ASSERT_GE(s.out.size(), 6u);
+  EXPECT_EQ(s.out[0], "1\t0\t2\t0x0400\tA\tST_A\tstruct a");
+  EXPECT_EQ(s.out.back(), "10\t0\t0\t0x0008\tD\tINT\t");
+  EXPECT_EQ(s.out[s.out.size() - 3], "7\t0\t1\t0x0008\tC\tBOOL\t");  // the new search expanded A
+  EXPECT_EQ(Names(selector), std::vector<std::u16string>{u"C"});
+}
+
+TEST(TagSelectDialog, DemoFileThroughTheDevice) {
+  const std::string demo = std::string(ADS_SOURCE_DIR) + "/examples/demo.tpy";
+  Scripted s;
+  Beckhoff::BeckhoffDeviceCtrl device;
+  s.backend.AddScript("import " + demo + "\nexpand MAIN.aValues\nrows\nclick MAIN.fbMotor.bEnable\nclick gCounter\nok");
+  ASSERT_TRUE(device.RunCustomCommand({texts::kTagImport, 0}));
+  EXPECT_NE(std::find(s.out.begin(), s.out.end(), "5\t2\t0\t0x0008\taValues[0]\tINT\t"), s.out.end());
+  EXPECT_EQ(device.Channels().GetChannelNames(), (std::vector<std::string>{"MAIN.fbMotor.bEnable", "gCounter"}));
+  s.out.clear();
+  s.backend.AddScript("rows\nok");
+  ASSERT_TRUE(device.RunCustomCommand({texts::kTagImport, 0}));
+  EXPECT_EQ(s.out.front(), "1\t0\t2\t0x0800\tMAIN\tMAIN\t");
+  EXPECT_EQ(device.Channels().GetChannelNames(), (std::vector<std::string>{"MAIN.fbMotor.bEnable", "gCounter"}));
+}
+
+// 1 + 1000 + 999,000 nodes, and a chain 20,000 deep: opening, checking everything and OK.
+TEST(TagSelectDialog, BigAndDeepTrees) {
+  Scripted s;
+  FakeTree big;
+  auto* top = big.Add(big.Root(), "Big", -1);
+  for (int i = 0; i < 1000; ++i) {
+    auto* mid = big.Add(top, "m" + std::to_string(i), -1);
+    for (int j = 0; j < 999; ++j) big.Add(mid, "v" + std::to_string(j), 2);
+  }
+  CDevSelectTag selector;
+  selector.SetTagTree(big.Root());
+  const auto start = std::chrono::steady_clock::now();
+  s.Run(selector, "click Big\nok");
+  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::printf("1,000,000 nodes: open, check all, OK in %.2f s\n", seconds);
+  const auto names = Names(selector);
+  ASSERT_EQ(names.size(), 999000u);
+  EXPECT_EQ(names.front(), u"Big.m0.v0");
+  EXPECT_EQ(names.back(), u"Big.m999.v998");
+
+  FakeTree deep;
+  FakeTree::Node* at = deep.Root();
+  for (int i = 0; i < 20000; ++i) at = deep.Add(at, "d", -1);
+  at->dataType = 2;
+  CDevSelectTag chain;
+  chain.SetTagTree(deep.Root());
+  s.Run(chain, "click d\nok");
+  EXPECT_EQ(Names(chain).size(), 1u);
 }
 
 }  // namespace
