@@ -4,7 +4,10 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
+#include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace platform {
@@ -50,6 +53,33 @@ const char* IconvName(unsigned codePage) {
   for (const auto& entry : kCodePages)
     if (entry.codePage == codePage) return entry.iconvName;
   return nullptr;
+}
+
+// Code pages that map every byte below 0x80 to the same code point, in any position (no
+// shift states, no EBCDIC). Text of such bytes alone converts unit for unit without iconv,
+// which matters because opening a converter costs far more than converting a short name.
+bool IsAsciiCompatible(unsigned codePage) {
+  switch (codePage) {
+    case 936: case 20936: case 51936: case 54936: case 65001: case 1252: case 20127: case 28591:
+      return true;
+    default:
+      return false;
+  }
+}
+
+template <typename Unit>
+bool AllAscii(std::basic_string_view<Unit> text) {
+  for (const Unit c : text) {
+    if (static_cast<uint32_t>(static_cast<std::make_unsigned_t<Unit>>(c)) >= 0x80) return false;
+  }
+  return true;
+}
+
+// The code page a conversion uses, or 0 when it has no converter name.
+unsigned EffectiveCodePage(unsigned codePage) {
+  const unsigned resolved = Resolve(codePage);
+  if (IconvName(resolved)) return resolved;
+  return IconvName(g_ansiCodePage) ? g_ansiCodePage : 0;
 }
 
 // One iconv descriptor, closed on scope exit.
@@ -123,6 +153,7 @@ bool IsCodePageSupported(unsigned codePage) {
 
 std::u16string MultiByteToWide(unsigned codePage, std::string_view text) {
   if (text.empty()) return {};
+  if (IsAsciiCompatible(EffectiveCodePage(codePage)) && AllAscii(text)) return std::u16string(text.begin(), text.end());
   const char* name = IconvName(Resolve(codePage));
   if (!name) name = IconvName(g_ansiCodePage);
   if (!name) return {};
@@ -143,6 +174,11 @@ std::u16string MultiByteToWide(unsigned codePage, std::string_view text) {
 
 std::string WideToMultiByte(unsigned codePage, std::u16string_view text) {
   if (text.empty()) return {};
+  if (IsAsciiCompatible(EffectiveCodePage(codePage)) && AllAscii(text)) {
+    std::string bytes(text.size(), '\0');
+    for (size_t i = 0; i < text.size(); ++i) bytes[i] = static_cast<char>(text[i]);
+    return bytes;
+  }
   const char* name = IconvName(Resolve(codePage));
   if (!name) name = IconvName(g_ansiCodePage);
   if (!name) return {};
