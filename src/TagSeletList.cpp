@@ -238,17 +238,15 @@ int CTagSeletList::DoModal() {
 
 bool CTagSeletList::OnInitDialog() {
   TAG_TRACE("OnInitDialog");
-  if (!fontCreated_) {
-    platform::FontRequest font;
-    font.face = Wide(texts::kFontFace);
-    font.height = static_cast<int>(-13 * factor_);
-    font.width = 0;
-    font.weight = 400;
-    font.charSet = 134;
-    font.pitchAndFamily = 0x22;
-    surface_->CreateFont(font);
-    fontCreated_ = true;
-  }
+  // The font belongs to the window: each modal run has a window of its own and gets it anew.
+  platform::FontRequest font;
+  font.face = Wide(texts::kFontFace);
+  font.height = static_cast<int>(-13 * factor_);
+  font.width = 0;
+  font.weight = 400;
+  font.charSet = 134;
+  font.pitchAndFamily = 0x22;
+  surface_->CreateFont(font);
   _InitUI();
   surface_->Show(kKeepCheck, false);
   surface_->SetFocus(kSearchEdit);

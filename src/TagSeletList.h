@@ -124,7 +124,6 @@ class CTagSeletList : public platform::DialogEvents {
   std::vector<std::string>* tagList_ = nullptr;
   double factor_ = 1.0;
   int nameColumnBase_ = 0;
-  bool fontCreated_ = false;
   std::vector<std::u16string> selectedNames_;
   std::vector<ITree*> searchResults_;
   std::u16string lastPattern_;

@@ -48,7 +48,7 @@ int32_t BeckhoffDeviceCtrl::CheckChannels() {
 
 void BeckhoffDeviceCtrl::SetFileParser(std::shared_ptr<Fileparser> parser) {
   DeviceCtrl_Base::SetFileParser(std::move(parser));
-  reimportFlag_ = 0;
+  if (!TreeRefusal()) reimportFlag_ = 0;
 }
 
 void BeckhoffDeviceCtrl::CheckDataVersion(DevDeserialize& reader) {

@@ -46,7 +46,13 @@ bool stCallBackImport::ImportTagFile() {
 
 bool stCallBackImport::Execute() {
   if (!ImportTagFile()) return false;
-  if (device_) device_->SetFileParser(GetFileParser());
+  if (device_) {
+    device_->SetFileParser(GetFileParser());
+    if (const char* refusal = device_->TreeRefusal()) {
+      ShowMessage(refusal);
+      return false;
+    }
+  }
   if (sink_ && device_) sink_->SetTagTree(device_->GetTagTree());
   return true;
 }

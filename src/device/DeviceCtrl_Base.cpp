@@ -1,5 +1,7 @@
 #include "device/DeviceCtrl_Base.h"
 
+#include <new>
+
 #include "TagSeletList.h"
 #include "beckhoff/Fileparser.h"
 #include "device/CallBackImport.h"
@@ -98,12 +100,27 @@ ITree* DeviceCtrl_Base::FindTag(const std::string& fullName) {
   return tagTree ? tagTree->Find(fullName) : nullptr;
 }
 
+// The new types and tree are built beside the current ones and replace them only when the
+// tree could be built: a file that describes too many tags, or a type that contains itself,
+// leaves the device as it was.
 void DeviceCtrl_Base::SetFileParser(std::shared_ptr<Fileparser> parser) {
+  treeRefusal_ = nullptr;
   if (!parser) return;
-  TreeVisitor visitor(parser->GetDataTypes(), dataTypes);
-  uint64_t nodes = 0, leaves = 0;
-  std::shared_ptr<ITree> root = visitor.BuildTree(parser->GetSymbols(), nodes, leaves);
-  tagTree.swap(root);
+  auto table = std::make_shared<InteriorDataTypeList>();
+  std::shared_ptr<ITree> root;
+  try {
+    TreeVisitor visitor(parser->GetDataTypes(), table);
+    uint64_t nodes = 0, leaves = 0;
+    root = visitor.BuildTree(parser->GetSymbols(), nodes, leaves);
+    if (visitor.LastRefusal() == TreeVisitor::Refusal::TooLarge) treeRefusal_ = texts::kTagTreeTooLarge;
+    if (visitor.LastRefusal() == TreeVisitor::Refusal::Infinite) treeRefusal_ = texts::kTagTreeCyclic;
+  } catch (const std::bad_alloc&) {
+    treeRefusal_ = texts::kTagTreeNoMemory;
+  }
+  if (treeRefusal_) return;
+  tagTree.swap(root);  // the old tree goes before the old table it points into
+  root.reset();
+  dataTypes.swap(table);
 }
 
 bool DeviceCtrl_Base::SelectTags() {
@@ -132,14 +149,28 @@ bool DeviceCtrl_Base::SelectTags() {
   return true;
 }
 
+void DeviceCtrl_Base::RestoreProperties(const DevDeserialize& reader) {
+  DevicePropertySerilize propertyData;
+  utils::MemoryBuffer section;
+  if (reader.GetSection(kSectionProperties, section))
+    propertyData.Bytes().assign(section.Data(), section.Data() + section.Size());
+  propertyData.Deserialize(properties);
+}
+
 void DeviceCtrl_Base::RebuildTreeFromSection(const utils::imemory& section) {
   tagTree.reset();  // the old tree points into the table that is about to be cleared
   dataTypes->Clear();
-  utils::memoryRef view(section.Data(), section.Size());
-  dataTypes->Deserialize(&view);
-  TreeVisitor visitor(dataTypes);
-  uint64_t nodes = 0, leaves = 0;
-  tagTree = visitor.CreateTree(nodes, leaves);
+  try {
+    utils::memoryRef view(section.Data(), section.Size());
+    dataTypes->Deserialize(&view);
+    TreeVisitor visitor(dataTypes);
+    uint64_t nodes = 0, leaves = 0;
+    tagTree = visitor.CreateTree(nodes, leaves);
+  } catch (const std::bad_alloc&) {
+    // Saved data that needs more memory than there is loads without a tree.
+    tagTree.reset();
+    dataTypes->Clear();
+  }
 }
 
 void DeviceCtrl_Base::WriteDeviceDataBlock(ByteArray& bytes) {
@@ -170,11 +201,7 @@ bool DeviceCtrl_Base::SerializeDevData(ByteArray& bytes, bool load) {
   DevDeserialize reader;
   utils::memoryRef view(bytes.data(), bytes.size());
   if (!reader.Load(view)) return true;
-  DevicePropertySerilize propertyData;
-  utils::MemoryBuffer section;
-  if (reader.GetSection(kSectionProperties, section))
-    propertyData.Bytes().assign(section.Data(), section.Data() + section.Size());
-  propertyData.Deserialize(properties);
+  RestoreProperties(reader);
   utils::MemoryBuffer types;
   reader.GetSection(kSectionDataTypes, types);
   RebuildTreeFromSection(types);
@@ -220,11 +247,7 @@ void DeviceCtrl_Base::DeSerializeRunBuffer(const ByteArray& bytes) {
     DevDeserialize reader;
     utils::memoryRef view(bytes.data() + kRunBufferHeader, d);
     if (!reader.Load(view)) return;
-    DevicePropertySerilize propertyData;
-    utils::MemoryBuffer section;
-    if (reader.GetSection(kSectionProperties, section))
-      propertyData.Bytes().assign(section.Data(), section.Data() + section.Size());
-    propertyData.Deserialize(properties);
+    RestoreProperties(reader);
     utils::MemoryBuffer types;
     reader.GetSection(kSectionDataTypes, types);
     if (!dataTypes) return;

@@ -83,11 +83,17 @@ class DeviceCtrl_Base : public DevCtrlTag {
   // Sends a report to a host of interface version 1 or above; otherwise does nothing.
   void ReportToHost(const std::string& object, const std::string& message);
 
+  // Why the last SetFileParser kept the previous tree (a message for the user, ANSI); null
+  // when it built the new one.
+  const char* TreeRefusal() const { return treeRefusal_; }
+
   stChlInfoTable& Channels() { return channels; }
   IDevSetInterface* HostInterface() const { return hostInterface; }
   const std::shared_ptr<DevicePropertyConfigWraper>& Properties() const { return properties; }
 
  protected:
+  // Applies section 1 of loaded device data to the property set.
+  void RestoreProperties(const DevDeserialize& reader);
   // Rebuilds the data types and the tag tree from a section 100 (saved type-node table).
   void RebuildTreeFromSection(const utils::imemory& section);
   // The device data block: section 1 properties, 99 version words, 100 type-node table.
@@ -108,6 +114,9 @@ class DeviceCtrl_Base : public DevCtrlTag {
   TagList tagList;
   std::shared_ptr<ITree> tagTree;
   std::shared_ptr<InteriorDataTypeList> dataTypes;
+
+ private:
+  const char* treeRefusal_ = nullptr;
 };
 
 }  // namespace DEVICE

@@ -97,6 +97,10 @@ DEVICE::ITree* VirtualTree::Find(const std::string& fullName) {
   };
   const std::string_view whole(fullName);
   std::vector<Frame> stack{{this, 0, std::string_view::npos, false}};
+  // Member names with dots let every level retry longer heads, which on a hostile table and
+  // name multiplies from level to level; past this many key characters tried the name counts
+  // as not found. Real names need their own length.
+  uint64_t keyBudget = uint64_t{1} << 26;
   while (!stack.empty()) {
     Frame& frame = stack.back();
     const std::string_view path = whole.substr(frame.start);
@@ -117,6 +121,8 @@ DEVICE::ITree* VirtualTree::Find(const std::string& fullName) {
       key = head.substr(0, bracket);
       restStart = bracket;
     }
+    if (key.size() >= keyBudget) return nullptr;
+    keyBudget -= key.size() + 1;
     const int64_t index = frame.node->type_->FindChild(std::string(key));
     if (index < 0 || index >= frame.node->childCount_) continue;
     VirtualTree* child = &frame.node->children_[static_cast<uint32_t>(index)];
@@ -184,11 +190,13 @@ std::shared_ptr<DEVICE::ITree> TreeVisitor::CreateTree(uint64_t& nodeCount, uint
   nodeCount = 0;
   leafCount = 0;
   lastError_.clear();
+  refusal_ = Refusal::None;
   if (!table_) return nullptr;
   ITagDataType* rootType = table_->Lookup(table_->GetRootName());
   if (!rootType) return nullptr;
   uint64_t planned = 0;
   if (!CountTreeNodes(rootType, kMaxTreeNodes, planned)) {
+    refusal_ = planned > kMaxTreeNodes ? Refusal::TooLarge : Refusal::Infinite;
     lastError_ = planned > kMaxTreeNodes
                      ? "tag tree too large: more than " + std::to_string(kMaxTreeNodes) + " nodes"
                      : std::string("tag tree infinite: a data type contains itself");

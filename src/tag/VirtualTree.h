@@ -69,11 +69,14 @@ class TreeVisitor {
 
   // Why the last build gave no tree; empty when it gave one or had no root type.
   const std::string& LastError() const { return lastError_; }
+  enum class Refusal { None, TooLarge, Infinite };
+  Refusal LastRefusal() const { return refusal_; }
 
  private:
   std::shared_ptr<Tag::DataTypeList> list_;
   std::shared_ptr<InteriorDataTypeList> table_;
   std::string lastError_;
+  Refusal refusal_ = Refusal::None;
 };
 
 // The number of nodes of a tree over this root type; false when it exceeds the limit (nodes

@@ -317,3 +317,35 @@ TEST(AdsDevice, SavingTakesTheChannelsOfAReadyHost) {
 }
 
 }  // namespace
+
+namespace {
+
+// A parser that runs out of memory when the device asks for its symbols.
+class ExhaustedParser final : public Fileparser {
+ public:
+  std::shared_ptr<Tag::DataTypeList> GetDataTypes() override { return list_; }
+  const std::vector<Tag::TagVariable>& GetSymbols() override { throw std::bad_alloc(); }
+
+ private:
+  std::shared_ptr<Tag::DataTypeList> list_ = std::make_shared<Tag::DataTypeList>();
+};
+
+TEST(AdsDevice, ATreeThatCannotBeBuiltLeavesTheDeviceAsItWas) {
+  BeckhoffDeviceCtrl device;
+  device.SetFileParser(MainProgram());
+  ASSERT_NE(device.FindTag("MAIN.b"), nullptr);
+  EXPECT_EQ(device.TreeRefusal(), nullptr);
+
+  device.SetFileParser(std::make_shared<ExhaustedParser>());
+  EXPECT_STREQ(device.TreeRefusal(), texts::kTagTreeNoMemory);
+  EXPECT_NE(device.FindTag("MAIN.b"), nullptr);
+
+  // The kept tree saves and loads as before.
+  DEVICE::ByteArray saved;
+  ASSERT_TRUE(device.SerializeRunBuffer(saved));
+  BeckhoffDeviceCtrl reloaded;
+  reloaded.DeSerializeRunBuffer(saved);
+  EXPECT_NE(reloaded.FindTag("MAIN.b"), nullptr);
+}
+
+}  // namespace

@@ -43,6 +43,16 @@ TEST(XmlDocument, EncodingsLoadToTheSameText) {
   Load(doc, std::string("<r><a>x\0y</a></r>", 17));
   EXPECT_EQ(TextOf(doc, u"a"), u"xy");
   EXPECT_NE(doc.GetResult().find(u"<nulls_removed count=\"1\"/>"), std::u16string::npos);
+
+  // An html document names its encoding in a meta element inside head, either way; the search
+  // stops at the first other element.
+  for (const char* meta : {"<meta http-equiv=\"content-type\" content=\"text/html; charset=GBK\"/>",
+                           "<meta name='x'/><META Charset='gb2312'/>"}) {
+    Load(doc, std::string("<!-- page --><html><head>") + meta + "</head><body>\xb1\xea</body></html>");
+    EXPECT_EQ(TextOf(doc, u"body"), u"\u6807") << meta;
+  }
+  Load(doc, "<html><body/><meta charset='gbk'/><p>\xb1\xea</p></html>");
+  EXPECT_NE(TextOf(doc, u"p"), u"\u6807");
 }
 
 TEST(XmlDocument, WellFormednessNotes) {
@@ -69,6 +79,11 @@ TEST(XmlDocument, WellFormednessNotes) {
   for (int i = 0; i < 100000; ++i) deep += "<e>";
   EXPECT_FALSE(Load(doc, deep));
   EXPECT_LE(doc.GetResult().size(), 1100u);  // notes stop near 1000 characters
+  // Lone end tags under deep nesting are found without walking the open elements each time.
+  for (int i = 0; i < 100000; ++i) deep += "</x>";
+  deep += "</e>";
+  EXPECT_FALSE(Load(doc, deep));
+  EXPECT_NE(doc.GetResult().find(u"<lone_end_tag tagname=\"x\" offset=\"300000\"/>"), std::u16string::npos);
 }
 
 TEST(XmlDocument, NavigationVisitsLikeNamedChildrenInOrder) {

@@ -4,10 +4,7 @@
 #include <iconv.h>
 
 #include <cerrno>
-#include <cstdint>
 #include <cstring>
-#include <string_view>
-#include <type_traits>
 #include <vector>
 
 namespace platform {
@@ -53,33 +50,6 @@ const char* IconvName(unsigned codePage) {
   for (const auto& entry : kCodePages)
     if (entry.codePage == codePage) return entry.iconvName;
   return nullptr;
-}
-
-// Code pages that map every byte below 0x80 to the same code point, in any position (no
-// shift states, no EBCDIC). Text of such bytes alone converts unit for unit without iconv,
-// which matters because opening a converter costs far more than converting a short name.
-bool IsAsciiCompatible(unsigned codePage) {
-  switch (codePage) {
-    case 936: case 20936: case 51936: case 54936: case 65001: case 1252: case 20127: case 28591:
-      return true;
-    default:
-      return false;
-  }
-}
-
-template <typename Unit>
-bool AllAscii(std::basic_string_view<Unit> text) {
-  for (const Unit c : text) {
-    if (static_cast<uint32_t>(static_cast<std::make_unsigned_t<Unit>>(c)) >= 0x80) return false;
-  }
-  return true;
-}
-
-// The code page a conversion uses, or 0 when it has no converter name.
-unsigned EffectiveCodePage(unsigned codePage) {
-  const unsigned resolved = Resolve(codePage);
-  if (IconvName(resolved)) return resolved;
-  return IconvName(g_ansiCodePage) ? g_ansiCodePage : 0;
 }
 
 // One iconv descriptor, closed on scope exit.
@@ -139,6 +109,34 @@ void ConvertAll(iconv_t cd, const char* in, size_t inLeft, std::vector<char>& ou
   out.resize(used);
 }
 
+// Code pages in which every byte below 0x80 is that ASCII character and nothing else: pure
+// ASCII text converts without the converter. (Not so in UTF-7, HZ, the ISO 2022 family or
+// EBCDIC, which keep the general path.)
+bool IsAsciiCompatible(unsigned codePage) {
+  switch (codePage) {
+    case 874: case 932: case 936: case 949: case 950: case 1250: case 1251: case 1252: case 1253:
+    case 1254: case 1255: case 1256: case 1257: case 1258: case 20127: case 20866: case 20932:
+    case 21866: case 28591: case 28592: case 28593: case 28594: case 28595: case 28596: case 28597:
+    case 28598: case 28599: case 28603: case 28605: case 51932: case 51936: case 51949: case 54936:
+    case 65001:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsAscii(std::string_view text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+bool IsAscii(std::u16string_view text) {
+  for (char16_t c : text)
+    if (c >= 0x80) return false;
+  return true;
+}
+
 }  // namespace
 
 unsigned GetAnsiCodePage() { return g_ansiCodePage; }
@@ -153,7 +151,7 @@ bool IsCodePageSupported(unsigned codePage) {
 
 std::u16string MultiByteToWide(unsigned codePage, std::string_view text) {
   if (text.empty()) return {};
-  if (IsAsciiCompatible(EffectiveCodePage(codePage)) && AllAscii(text)) return std::u16string(text.begin(), text.end());
+  if (IsAsciiCompatible(Resolve(codePage)) && IsAscii(text)) return std::u16string(text.begin(), text.end());
   const char* name = IconvName(Resolve(codePage));
   if (!name) name = IconvName(g_ansiCodePage);
   if (!name) return {};
@@ -174,11 +172,7 @@ std::u16string MultiByteToWide(unsigned codePage, std::string_view text) {
 
 std::string WideToMultiByte(unsigned codePage, std::u16string_view text) {
   if (text.empty()) return {};
-  if (IsAsciiCompatible(EffectiveCodePage(codePage)) && AllAscii(text)) {
-    std::string bytes(text.size(), '\0');
-    for (size_t i = 0; i < text.size(); ++i) bytes[i] = static_cast<char>(text[i]);
-    return bytes;
-  }
+  if (IsAsciiCompatible(Resolve(codePage)) && IsAscii(text)) return std::string(text.begin(), text.end());
   const char* name = IconvName(Resolve(codePage));
   if (!name) name = IconvName(g_ansiCodePage);
   if (!name) return {};

@@ -1,0 +1,192 @@
+// The tag import command and the selection dialog as the custom command runs them, with the
+// scripted dialog and file dialog standing in for the user.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "beckhoff/BeckhoffDeviceCtrl.h"
+#include "device/Texts.h"
+#include "platform/ScriptedDialog.h"
+#include "platform/Text.h"
+#include "platform/UserInterface.h"
+#include "tag/ITree.h"
+
+namespace {
+
+using Beckhoff::BeckhoffDeviceCtrl;
+
+std::string Example(const char* name) { return std::string(ADS_SOURCE_DIR) + "/examples/" + name; }
+
+class SelectTags : public testing::Test {
+ protected:
+  SelectTags() : backend_(ui_, [this](const std::string& line) { output_.push_back(line); }) {
+    platform::SetUserInterface(&ui_);
+    platform::SetDialogBackend(&backend_);
+  }
+  ~SelectTags() override {
+    platform::SetDialogBackend(nullptr);
+    platform::SetUserInterface(nullptr);
+  }
+
+  // Runs the custom command "标签导入" with the given script lines.
+  bool Run(const std::string& script) {
+    backend_.AddScript(script);
+    return device_.RunCustomCommand({texts::kTagImport, 0});
+  }
+  std::vector<std::string> Channels() { return device_.Channels().GetChannelNames(); }
+  std::vector<std::u16string> Messages() const {
+    std::vector<std::u16string> texts;
+    for (const auto& message : ui_.messages()) texts.push_back(message.text);
+    return texts;
+  }
+
+  platform::ScriptedUserInterface ui_;
+  std::vector<std::string> output_;
+  platform::ScriptedDialogBackend backend_;
+  BeckhoffDeviceCtrl device_;
+};
+
+TEST_F(SelectTags, ImportPickAndConfirmGivesTheCheckedLeavesInRowOrder) {
+  device_.Channels().AddChannel({"OLD.channel"});
+  // Checked in the opposite order of the rows: the channels follow the rows.
+  ASSERT_TRUE(Run("import " + Example("demo.tpy") + "\nclick gCounter\nclick MAIN.aValues[3]\nok\n"));
+  EXPECT_EQ(Channels(), (std::vector<std::string>{"MAIN.aValues[3]", "gCounter"}));
+  EXPECT_TRUE(Messages().empty());
+  ASSERT_NE(device_.GetTagTree(), nullptr);
+  EXPECT_NE(device_.FindTag("MAIN.aAxis[1].fPos"), nullptr);
+
+  ASSERT_EQ(ui_.fileRequests().size(), 1u);
+  const auto& request = ui_.fileRequests()[0];
+  EXPECT_TRUE(request.openMode);
+  EXPECT_EQ(request.filter, u"tpy(*.tpy)|*.tpy||");
+  EXPECT_EQ(request.defaultExtension, u"tpy(*.tpy)|*.tpy");
+  EXPECT_TRUE(request.initialFileName.empty());
+  EXPECT_EQ(request.options, platform::kHideReadOnly | platform::kOverwritePrompt);
+
+  // The next run starts with the channels checked: OK alone keeps them.
+  ASSERT_TRUE(Run("ok\n"));
+  EXPECT_EQ(Channels(), (std::vector<std::string>{"MAIN.aValues[3]", "gCounter"}));
+  // A checked structure yields its selectable leaves; unchecking one channel drops it.
+  ASSERT_TRUE(Run("click MAIN.fbMotor\nclick gCounter\nok\n"));
+  EXPECT_EQ(Channels(), (std::vector<std::string>{"MAIN.fbMotor.bEnable", "MAIN.fbMotor.bBusy",
+                                                  "MAIN.fbMotor.nSpeed", "MAIN.fbMotor.fCurrent",
+                                                  "MAIN.aValues[3]"}));
+}
+
+TEST_F(SelectTags, CancelKeepsTheChannelsAndConfirmingNothingEmptiesThem) {
+  device_.Channels().AddChannel({"A", "B"});
+  ASSERT_TRUE(Run("cancel\n"));
+  EXPECT_EQ(Channels(), (std::vector<std::string>{"A", "B"}));
+  // A script that ends without closing the dialog counts as a cancel.
+  ASSERT_TRUE(Run("import " + Example("demo.tpy") + "\nclick gCounter\n"));
+  EXPECT_EQ(Channels(), (std::vector<std::string>{"A", "B"}));
+  // The tree stays imported; channels it does not know are not checked, so OK drops them.
+  ASSERT_TRUE(Run("ok\n"));
+  EXPECT_TRUE(Channels().empty());
+  // Enter and Escape do not close the dialog.
+  ASSERT_TRUE(Run("key enter\nkey escape\nclick gCounter\nok\n"));
+  EXPECT_EQ(Channels(), std::vector<std::string>{"gCounter"});
+}
+
+TEST_F(SelectTags, FailedImportsKeepTheTreeAndTellTheUser) {
+  const std::u16string openFailed = platform::AnsiToWide(texts::kOpenTagFileFailed);
+  // A cancelled file dialog: no message, no tree.
+  ASSERT_TRUE(Run("import\ncancel\n"));
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(device_.GetTagTree(), nullptr);
+
+  // A path the ANSI code page cannot hold turns into "?" and then fails to load.
+  ASSERT_TRUE(Run("import /tmp/\xF0\x9F\x98\x80.tpy\ncancel\n"));
+  EXPECT_EQ(Messages(), std::vector<std::u16string>{openFailed});
+  ui_.ClearRecords();
+
+  // An empty path asks for a file. It is queued ahead of the script's own (cancelling) answer,
+  // which is used up afterwards.
+  ui_.QueueFileAnswer(std::u16string());
+  ASSERT_TRUE(Run("import\ncancel\n"));
+  EXPECT_FALSE(ui_.ShowFileDialog({}));
+  ASSERT_EQ(Messages(), std::vector<std::u16string>{platform::AnsiToWide(texts::kChooseTpyFile)});
+  EXPECT_EQ(ui_.messages()[0].icon, platform::MessageBoxIcon::None);
+  ui_.ClearRecords();
+
+  // Success, then a second file replaces the tree, then a failure keeps the second tree in the
+  // device and in the open dialog.
+  ASSERT_TRUE(Run("import " + Example("demo.tpy") + "\nimport " + Example("demo_gbk.tpy") +
+                  "\nimport /no/such/file.tpy\nclick gAlarm\nclick gCounter\nok\n"));
+  EXPECT_EQ(Messages(), std::vector<std::u16string>{openFailed});
+  EXPECT_EQ(Channels(), std::vector<std::string>{"gAlarm"});
+  EXPECT_EQ(device_.FindTag("gCounter"), nullptr);
+  EXPECT_NE(device_.FindTag("PRG_Station.aPumps[4].bRun"), nullptr);
+}
+
+TEST_F(SelectTags, OnlyTheExactCommandOpensTheDialog) {
+  device_.Channels().AddChannel({"A"});
+  backend_.AddScript("ok");
+  EXPECT_TRUE(device_.RunCustomCommand({texts::kTagImport, 1}));
+  EXPECT_TRUE(device_.RunCustomCommand({std::string(texts::kTagImport) + "x", 0}));
+  EXPECT_EQ(Channels(), std::vector<std::string>{"A"});
+  EXPECT_TRUE(device_.RunCustomCommand({texts::kTagImport, 0}));  // now the script's OK runs
+  EXPECT_TRUE(Channels().empty());
+}
+
+// A window system that fails while the dialog opens.
+class ThrowingBackend final : public platform::DialogBackend {
+ public:
+  std::unique_ptr<platform::DialogSurface> CreateSurface(const platform::DialogTemplate&) override {
+    throw std::runtime_error("no window");
+  }
+  int ScreenPixelsPerInchY() const override { return 96; }
+};
+
+TEST_F(SelectTags, AnExceptionInsideTheDialogIsCaughtByTheCommand) {
+  device_.Channels().AddChannel({"A"});
+  ThrowingBackend failing;
+  platform::SetDialogBackend(&failing);
+  EXPECT_FALSE(device_.RunCustomCommand({texts::kTagImport, 0}));
+  platform::SetDialogBackend(&backend_);
+  EXPECT_EQ(Channels(), std::vector<std::string>{"A"});
+  ASSERT_TRUE(Run("ok\n"));  // the device stays usable
+  EXPECT_TRUE(Channels().empty());
+}
+
+// A symbol file of one array with the given element count.
+std::string ArrayFile(const std::string& elements) {
+  const auto path = std::filesystem::temp_directory_path() / ("ads_array_" + elements + ".tpy");
+  std::ofstream(path) << "<?xml version=\"1.0\"?><PlcProjectInfo><DataTypes><DataType>"
+                         "<Name>ARRAY [0..X] OF INT</Name><Type>INT</Type><ArrayInfo><LBound>0</LBound>"
+                         "<Elements>" << elements << "</Elements></ArrayInfo></DataType></DataTypes><Symbols>"
+                         "<Symbol><Name>MAIN.big</Name><Type>ARRAY [0..X] OF INT</Type></Symbol>"
+                         "</Symbols></PlcProjectInfo>";
+  return path.string();
+}
+
+TEST_F(SelectTags, ATreeTooLargeIsRefusedAndThePreviousTreeStays) {
+  const std::string big = ArrayFile("30000000");
+  ASSERT_TRUE(Run("import " + Example("demo.tpy") + "\nimport " + big + "\nclick gCounter\nok\n"));
+  EXPECT_EQ(Messages(), std::vector<std::u16string>{platform::AnsiToWide(texts::kTagTreeTooLarge)});
+  EXPECT_EQ(Channels(), std::vector<std::string>{"gCounter"});
+  EXPECT_NE(device_.FindTag("MAIN.aAxis[1].fPos"), nullptr);
+  EXPECT_EQ(device_.FindTag("MAIN.big[0]"), nullptr);
+
+  // The kept tree is also the one that is saved and loaded again.
+  DEVICE::ByteArray saved;
+  ASSERT_TRUE(device_.SerializeRunBuffer(saved));
+  BeckhoffDeviceCtrl reloaded;
+  reloaded.DeSerializeRunBuffer(saved);
+  EXPECT_NE(reloaded.FindTag("MAIN.aAxis[1].fPos"), nullptr);
+
+  // A file of reasonable size imports.
+  ui_.ClearRecords();
+  const std::string fits = ArrayFile("1000");
+  ASSERT_TRUE(Run("import " + fits + "\nclick MAIN.big[999]\nok\n"));
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(Channels(), std::vector<std::string>{"MAIN.big[999]"});
+  std::filesystem::remove(big);
+  std::filesystem::remove(fits);
+}
+
+}  // namespace

@@ -1,0 +1,37 @@
+// The text layer's conversions with the desktop platform's semantics.
+#include "platform/Text.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace platform;
+
+TEST(Text, ConversionsKeepGoingPastWhatTheyCannotTake) {
+  EXPECT_EQ(GetAnsiCodePage(), 936u);
+  // Code pages 0 and 3 are the ANSI code page (GBK).
+  for (unsigned ansi : {kCodePageAnsi, kCodePageThreadAnsi}) {
+    EXPECT_EQ(MultiByteToWide(ansi, "a\xb1\xea\xc7\xa9z"), u"a\u6807\u7b7ez");
+    EXPECT_EQ(WideToMultiByte(ansi, u"a\u6807\u7b7ez"), "a\xb1\xea\xc7\xa9z");
+  }
+  // Unmappable characters become "?", one per character (a surrogate pair is one).
+  EXPECT_EQ(WideToAnsi(u"x\u00e9\U0001F600y"), "x\xa8\xa6?y");
+  EXPECT_EQ(WideToMultiByte(28591, u"\u6807a\U0001F600"), "?a?");
+  // Invalid bytes become U+FFFD, one per byte, and the rest still converts.
+  EXPECT_EQ(Utf8ToWide("a\xff" "b\xe6\xa0"), u"a\ufffdb\ufffd\ufffd");
+  EXPECT_EQ(AnsiToWide("a\x80" "b\xb1"), u"a\u20acb\ufffd");
+  // ASCII is ASCII in the ASCII-compatible code pages, but not in UTF-7.
+  for (unsigned codePage : {936u, 1252u, 65001u, 28591u, 932u})
+    EXPECT_EQ(MultiByteToWide(codePage, "A\\~+-"), u"A\\~+-") << codePage;
+  EXPECT_EQ(MultiByteToWide(65000, "+AGE-"), u"a");
+  EXPECT_EQ(WideToUtf8(u"\u6807"), "\xe6\xa0\x87");
+  EXPECT_TRUE(AnsiToWide("").empty());
+
+  SetAnsiCodePage(1252);
+  EXPECT_EQ(AnsiToWide("\xe9"), u"\u00e9");
+  SetAnsiCodePage(936);
+  EXPECT_FALSE(IsCodePageSupported(12345));
+  EXPECT_TRUE(IsCodePageSupported(kCodePageAnsi));
+}
+
+}  // namespace
