@@ -80,9 +80,9 @@ void XmlTable(const Results& r, std::string& out) {
 
 void ImportTable(const Results& r, std::string& out) {
   out += "### Import: LoadFile, both passes, SetFileParser\n\n";
-  out += "| File | MB | symbols | tree nodes | time ms | peak heap MB | tree bytes/node (≤ 64) | "
+  out += "| File | MB | symbols | tree nodes | time ms | read ms | tree ms | peak heap MB | tree bytes/node (≤ 64) | "
          "type table + tree bytes/node | target |\n";
-  out += "|---|---|---|---|---|---|---|---|---|\n";
+  out += "|---|---|---|---|---|---|---|---|---|---|---|\n";
   for (const char* preset : {"symbols-100k", "array-10k-structs", "tree-1m"}) {
     const std::string name = std::string("import/") + preset;
     const auto seconds = r.Seconds(name);
@@ -92,10 +92,13 @@ void ImportTable(const Results& r, std::string& out) {
     };
     std::string target = "–";
     if (std::string(preset) == "tree-1m") target = std::string("< 1500 ms: ").append(Verdict(seconds, 1.5));
-    if (auto perNode = c("tree_bytes_per_node")) target.append(", ≤ 64 B/node: ").append(Verdict(perNode, 64));
+    // The tree's own bytes come from the tree half measured alone.
+    const auto perNode = r.Counter("import/tree/" + std::string(preset), "tree_bytes_per_node");
+    if (perNode) target.append(", ≤ 64 B/node: ").append(Verdict(perNode, 64));
     out += "| " + std::string(preset) + " | " + show(c("MB"), "%.1f") + " | " + show(c("symbols"), "%.0f") +
-           " | " + show(c("nodes"), "%.0f") + " | " + Ms(seconds) + " | " + show(c("peak_heap_MB"), "%.0f") +
-           " | " + show(c("tree_bytes_per_node"), "%.1f") + " | " + show(c("kept_bytes_per_node"), "%.1f") +
+           " | " + show(c("nodes"), "%.0f") + " | " + Ms(seconds) + " | " + Ms(r.Seconds("import/parse/" + std::string(preset))) + " | " +
+           Ms(r.Seconds("import/tree/" + std::string(preset))) + " | " + show(c("peak_heap_MB"), "%.0f") +
+           " | " + show(perNode, "%.1f") + " | " + show(c("kept_bytes_per_node"), "%.1f") +
            " | " + target + " |\n";
   }
   out += "\n";
@@ -125,6 +128,8 @@ std::string FormatReport(const Results& r, const MachineInfo& m) {
             {{"runbuffer/save", 0}, {"runbuffer/load", 0}, {"runbuffer/save+load", 0.1}, {"checkchannels", 0.1}});
   TimedRows(r, out, "Tag selection dialog on the 1,000,000-node tree (scripted backend)",
             {{"dialog/open", 0.05}, {"dialog/search_and_step", 0}, {"dialog/ok_all_checked", 0.3}});
+  out += "Dialog times are those of the dialog's own event handlers (opening, every Find press, OK); "
+         "the scripted backend's row lookups are not counted.\n";
   return out;
 }
 
