@@ -194,6 +194,26 @@ class DisabledWhile {
   int id_;
 };
 
+// Visits the nodes below `top` depth first, children in order, without recursion; visit(node)
+// says whether to go on below that node.
+template <typename Visit>
+void WalkBelow(ITree* top, Visit visit) {
+  struct Frame {
+    ITree* node;
+    uint32_t next;
+  };
+  std::vector<Frame> frames{{top, 0}};
+  while (!frames.empty()) {
+    Frame& frame = frames.back();
+    if (frame.next >= frame.node->GetChildCount()) {
+      frames.pop_back();
+      continue;
+    }
+    ITree* child = frame.node->GetChild(frame.next++);
+    if (child && visit(child)) frames.push_back({child, 0});
+  }
+}
+
 }  // namespace
 
 // ---- construction and the owner's operations ----
@@ -580,47 +600,23 @@ void CTagSeletList::_FindString() {
 
 void CTagSeletList::_SearchTagTree(ITree* node, const std::string& pattern) {
   if (!node) return;
-  struct Frame {
-    ITree* node;
-    uint32_t next;
-  };
   auto collectLeaves = [this](ITree* top) {
-    std::vector<Frame> frames{{top, 0}};
     if (top->GetChildCount() == 0) {
       searchResults_.push_back(top);
       return;
     }
-    while (!frames.empty()) {
-      Frame& frame = frames.back();
-      if (frame.next >= frame.node->GetChildCount()) {
-        frames.pop_back();
-        continue;
-      }
-      ITree* child = frame.node->GetChild(frame.next++);
-      if (!child) continue;
-      if (child->GetChildCount() == 0) {
-        searchResults_.push_back(child);
-      } else {
-        frames.push_back({child, 0});
-      }
-    }
+    WalkBelow(top, [this](ITree* child) {
+      if (child->GetChildCount() > 0) return true;
+      searchResults_.push_back(child);
+      return false;
+    });
   };
-  std::vector<Frame> frames{{node, 0}};
-  while (!frames.empty()) {
-    Frame& frame = frames.back();
-    if (frame.next >= frame.node->GetChildCount()) {
-      frames.pop_back();
-      continue;
-    }
-    ITree* child = frame.node->GetChild(frame.next++);
-    if (!child) continue;
+  WalkBelow(node, [&](ITree* child) {
     ILabel* label = child->GetLabel();
-    if (label && detail::MatchPattern(pattern, label->GetName())) {
-      collectLeaves(child);
-    } else {
-      frames.push_back({child, 0});
-    }
-  }
+    if (!label || !detail::MatchPattern(pattern, label->GetName())) return true;
+    collectLeaves(child);
+    return false;
+  });
 }
 
 bool CTagSeletList::_SetSelectSubNode(grid::TreeItem parentItem, ITree* node, bool selectPath) {

@@ -118,6 +118,16 @@ class DialogSurface {
 // A control of a dialog template; position and size in dialog units.
 enum class ControlKind { Button, DefaultButton, Edit, CheckBox, Custom };
 
+// What a backend keeps of one control while its dialog runs.
+struct ControlState {
+  ControlKind kind = ControlKind::Button;
+  std::u16string text;
+  Rect rect;
+  bool visible = true;
+  bool enabled = true;
+  int check = 0;
+};
+
 struct ControlTemplate {
   int id = 0;
   ControlKind kind = ControlKind::Button;

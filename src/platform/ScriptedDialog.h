@@ -28,14 +28,7 @@ class ScriptedDialogBackend : public DialogBackend {
  public:
   using Output = std::function<void(const std::string& utf8Line)>;
 
-  struct ControlState {
-    ControlKind kind = ControlKind::Button;
-    std::u16string text;
-    Rect rect;
-    bool visible = true;
-    bool enabled = true;
-    int check = 0;
-  };
+  using ControlState = platform::ControlState;
   // What a dialog window looked like when it ended.
   struct SurfaceRecord {
     std::map<int, ControlState> controls;

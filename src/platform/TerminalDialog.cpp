@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <map>
 
+#include "utils/utf16.h"
+
 namespace platform {
 namespace {
 
@@ -49,16 +51,6 @@ void AppendUtf8(std::string& out, char32_t cp) {
     out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
     out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
     out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-void AppendUtf16(std::u16string& out, char32_t cp) {
-  if (cp > 0xFFFF) {
-    cp -= 0x10000;
-    out += static_cast<char16_t>(0xD800 + (cp >> 10));
-    out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-  } else {
-    out += static_cast<char16_t>(cp);
   }
 }
 
@@ -157,15 +149,6 @@ void ShowMessage(TerminalIo& io, const std::u16string& text) {
       return;
   }
 }
-
-struct ControlState {
-  ControlKind kind = ControlKind::Button;
-  std::u16string text;
-  Rect rect;
-  bool visible = true;
-  bool enabled = true;
-  int check = 0;
-};
 
 // The dialog's controls in the order Tab visits them.
 constexpr int kFocusOrder[] = {3, 10001, 10003, 10002, 1, 2};
@@ -347,7 +330,7 @@ class TerminalSurface final : public DialogSurface {
         const bool pair = control->text.size() >= 2 && control->text.back() >= 0xDC00 && control->text.back() < 0xE000;
         control->text.resize(control->text.size() - (pair ? 2 : 1));
       } else if (key.kind == TerminalKey::Char && key.ch >= 0x20) {
-        AppendUtf16(control->text, key.ch);
+        utils::AppendUtf16(control->text, key.ch);
       }
       return;
     }
@@ -534,7 +517,7 @@ std::optional<std::u16string> TerminalUserInterface::ShowFileDialog(const FileDi
     if (!key || key->kind == TerminalKey::Escape) return std::nullopt;
     if (key->kind == TerminalKey::Enter) return typed.empty() ? std::nullopt : std::optional<std::u16string>(typed);
     if (key->kind == TerminalKey::Backspace && !typed.empty()) typed.pop_back();
-    if (key->kind == TerminalKey::Char && key->ch >= 0x20) AppendUtf16(typed, key->ch);
+    if (key->kind == TerminalKey::Char && key->ch >= 0x20) utils::AppendUtf16(typed, key->ch);
   }
 }
 

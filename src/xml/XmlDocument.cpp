@@ -6,6 +6,7 @@
 
 #include "platform/File.h"
 #include "platform/Text.h"
+#include "utils/utf16.h"
 #include "xml/XmlEncodings.h"
 #include "xml/XmlEntities.h"
 
@@ -25,16 +26,6 @@ std::u16string Number(uint64_t value) {
 bool IsSpace(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; }
 
 bool StartsTag(char16_t c) { return (c >= u'A' && c <= u'Z') || c == u'_' || c == u':' || c > u'`'; }
-
-void AppendCodePoint(std::u16string& out, char32_t cp) {
-  if (cp > 0xFFFF) {
-    cp -= 0x10000;
-    out += static_cast<char16_t>(0xD800 + (cp >> 10));
-    out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-  } else {
-    out += static_cast<char16_t>(cp);
-  }
-}
 
 // UTF-8 decoded by the reader itself; every invalid sequence becomes "?".
 std::u16string DecodeUtf8(const unsigned char* p, size_t n) {
@@ -68,7 +59,7 @@ std::u16string DecodeUtf8(const unsigned char* p, size_t n) {
       ++i;
       continue;
     }
-    AppendCodePoint(out, cp);
+    utils::AppendUtf16(out, cp);
     i += extra + 1;
   }
   return out;
@@ -654,7 +645,7 @@ void AppendDecoded(std::u16string& out, std::u16string_view text) {
       ++i;
       continue;
     }
-    AppendCodePoint(out, cp);
+    utils::AppendUtf16(out, cp);
     i = j + 1;
   }
 }
