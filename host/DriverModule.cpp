@@ -50,9 +50,10 @@ std::unique_ptr<DriverModule> DriverModule::Load(const std::string& path, std::s
 
 std::string DefaultDriverPath() {
   const std::string exe = platform::WideToUtf8(platform::GetHostExecutablePath());
-  const size_t slash = exe.find_last_of('/');
+  const char separator = platform::PathSeparator();
+  const size_t slash = exe.find_last_of(separator);
   const std::string directory = slash == std::string::npos ? "." : exe.substr(0, slash);
-  return directory + "/libBeckhoff_ADS_Ethernet_Brevak.so";
+  return directory + separator + platform::SharedModuleFileName("Beckhoff_ADS_Ethernet_Brevak");
 }
 
 }  // namespace adshost

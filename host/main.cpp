@@ -11,7 +11,8 @@
 extern "C" const platform::ProcessUiServices* AdsHostUiServices() { return &adshost::HostServices(); }
 
 int main(int argc, char** argv) {
-  std::vector<std::string> words(argv + 1, argv + argc);
+  platform::UseBinaryStandardStreams();
+  const std::vector<std::string> words = platform::ProgramArguments(argc, argv);
   adshost::Options options;
   std::string error;
   if (!adshost::ParseCommandLine(words, options, error)) {

@@ -1,6 +1,7 @@
 #include "platform/DialogSurface.h"
 
 #include "platform/ProcessServices.h"
+#include "platform/System.h"
 
 namespace platform {
 namespace {
@@ -25,7 +26,7 @@ class ClosedSurface final : public DialogSurface {
   void SetWindowSize(int, int) override {}
   Size GetClientSize() const override { return {}; }
   void ShowMessageBox(const std::u16string&, MessageBoxIcon) override {}
-  int ScreenPixelsPerInchY() const override { return 96; }
+  int ScreenPixelsPerInchY() const override { return platform::ScreenPixelsPerInchY(); }
   void CreateFont(const FontRequest&) override {}
   void AttachGrid(int, GridControl*) override {}
 };
@@ -33,7 +34,7 @@ class ClosedSurface final : public DialogSurface {
 class ClosedBackend final : public DialogBackend {
  public:
   std::unique_ptr<DialogSurface> CreateSurface(const DialogTemplate&) override { return std::make_unique<ClosedSurface>(); }
-  int ScreenPixelsPerInchY() const override { return 96; }
+  int ScreenPixelsPerInchY() const override { return platform::ScreenPixelsPerInchY(); }
 };
 
 DialogBackend* g_current = nullptr;

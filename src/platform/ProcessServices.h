@@ -38,6 +38,29 @@ class LoadedModule {
 // `error` when it cannot be loaded.
 std::unique_ptr<LoadedModule> LoadModule(const std::string& path, std::string& error);
 
+// The file name of the shared module called `name` on this platform ("libname.so", "name.dll").
+std::string SharedModuleFileName(const std::string& name);
+
+// The program's arguments after its own name, in UTF-8.
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+
+// A program to run: its path and arguments (UTF-8), the directory it runs in (empty: this
+// process's), and the files its standard input, output and error are connected to.
+struct ProgramRun {
+  std::string program;
+  std::vector<std::string> arguments;
+  std::string directory;
+  std::string inputFile;
+  std::string outputFile;
+  std::string errorFile;
+};
+
+// Runs the program and waits for it: its exit status, or -1 when it could not be started.
+int RunProgram(const ProgramRun& run);
+
+// Makes standard output and error carry exactly the bytes written: no line-end translation.
+void UseBinaryStandardStreams();
+
 // Replaces the file at the path (UTF-8) by the bytes so that the file holds either its old or
 // its new content at every moment: temporary file in the same directory, flush to disk,
 // rename. False with a message in `error` on failure; the old file is then unchanged.

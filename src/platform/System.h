@@ -20,6 +20,15 @@ std::u16string GetHostExecutablePath();
 // accepted the request.
 bool ShellOpen(const std::u16string& path);
 
+// The screen's vertical pixels per inch; the default where there is no screen to ask.
+inline constexpr int kDefaultPixelsPerInch = 96;
+int ScreenPixelsPerInchY();
+
+// Lines that one notch of the mouse wheel scrolls: the user's setting "WheelScrollLines" of
+// "Control Panel\Desktop", or the default where there is none.
+inline constexpr unsigned kDefaultWheelScrollLines = 3;
+unsigned WheelScrollLines();
+
 // Debugger output. Nothing is written until a sink is installed; the host installs one for
 // its --trace option, tests install one to read the lines.
 using DebugSink = std::function<void(const std::string&)>;

@@ -13,7 +13,8 @@ inline constexpr unsigned kCodePageAnsi = 0;        // the system ANSI code page
 inline constexpr unsigned kCodePageThreadAnsi = 3;  // the calling thread's ANSI code page
 inline constexpr unsigned kCodePageUtf8 = 65001;
 
-// The system ANSI code page: 936 (GBK) until a host or a test sets another.
+// The system ANSI code page until a host or a test sets another: the one the desktop system
+// runs with, and 936 (GBK) where the system has none.
 unsigned GetAnsiCodePage();
 void SetAnsiCodePage(unsigned codePage);
 

@@ -17,6 +17,7 @@ UserInterface& CurrentUserInterface() {
   // A process that loads the module as a host may offer its own dialogs.
   const ProcessUiServices* services = FindProcessUiServices();
   if (services && services->userInterface) return *services->userInterface;
+  if (UserInterface* native = NativeUserInterface()) return *native;
   return DefaultBackend();
 }
 

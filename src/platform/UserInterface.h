@@ -32,10 +32,13 @@ class UserInterface {
   virtual void ShowMessageBox(const std::u16string& text, MessageBoxIcon icon) = 0;
 };
 
-// The current backend; never null (a scripted backend with an empty script is the default).
+// The current backend; never null. The default: the process's services, else the native
+// dialogs, else a scripted backend with an empty script.
 UserInterface& CurrentUserInterface();
 // Installs a backend (not owned); null restores the default.
 void SetUserInterface(UserInterface* backend);
+// The window system's own dialogs; null on a platform without them.
+UserInterface* NativeUserInterface();
 
 class ScriptedUserInterface : public UserInterface {
  public:

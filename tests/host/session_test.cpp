@@ -2,12 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include "platform/ProcessServices.h"
 
 namespace {
 
@@ -37,19 +38,40 @@ class HostSession : public ::testing::Test {
     if (!dir_.empty()) fs::remove_all(dir_, ignored);
   }
 
-  // Runs adshost with the arguments (already quoted for the shell) on `project`.
+  // Runs adshost in the test's directory with the arguments (words separated by spaces,
+  // single quotes keep spaces inside a word) on `project`.
   HostRun Host(const std::string& project, const std::string& arguments, const std::string& input = "") {
-    const fs::path out = dir_ / "out", err = dir_ / "err", rc = dir_ / "rc", in = dir_ / "in";
-    std::ofstream(in) << input;
-    const std::string command = "cd '" + dir_.string() + "' && '" + std::string(ADS_HOST_PATH) + "' --project '" +
-                                project + "' " + arguments + " <'" + in.string() + "' >'" + out.string() +
-                                "' 2>'" + err.string() + "'; echo $? >'" + rc.string() + "'";
-    std::system(command.c_str());
+    const fs::path out = dir_ / "out", err = dir_ / "err", in = dir_ / "in";
+    std::ofstream(in, std::ios::binary) << input;
+    platform::ProgramRun program{ADS_HOST_PATH, {"--project", project}, dir_.string(), in.string(), out.string(),
+                                 err.string()};
+    for (auto& word : Words(arguments)) program.arguments.push_back(std::move(word));
     HostRun run;
-    run.status = std::stoi("0" + Slurp(rc));
+    run.status = platform::RunProgram(program);
     run.out = Slurp(out);
     run.err = Slurp(err);
     return run;
+  }
+
+  static std::vector<std::string> Words(const std::string& text) {
+    std::vector<std::string> words;
+    std::string word;
+    bool quoted = false, inWord = false;
+    for (char c : text) {
+      if (c == '\'') {
+        quoted = !quoted;
+        inWord = true;
+      } else if (c == ' ' && !quoted) {
+        if (inWord) words.push_back(std::move(word));
+        word.clear();
+        inWord = false;
+      } else {
+        word += c;
+        inWord = true;
+      }
+    }
+    if (inWord) words.push_back(std::move(word));
+    return words;
   }
 
   std::string Script(const std::vector<std::string>& tags) const {

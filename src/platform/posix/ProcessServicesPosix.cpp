@@ -2,6 +2,8 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -50,7 +52,52 @@ void SyncDirectory(const std::string& directory) {
   close(fd);
 }
 
+// The file actions of a spawn, destroyed on scope exit.
+class SpawnActions {
+ public:
+  SpawnActions() { ok_ = posix_spawn_file_actions_init(&actions_) == 0; }
+  ~SpawnActions() {
+    if (ok_) posix_spawn_file_actions_destroy(&actions_);
+  }
+  SpawnActions(const SpawnActions&) = delete;
+  SpawnActions& operator=(const SpawnActions&) = delete;
+  bool Open(int fd, const std::string& path, int flags) {
+    return ok_ && posix_spawn_file_actions_addopen(&actions_, fd, path.c_str(), flags, 0644) == 0;
+  }
+  bool ChangeDirectory(const std::string& directory) {
+    return ok_ && posix_spawn_file_actions_addchdir_np(&actions_, directory.c_str()) == 0;
+  }
+  posix_spawn_file_actions_t* get() { return &actions_; }
+
+ private:
+  posix_spawn_file_actions_t actions_{};
+  bool ok_ = false;
+};
+
 }  // namespace
+
+extern "C" char** environ;
+
+int RunProgram(const ProgramRun& run) {
+  SpawnActions actions;
+  const int writeFlags = O_WRONLY | O_CREAT | O_TRUNC;
+  // The files open before the directory change: their paths mean what they mean here.
+  if (!run.inputFile.empty() && !actions.Open(0, run.inputFile, O_RDONLY)) return -1;
+  if (!run.outputFile.empty() && !actions.Open(1, run.outputFile, writeFlags)) return -1;
+  if (!run.errorFile.empty() && !actions.Open(2, run.errorFile, writeFlags)) return -1;
+  if (!run.directory.empty() && !actions.ChangeDirectory(run.directory)) return -1;
+  std::vector<std::string> words{run.program};
+  words.insert(words.end(), run.arguments.begin(), run.arguments.end());
+  std::vector<char*> argv;
+  for (auto& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  if (posix_spawn(&pid, run.program.c_str(), actions.get(), nullptr, argv.data(), environ) != 0) return -1;
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0)
+    if (errno != EINTR) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 const ProcessUiServices* FindProcessUiServices() {
   static const ProcessUiServices* const services = [] {
@@ -69,6 +116,16 @@ std::unique_ptr<LoadedModule> LoadModule(const std::string& path, std::string& e
   }
   return std::make_unique<DlModule>(handle);
 }
+
+std::string SharedModuleFileName(const std::string& name) { return "lib" + name + ".so"; }
+
+// The arguments are bytes as the shell passed them; UTF-8 by the host's convention.
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+  if (argc < 1 || !argv) return {};
+  return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+void UseBinaryStandardStreams() {}
 
 bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
   const std::string temporary = path + ".tmp." + std::to_string(getpid());

@@ -48,6 +48,10 @@ bool ShellOpen(const std::u16string& path) {
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+int ScreenPixelsPerInchY() { return kDefaultPixelsPerInch; }
+
+unsigned WheelScrollLines() { return kDefaultWheelScrollLines; }
+
 void SetDebugSink(DebugSink sink) { Sink() = std::move(sink); }
 
 void OutputDebugText(const std::string& text) {

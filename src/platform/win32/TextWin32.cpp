@@ -1,0 +1,59 @@
+// Code-page conversion through the system's MultiByteToWideChar and WideCharToMultiByte.
+#include <climits>
+
+#include "platform/Text.h"
+#include "platform/win32/WideWin32.h"
+
+namespace platform {
+namespace {
+
+// Zero: no code page was set, the system's ANSI code page is the one.
+unsigned g_ansiOverride = 0;
+
+unsigned Resolve(unsigned codePage) {
+  return codePage == kCodePageAnsi || codePage == kCodePageThreadAnsi ? GetAnsiCodePage() : codePage;
+}
+
+// Code pages that take neither flags nor a default character of their own.
+bool RefusesDefaultChar(unsigned codePage) {
+  return codePage == 42 || codePage == 54936 || codePage == 65000 || codePage == 65001 ||
+         (codePage >= 50220 && codePage <= 50229) || (codePage >= 57002 && codePage <= 57011);
+}
+
+}  // namespace
+
+unsigned GetAnsiCodePage() { return g_ansiOverride ? g_ansiOverride : ::GetACP(); }
+void SetAnsiCodePage(unsigned codePage) { g_ansiOverride = codePage; }
+
+bool IsCodePageSupported(unsigned codePage) { return ::IsValidCodePage(Resolve(codePage)) != 0; }
+
+std::u16string MultiByteToWide(unsigned codePage, std::string_view text) {
+  if (text.empty() || text.size() > INT_MAX) return {};
+  unsigned resolved = Resolve(codePage);
+  if (!::IsValidCodePage(resolved)) resolved = GetAnsiCodePage();
+  const int inLength = static_cast<int>(text.size());
+  const int needed = ::MultiByteToWideChar(resolved, 0, text.data(), inLength, nullptr, 0);
+  if (needed <= 0) return {};
+  std::wstring out(static_cast<size_t>(needed), L'\0');
+  const int written = ::MultiByteToWideChar(resolved, 0, text.data(), inLength, out.data(), needed);
+  if (written <= 0) return {};
+  return win32::FromWide(out.data(), static_cast<size_t>(written));
+}
+
+std::string WideToMultiByte(unsigned codePage, std::u16string_view text) {
+  if (text.empty() || text.size() > INT_MAX) return {};
+  unsigned resolved = Resolve(codePage);
+  if (!::IsValidCodePage(resolved)) resolved = GetAnsiCodePage();
+  const auto* in = reinterpret_cast<const wchar_t*>(text.data());
+  const int inLength = static_cast<int>(text.size());
+  const char* defaultChar = RefusesDefaultChar(resolved) ? nullptr : "?";
+  const int needed = ::WideCharToMultiByte(resolved, 0, in, inLength, nullptr, 0, defaultChar, nullptr);
+  if (needed <= 0) return {};
+  std::string out(static_cast<size_t>(needed), '\0');
+  const int written = ::WideCharToMultiByte(resolved, 0, in, inLength, out.data(), needed, defaultChar, nullptr);
+  if (written <= 0) return {};
+  out.resize(static_cast<size_t>(written));
+  return out;
+}
+
+}  // namespace platform
