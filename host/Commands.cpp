@@ -163,9 +163,9 @@ int Select(Context& c, Session& session) {
   const auto& args = c.options.arguments;
   if (args.empty()) {
     std::string error;
-    auto terminal = InstallTerminalDialog(error);
-    if (!terminal) return Fail(c.err, kExitUsage, error + "; use select --script FILE");
-    const int status = RunCustomCommand(c, session, std::move(terminal));
+    auto dialog = InstallInteractiveDialog(error);
+    if (!dialog) return Fail(c.err, kExitUsage, error + "; use select --script FILE");
+    const int status = RunCustomCommand(c, session, std::move(dialog));
     if (status == kExitUsage) return status;
     return SaveAndFinish(c, session, status);
   }

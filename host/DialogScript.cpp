@@ -2,6 +2,7 @@
 
 #include "platform/ScriptedDialog.h"
 #include "platform/TerminalDialog.h"
+#include "platform/UserInterface.h"
 
 namespace adshost {
 namespace {
@@ -45,7 +46,9 @@ class InstalledTerminal final : public DialogScript {
 
 }  // namespace
 
-std::unique_ptr<DialogScript> InstallTerminalDialog(std::string& error) {
+std::unique_ptr<DialogScript> InstallInteractiveDialog(std::string& error) {
+  // With a window system the module shows its own dialog windows: nothing to install.
+  if (platform::NativeUserInterface()) return std::make_unique<DialogScript>();
   auto io = platform::OpenTerminal(error);
   if (!io) return nullptr;
   return std::make_unique<InstalledTerminal>(std::move(io));

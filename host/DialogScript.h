@@ -18,8 +18,9 @@ class DialogScript {
 std::unique_ptr<DialogScript> InstallDialogScript(const std::vector<std::string>& lines, LineSink output,
                                                   std::string& error);
 
-// The interactive dialog on this process's terminal, with file prompts and message boxes
-// there too; null with a message when there is no terminal.
-std::unique_ptr<DialogScript> InstallTerminalDialog(std::string& error);
+// The interactive dialog: the module's own windows where there is a window system, else the
+// dialog on this process's terminal, with file prompts and message boxes there too; null with
+// a message when there is neither.
+std::unique_ptr<DialogScript> InstallInteractiveDialog(std::string& error);
 
 }  // namespace adshost

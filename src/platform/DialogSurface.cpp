@@ -47,6 +47,7 @@ DialogBackend& CurrentDialogBackend() {
   // A process that loads the module as a host may offer its own dialogs.
   const ProcessUiServices* services = FindProcessUiServices();
   if (services && services->dialogBackend) return *services->dialogBackend;
+  if (DialogBackend* native = NativeDialogBackend()) return *native;
   return fallback;
 }
 

@@ -154,9 +154,11 @@ class DialogBackend {
   virtual int ScreenPixelsPerInchY() const = 0;
 };
 
-// The current backend; never null. The default creates surfaces that end at once with
-// Cancel (2).
+// The current backend; never null. The default: the process's services, else the window
+// system's dialogs, else surfaces that end at once with Cancel (2).
 DialogBackend& CurrentDialogBackend();
+// The window system's dialog windows; null on a platform without them.
+DialogBackend* NativeDialogBackend();
 // Installs a backend (not owned); null restores the default.
 void SetDialogBackend(DialogBackend* backend);
 

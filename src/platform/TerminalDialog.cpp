@@ -493,6 +493,16 @@ std::vector<TerminalKey> DecodeTerminalKeys(std::string_view bytes) {
   return keys;
 }
 
+int EastAsianCellWidth(char32_t ch) {
+  if (ch < 0x20 || ch == 0x7f) return 0;
+  const bool wide = (ch >= 0x1100 && ch <= 0x115F) || (ch >= 0x2E80 && ch <= 0xA4CF) ||
+                    (ch >= 0xAC00 && ch <= 0xD7A3) || (ch >= 0xF900 && ch <= 0xFAFF) ||
+                    (ch >= 0xFE30 && ch <= 0xFE4F) || (ch >= 0xFF00 && ch <= 0xFF60) ||
+                    (ch >= 0xFFE0 && ch <= 0xFFE6) || (ch >= 0x1F300 && ch <= 0x1FAFF) ||
+                    (ch >= 0x20000 && ch <= 0x3FFFD);
+  return wide ? 2 : 1;
+}
+
 std::string FitToColumns(std::u16string_view text, int columns) {
   Canvas canvas(1, std::max(columns, 1));
   canvas.Put(0, 0, text, columns);

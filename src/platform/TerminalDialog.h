@@ -26,6 +26,8 @@ std::vector<TerminalKey> DecodeTerminalKeys(std::string_view bytes);
 
 // Columns a character takes in a terminal: 0, 1 or 2.
 int TerminalCellWidth(char32_t ch);
+// The same from a fixed table: 2 for the wide East Asian ranges, 0 for controls, else 1.
+int EastAsianCellWidth(char32_t ch);
 
 struct TerminalSize {
   int rows = 24;

@@ -118,12 +118,7 @@ int TerminalCellWidth(char32_t ch) {
   }
   if (width >= 0) return width;
   // Without the locale's table: the wide East Asian ranges take two columns.
-  const bool wide = (ch >= 0x1100 && ch <= 0x115F) || (ch >= 0x2E80 && ch <= 0xA4CF) ||
-                    (ch >= 0xAC00 && ch <= 0xD7A3) || (ch >= 0xF900 && ch <= 0xFAFF) ||
-                    (ch >= 0xFE30 && ch <= 0xFE4F) || (ch >= 0xFF00 && ch <= 0xFF60) ||
-                    (ch >= 0xFFE0 && ch <= 0xFFE6) || (ch >= 0x1F300 && ch <= 0x1FAFF) ||
-                    (ch >= 0x20000 && ch <= 0x3FFFD);
-  return wide ? 2 : 1;
+  return EastAsianCellWidth(ch);
 }
 
 std::unique_ptr<TerminalIo> OpenTerminal(std::string& error) {
