@@ -52,17 +52,15 @@ std::u16string Formatted(const char* format, auto value) {
 }
 
 // An unsigned value as the host types it: hexadecimal after the first upper-case "0X",
-// decimal otherwise; 0 when the text does not parse.
+// decimal otherwise; 0 when the text does not parse. Values beyond the range are saturated at
+// 64 bits and then cut to the low 32 bits, as the C library's "%d" and "%X" conversions do
+// where they are defined through strtol; parsing with them directly would be undefined on
+// overflow and differs between C libraries.
 uint32_t ParseUnsigned(const std::u16string& text) {
   const size_t hex = text.find(u"0X");
-  if (hex != std::u16string::npos) {
-    unsigned value = 0;
-    std::sscanf(WideToAnsi(text.substr(hex + 2)).c_str(), "%X", &value);
-    return value;
-  }
-  int value = 0;
-  std::sscanf(WideToAnsi(text).c_str(), "%d", &value);
-  return static_cast<uint32_t>(value);
+  if (hex != std::u16string::npos)
+    return static_cast<uint32_t>(std::strtoull(WideToAnsi(text.substr(hex + 2)).c_str(), nullptr, 16));
+  return static_cast<uint32_t>(std::strtoll(WideToAnsi(text).c_str(), nullptr, 10));
 }
 
 double ParseDouble(const std::u16string& text) {

@@ -161,6 +161,10 @@ TEST_F(ModuleTest, SetPropertyParsesByKind) {
       {kWaitTime, u"0x20", u"16", 1},             // lower-case x: decimal "0" is refused, value kept
       {kWaitTime, u"1F", u"1", 1},                // decimal digits up to the first other character
       {kWaitTime, u"4294967295", u"-1", 1},       // shown with %d
+      {kWaitTime, u"4294967298", u"2", 1},        // beyond 32 bits: the low 32 bits
+      {kWaitTime, u"99999999999999999999", u"-1", 1},  // saturated at 64 bits, then cut
+      {kWaitTime, u"0X1FFFFFFFE", u"-2", 1},
+      {kWaitTime, u"-3", u"-3", 1},
       {kMaxTags, u"501", u"500", 1},              // refused by the limit, the value stays
       {kMaxTags, u"7", u"7", 1},
       {u"ADS_Port", u" 851 ", u"851", 1},
