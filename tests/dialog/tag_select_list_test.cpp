@@ -44,9 +44,16 @@ class FakeTree final {
     std::string GetPathName() const override { return GetFullName(); }
     std::string GetLongName() const override { return GetFullName(); }
     bool IsInArray() const override { return !name.empty() && name[0] == '['; }
+    // Built from the top down without recursion: the deep-tree test nests 20,000 levels.
     std::string GetFullName() const override {
-      if (!parent || !parent->parent) return name;
-      return parent->GetFullName() + (IsInArray() ? "" : ".") + name;
+      std::vector<const Node*> path;
+      for (const Node* at = this; at->parent; at = at->parent) path.push_back(at);
+      std::string full;
+      for (auto it = path.rbegin(); it != path.rend(); ++it) {
+        if (!full.empty() && !(*it)->IsInArray()) full += '.';
+        full += (*it)->name;
+      }
+      return full;
     }
     std::string GetTypeName() const override { return type; }
   };

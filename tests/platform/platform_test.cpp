@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/File.h"
+#include "platform/ProcessServices.h"
 #include "platform/System.h"
 #include "platform/Text.h"
 
@@ -85,7 +86,11 @@ TEST_F(FileReading, ReadsWholeFilesByWidePathAndReportsFailures) {
   // A name outside ASCII: 标签.tpy
   const fs::path named = dir_ / fs::path(u"\u6807\u7B7E.tpy");
   const std::string content = Bytes({'<', 'a', '/', '>', 0x00, 0xFF, '\n'});
-  std::ofstream(named, std::ios::binary) << content;
+  // Written through the platform too: the C++ library may open files by narrow name.
+  std::string writeError;
+  ASSERT_TRUE(platform::WriteFileAtomically(platform::WideToUtf8(named.u16string()),
+                                            std::vector<uint8_t>(content.begin(), content.end()), writeError))
+      << writeError;
 
   std::vector<unsigned char> bytes;
   platform::FileError error;

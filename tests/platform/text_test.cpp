@@ -14,12 +14,14 @@ TEST(Text, ConversionsKeepGoingPastWhatTheyCannotTake) {
     EXPECT_EQ(MultiByteToWide(ansi, "a\xb1\xea\xc7\xa9z"), u"a\u6807\u7b7ez");
     EXPECT_EQ(WideToMultiByte(ansi, u"a\u6807\u7b7ez"), "a\xb1\xea\xc7\xa9z");
   }
-  // Unmappable characters become "?", one per character (a surrogate pair is one).
-  EXPECT_EQ(WideToAnsi(u"x\u00e9\U0001F600y"), "x\xa8\xa6?y");
-  EXPECT_EQ(WideToMultiByte(28591, u"\u6807a\U0001F600"), "?a?");
-  // Invalid bytes become U+FFFD, one per byte, and the rest still converts.
-  EXPECT_EQ(Utf8ToWide("a\xff" "b\xe6\xa0"), u"a\ufffdb\ufffd\ufffd");
-  EXPECT_EQ(AnsiToWide("a\x80" "b\xb1"), u"a\u20acb\ufffd");
+  // Unmappable characters become "?", one per UTF-16 unit (a surrogate pair gives two).
+  EXPECT_EQ(WideToAnsi(u"x\u00e9\U0001F600y"), "x\xa8\xa6??y");
+  EXPECT_EQ(WideToMultiByte(28591, u"\u6807a\U0001F600"), "?a??");
+  // Invalid UTF-8 becomes one U+FFFD per invalid byte or cut-short sequence; a code page's
+  // invalid bytes become its default character "?"; the rest still converts.
+  EXPECT_EQ(Utf8ToWide("a\xff" "b\xe6\xa0"), u"a\ufffdb\ufffd");
+  EXPECT_EQ(Utf8ToWide("\xe6\xa0z\xe0\x80\xf0\x9f\x98"), u"\ufffdz\ufffd\ufffd\ufffd");
+  EXPECT_EQ(AnsiToWide("a\x80" "b\xb1"), u"a\u20acb?");
   // ASCII is ASCII in the ASCII-compatible code pages, but not in UTF-7.
   for (unsigned codePage : {936u, 1252u, 65001u, 28591u, 932u})
     EXPECT_EQ(MultiByteToWide(codePage, "A\\~+-"), u"A\\~+-") << codePage;

@@ -3,6 +3,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -125,6 +126,34 @@ bool IsAsciiCompatible(unsigned codePage) {
   }
 }
 
+// The length of the invalid UTF-8 at the start of the bytes: the longest start of a
+// well-formed sequence there (a sequence cut short), at least one byte.
+size_t Utf8InvalidSubpartLength(const char* at, size_t left) {
+  const auto byte = [at](size_t i) { return static_cast<unsigned char>(at[i]); };
+  const unsigned char lead = byte(0);
+  size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+  else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  }
+  if (length == 0) return 1;
+  size_t taken = 1;
+  while (taken < length && taken < left) {
+    const unsigned char next = byte(taken);
+    const bool fits = taken == 1 ? next >= low && next <= high : next >= 0x80 && next <= 0xBF;
+    if (!fits) break;
+    ++taken;
+  }
+  return taken;
+}
+
 bool IsAscii(std::string_view text) {
   for (char c : text)
     if (static_cast<unsigned char>(c) >= 0x80) return false;
@@ -158,10 +187,14 @@ std::u16string MultiByteToWide(unsigned codePage, std::string_view text) {
   Converter cd("UTF-16LE", name);
   if (!cd.ok()) return {};
   std::vector<char> out;
-  ConvertAll(cd.get(), text.data(), text.size(), out, 1, [](const char*, size_t, std::vector<char>& o) {
-    o.push_back(static_cast<char>(0xFD));  // U+FFFD, little-endian
-    o.push_back(static_cast<char>(0xFF));
-    return size_t{1};
+  const bool utf8 = Resolve(codePage) == 65001;
+  ConvertAll(cd.get(), text.data(), text.size(), out, 1, [utf8](const char* at, size_t left, std::vector<char>& o) {
+    // UTF-8 replaces each maximal invalid subpart by U+FFFD; the other code pages put their
+    // default character "?" for each byte they cannot take.
+    const char16_t replacement = utf8 ? u'\uFFFD' : u'?';
+    o.push_back(static_cast<char>(replacement & 0xFF));
+    o.push_back(static_cast<char>(replacement >> 8));
+    return utf8 ? Utf8InvalidSubpartLength(at, left) : size_t{1};
   });
   std::u16string result(out.size() / 2, u'\0');
   for (size_t i = 0; i < result.size(); ++i)
@@ -184,16 +217,10 @@ std::string WideToMultiByte(unsigned codePage, std::u16string_view text) {
     bytes[2 * i + 1] = static_cast<char>(text[i] >> 8);
   }
   std::vector<char> out;
-  ConvertAll(cd.get(), bytes.data(), bytes.size(), out, 2, [](const char* at, size_t left, std::vector<char>& o) {
+  ConvertAll(cd.get(), bytes.data(), bytes.size(), out, 2, [](const char*, size_t left, std::vector<char>& o) {
+    // One "?" per UTF-16 unit, so a character beyond the BMP becomes "??".
     o.push_back('?');
-    if (left < 2) return left;
-    // A high surrogate with its low half is one character, replaced by one '?'.
-    unsigned unit = static_cast<unsigned char>(at[0]) | (static_cast<unsigned char>(at[1]) << 8);
-    if (unit >= 0xD800 && unit < 0xDC00 && left >= 4) {
-      unsigned next = static_cast<unsigned char>(at[2]) | (static_cast<unsigned char>(at[3]) << 8);
-      if (next >= 0xDC00 && next < 0xE000) return size_t{4};
-    }
-    return size_t{2};
+    return std::min<size_t>(left, 2);
   });
   return std::string(out.begin(), out.end());
 }
