@@ -115,8 +115,8 @@ class Canvas {
   size_t Index(int row, int col) const { return static_cast<size_t>(row * cols_ + col); }
   void Set(int row, int col, const std::string& utf8, uint8_t attr) {
     // Overwriting half of a wide character blanks its other half.
-    if (cells_[Index(row, col)].empty() && col > 0) cells_[Index(row, col - 1)] = " ";
-    if (col + 1 < cols_ && cells_[Index(row, col + 1)].empty()) cells_[Index(row, col + 1)] = " ";
+    if (cells_[Index(row, col)].empty() && col > 0) cells_[Index(row, col - 1)].assign(1, ' ');
+    if (col + 1 < cols_ && cells_[Index(row, col + 1)].empty()) cells_[Index(row, col + 1)].assign(1, ' ');
     cells_[Index(row, col)] = utf8;
     attrs_[Index(row, col)] = attr;
   }
