@@ -90,6 +90,29 @@ TEST(TypeNodes, BuildResolvesReferencesInDependencyOrder) {
   EXPECT_EQ(table.Lookup("SELF")->GetChildType(0), nullptr);  // a cycle stays unresolved
 }
 
+// A data type without a name (a symbol file may leave it out) is found by an empty type
+// name when the table is built, but the saved form writes "no type" as an empty name, so
+// references to it come back as none.
+TEST(TypeNodes, NamelessTypeLosesItsReferencesWhenSavedAndLoaded) {
+  Tag::DataTypeList list;
+  list.ResetToElementary();
+  list.Add("", Struct("", {{"x", "INT", ""}}));
+  list.Add("QORV_ROOT", Struct("QORV_ROOT", {{"", "", ""}}));
+  InteriorDataTypeList built;
+  built.Build("QORV_ROOT", list);
+  ASSERT_NE(built.Lookup("QORV_ROOT")->GetChildType(0), nullptr);
+  EXPECT_EQ(built.Lookup("QORV_ROOT")->GetChildType(0), built.Lookup(""));
+
+  utils::MemoryBuffer saved;
+  built.Serialize(&saved);
+  InteriorDataTypeList loaded;
+  utils::memoryRef view(saved.Data(), saved.Size());
+  loaded.Deserialize(&view);
+  ASSERT_NE(loaded.Lookup(""), nullptr);
+  EXPECT_EQ(loaded.Lookup("QORV_ROOT")->GetChildType(0), nullptr);
+  EXPECT_EQ(loaded.Lookup("QORV_ROOT")->GetChildCount(), 1u);
+}
+
 TEST(TypeNodes, SavedFormRoundTripAndLiteralRootOnlyTable) {
   Tag::DataTypeList rootOnly;
   rootOnly.Add("QORV_ROOT", Struct("QORV_ROOT", {}));
