@@ -81,10 +81,16 @@ const std::vector<std::string>& stChlInfoTable::GetChannelNames() {
 
 void stChlInfoTable::RefreshFromReadyHost(IDevSetInterface* host) {
   auto* extended = dynamic_cast<IDevSetInterfaceEx*>(host);
-  if (!extended || !extended->IsChannelListReady()) return;
-  std::vector<stChlInfo*> channels;
-  extended->GetChannels(channels);
-  CopyHostNames(channels, names_);
+  if (!extended) return;
+  // As in GetChannelNames: a host that fails leaves the list as far as it was updated, and
+  // the save that asked goes on with it.
+  try {
+    if (!extended->IsChannelListReady()) return;
+    std::vector<stChlInfo*> channels;
+    extended->GetChannels(channels);
+    CopyHostNames(channels, names_);
+  } catch (...) {
+  }
 }
 
 }  // namespace DEVICE
