@@ -1,9 +1,10 @@
 // Kills adshost at random moments while it saves a big project: the project file must hold
 // the old or the new bytes afterwards, never a mixture, and no temporary file may pile up.
-// Half the kills fall anywhere in the run; the other half fall after the temporary file has
-// appeared, where the save writes, flushes and renames, since the load takes most of a run.
+// Half the kills fall anywhere in the run; the other half fall while the temporary file lives
+// (written, flushed, renamed), since the load takes most of a run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -21,6 +22,7 @@ namespace fs = std::filesystem;
 using std::chrono::steady_clock;
 
 constexpr int kIterations = 40;
+constexpr auto kLoopBudget = std::chrono::seconds(60);  // for slow machines and emulators
 constexpr size_t kChannels = 2000;
 constexpr size_t kSurplusBytes = 512 << 10;  // older content past the run buffer, saved along
 
@@ -117,21 +119,24 @@ TEST_F(ProjectKill, AKilledSaveLeavesTheOldOrTheNewProject) {
   ASSERT_EQ(oldBytes.size(), newBytes.size());  // same-length texts: only bytes inside change
   ASSERT_TRUE(Strays(dir_).empty());
 
-  // How long the save runs once its temporary file is there.
+  // How long the temporary file lives: written, flushed, renamed.
   Store(project, oldBytes);
   auto probe = platform::StartProgram(SetRemoteIp("10.0.0.2"));
   if (!probe) GTEST_SKIP() << "programs cannot be started here";
   ASSERT_TRUE(AwaitTemporary(dir_, fullRun * 5));
   const auto saveStart = steady_clock::now();
+  while (HasTemporary(dir_) && steady_clock::now() - saveStart < fullRun * 5)
+    std::this_thread::sleep_for(std::chrono::microseconds(50));
+  const auto saveWindow = std::max(steady_clock::now() - saveStart, steady_clock::duration(std::chrono::milliseconds(1)));
   ASSERT_EQ(probe->Wait(), 0);
-  const auto saveWindow = steady_clock::now() - saveStart;
 
   std::mt19937 random(20261206);
   using std::chrono::microseconds;
   std::uniform_int_distribution<long long> anywhere(0, std::chrono::duration_cast<microseconds>(fullRun).count());
-  std::uniform_int_distribution<long long> inSave(0, std::chrono::duration_cast<microseconds>(saveWindow * 3 / 2).count());
-  int oldSeen = 0, newSeen = 0, straysSeen = 0;
-  for (int i = 0; i < kIterations; ++i) {
+  std::uniform_int_distribution<long long> inSave(0, std::chrono::duration_cast<microseconds>(saveWindow * 5 / 4).count());
+  int oldSeen = 0, newSeen = 0, straysSeen = 0, iterations = 0;
+  const auto loopStart = steady_clock::now();
+  for (int i = 0; i < kIterations && steady_clock::now() - loopStart < kLoopBudget; ++i, ++iterations) {
     SCOPED_TRACE(i);
     Store(project, oldBytes);
     const bool targeted = i % 2 == 1;
@@ -152,6 +157,7 @@ TEST_F(ProjectKill, AKilledSaveLeavesTheOldOrTheNewProject) {
     for (const auto& name : strays) EXPECT_EQ(name.rfind("p.adsproj.tmp.", 0), 0u) << name;
     straysSeen += !strays.empty();
   }
+  RecordProperty("iterations", iterations);
   RecordProperty("old_after_kill", oldSeen);
   RecordProperty("new_after_kill", newSeen);
   RecordProperty("temporaries_left", straysSeen);
