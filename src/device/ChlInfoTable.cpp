@@ -29,8 +29,15 @@ void CopyHostNames(const std::vector<stChlInfo*>& channels, std::vector<std::str
 }  // namespace
 
 bool stChlInfoTable::AddChannel(const std::vector<std::string>& names) {
-  for (const auto& name : names)
-    if (added_.insert(name).second) names_.push_back(name);
+  for (const auto& name : names) {
+    if (!added_.insert(name).second) continue;
+    try {
+      names_.push_back(name);
+    } catch (...) {
+      added_.erase(name);  // a name in the set but not in the list could never be added again
+      throw;
+    }
+  }
 
   if (!host_ || host_->GetHostVersion() != 2) return true;
   auto* host = dynamic_cast<IDevSetInterfaceEx2*>(host_);
@@ -81,10 +88,16 @@ const std::vector<std::string>& stChlInfoTable::GetChannelNames() {
 
 void stChlInfoTable::RefreshFromReadyHost(IDevSetInterface* host) {
   auto* extended = dynamic_cast<IDevSetInterfaceEx*>(host);
-  if (!extended || !extended->IsChannelListReady()) return;
-  std::vector<stChlInfo*> channels;
-  extended->GetChannels(channels);
-  CopyHostNames(channels, names_);
+  if (!extended) return;
+  // As in GetChannelNames: a host that fails leaves the list as far as it was updated, and
+  // the save that asked goes on with it.
+  try {
+    if (!extended->IsChannelListReady()) return;
+    std::vector<stChlInfo*> channels;
+    extended->GetChannels(channels);
+    CopyHostNames(channels, names_);
+  } catch (...) {
+  }
 }
 
 }  // namespace DEVICE

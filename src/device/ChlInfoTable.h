@@ -21,7 +21,8 @@ class stChlInfoTable {
   const std::vector<std::string>& GetChannelNames();
   size_t Count() const { return names_.size(); }
 
-  // Replaces the name list by the host's channels when the host's list is ready (saving).
+  // Replaces the name list by the host's channels when the host's list is ready (saving); a
+  // host that throws leaves the list as far as it was updated.
   void RefreshFromReadyHost(IDevSetInterface* host);
 
   void SetHostInterface(IDevSetInterface* host) { host_ = host; }

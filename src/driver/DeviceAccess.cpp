@@ -15,10 +15,24 @@ DEVICE::DevCtrlInterface* NewDeviceControl() {
   }
 }
 
+// A control that could not be loaded completely is not kept: the host would save its partial
+// state over the stored data. The stream is put back so that the next try reads it all again.
 void EnsureDevCtrl(hostapi::DeviceHandle& handle) {
   if (handle.devCtrl) return;
   handle.devCtrl = NewDeviceControl();
-  if (handle.devCtrl && handle.dataStream && !handle.dataStream->bytes.empty()) LoadDevData(handle);
+  hostapi::DevDataStream* stream = handle.dataStream;
+  if (!handle.devCtrl || !stream || stream->bytes.empty()) return;
+  const int32_t position = stream->position;
+  const uint32_t mode = stream->mode;
+  try {
+    LoadDevData(handle);
+  } catch (...) {
+    delete handle.devCtrl;
+    handle.devCtrl = nullptr;
+    stream->position = position;
+    stream->mode = mode;
+    throw;
+  }
 }
 
 void LoadDevData(hostapi::DeviceHandle& handle) {

@@ -11,7 +11,9 @@ namespace driver {
 // A new ADS device control, or null when it cannot be made.
 DEVICE::DevCtrlInterface* NewDeviceControl();
 
-// Creates the handle's control when it has none and loads it from the handle's stream.
+// Creates the handle's control when it has none and loads it from the handle's stream. When the
+// load throws, the new control is destroyed, the stream's position and mode are put back and
+// the exception goes on.
 void EnsureDevCtrl(hostapi::DeviceHandle& handle);
 
 // Hands the stream's bytes to the control's run-buffer reader.

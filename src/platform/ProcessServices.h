@@ -58,12 +58,28 @@ struct ProgramRun {
 // Runs the program and waits for it: its exit status, or -1 when it could not be started.
 int RunProgram(const ProgramRun& run);
 
+// A program started without waiting for it. Destroying it before Wait kills it and waits, so
+// no child outlives its owner.
+class StartedProgram {
+ public:
+  virtual ~StartedProgram() = default;
+  // Ends the program at once, giving it no chance to clean up. False when it had ended.
+  virtual bool Kill() = 0;
+  // Waits for the program: its exit status, or -1 when it did not exit by itself.
+  virtual int Wait() = 0;
+};
+
+// Starts the program as RunProgram does, without waiting. Null when it could not be started.
+std::unique_ptr<StartedProgram> StartProgram(const ProgramRun& run);
+
 // Makes standard output and error carry exactly the bytes written: no line-end translation.
 void UseBinaryStandardStreams();
 
 // Replaces the file at the path (UTF-8) by the bytes so that the file holds either its old or
 // its new content at every moment: temporary file in the same directory, flush to disk,
-// rename. False with a message in `error` on failure; the old file is then unchanged.
+// rename. False with a message in `error` on failure; the old file is then unchanged. The
+// temporary file is the path followed by ".tmp." and the writer's process id; temporary files
+// of that form left by writers that no longer run (killed mid-write) are removed first.
 bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error);
 
 }  // namespace platform

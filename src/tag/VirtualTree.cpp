@@ -38,16 +38,25 @@ int32_t LabelDataType(uint32_t code) {
 }  // namespace
 
 VirtualTree::~VirtualTree() {
-  // Dismantle deep subtrees without recursion: detach each child array with its length and
-  // destroy the arrays from a work list once their own children are detached.
-  if (!children_) return;
-  std::vector<std::pair<std::unique_ptr<VirtualTree[]>, uint32_t>> pending;
-  pending.emplace_back(std::move(children_), childCount_);
-  while (!pending.empty()) {
-    auto [array, count] = std::move(pending.back());
-    pending.pop_back();
-    for (uint32_t i = 0; i < count; ++i)
-      if (array[i].children_) pending.emplace_back(std::move(array[i].children_), array[i].childCount_);
+  // Dismantle deep subtrees without recursion and without allocating, since a destructor
+  // must not fail when memory runs out: walk down to a node whose children have no children
+  // of their own, free that array, and climb back through the parent link to go on with the
+  // next sibling. Every node with children was given its parent when its array was made.
+  VirtualTree* node = this;
+  uint32_t next = 0;  // the first child of `node` not yet looked at
+  while (true) {
+    while (node->children_ && next < node->childCount_ && !node->children_[next].children_) ++next;
+    if (node->children_ && next < node->childCount_) {
+      node = &node->children_[next];
+      next = 0;
+      continue;
+    }
+    node->children_.reset();  // every child is childless now
+    node->childCount_ = 0;
+    if (node == this || !node->parent_) return;
+    VirtualTree* parent = node->parent_;
+    next = static_cast<uint32_t>(node - parent->children_.get()) + 1;
+    node = parent;
   }
 }
 

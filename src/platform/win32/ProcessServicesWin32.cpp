@@ -8,6 +8,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <filesystem>
 
 namespace platform {
 namespace {
@@ -61,6 +62,46 @@ bool WriteAll(HANDLE file, const std::vector<uint8_t>& bytes) {
   return true;
 }
 
+// The process id in a temporary file's name ("<base>.tmp.<pid>"); 0 when the name is not of
+// that form.
+DWORD TemporaryOwner(const std::u16string& base, const std::u16string& name) {
+  const std::u16string prefix = base + u".tmp.";
+  if (name.size() <= prefix.size() || name.size() > prefix.size() + 10) return 0;
+  if (name.compare(0, prefix.size(), prefix) != 0) return 0;
+  uint64_t pid = 0;
+  for (size_t i = prefix.size(); i < name.size(); ++i) {
+    if (name[i] < u'0' || name[i] > u'9') return 0;
+    pid = pid * 10 + static_cast<uint64_t>(name[i] - u'0');
+  }
+  return pid > 0xFFFFFFFFu ? 0 : static_cast<DWORD>(pid);
+}
+
+bool ProcessRuns(DWORD pid) {
+  HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!process) return ::GetLastError() != ERROR_INVALID_PARAMETER;  // no such process
+  DWORD status = 0;
+  const bool runs = !::GetExitCodeProcess(process, &status) || status == STILL_ACTIVE;
+  ::CloseHandle(process);
+  return runs;
+}
+
+// Removes the temporary files of `path` whose writers no longer run. A writer that still runs
+// keeps its file: it may be about to rename it.
+void RemoveStaleTemporaries(const std::string& path) {
+  namespace fs = std::filesystem;
+  const fs::path target(Utf8ToWide(path));
+  const std::u16string base = target.filename().u16string();
+  if (base.empty()) return;
+  const fs::path directory = target.has_parent_path() ? target.parent_path() : fs::path(u".");
+  std::error_code code;
+  for (fs::directory_iterator it(directory, code), end; !code && it != end; it.increment(code)) {
+    const DWORD owner = TemporaryOwner(base, it->path().filename().u16string());
+    if (owner == 0 || owner == ::GetCurrentProcessId() || ProcessRuns(owner)) continue;
+    std::error_code ignored;
+    fs::remove(it->path(), ignored);
+  }
+}
+
 // One argument as the C runtime's command-line parser reads it back: quoted when it has
 // spaces, tabs or quotes, with the backslashes before a quote doubled.
 std::u16string QuoteArgument(const std::u16string& argument) {
@@ -92,11 +133,15 @@ HANDLE OpenForChild(const std::string& path, bool write) {
 
 }  // namespace
 
-int RunProgram(const ProgramRun& run) {
+namespace {
+
+// Starts the program with its standard streams on the run's files; null when it cannot start.
+// The thread handle is closed at once; the process handle is the caller's.
+HANDLE Launch(const ProgramRun& run) {
   FileHandle input(OpenForChild(run.inputFile, false));
   FileHandle output(OpenForChild(run.outputFile, true));
   FileHandle errors(OpenForChild(run.errorFile, true));
-  if (!input.ok() || !output.ok() || !errors.ok()) return -1;
+  if (!input.ok() || !output.ok() || !errors.ok()) return nullptr;
   std::u16string commandLine = QuoteArgument(Utf8ToWide(run.program));
   for (const auto& argument : run.arguments) commandLine += u" " + QuoteArgument(Utf8ToWide(argument));
   const std::u16string directory = Utf8ToWide(run.directory);
@@ -112,13 +157,66 @@ int RunProgram(const ProgramRun& run) {
   mutableLine.push_back(L'\0');
   if (!::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
                         directory.empty() ? nullptr : win32::AsWide(directory), &startup, &process))
-    return -1;
-  FileHandle thread(process.hThread);
-  FileHandle child(process.hProcess);
+    return nullptr;
+  ::CloseHandle(process.hThread);
+  return process.hProcess;
+}
+
+int WaitFor(HANDLE process) {
   DWORD status = 0;
-  if (::WaitForSingleObject(child.get(), INFINITE) != WAIT_OBJECT_0 || !::GetExitCodeProcess(child.get(), &status))
+  if (::WaitForSingleObject(process, INFINITE) != WAIT_OBJECT_0 || !::GetExitCodeProcess(process, &status))
     return -1;
   return static_cast<int>(status);
+}
+
+// The exit code a killed program is given.
+constexpr UINT kKilledExitCode = 0xC000013A;
+
+class LaunchedProgram final : public StartedProgram {
+ public:
+  explicit LaunchedProgram(HANDLE process) : process_(process) {}
+  ~LaunchedProgram() override {
+    if (!waited_) {
+      Kill();
+      Wait();
+    }
+  }
+  LaunchedProgram(const LaunchedProgram&) = delete;
+  LaunchedProgram& operator=(const LaunchedProgram&) = delete;
+
+  bool Kill() override {
+    if (waited_ || !::TerminateProcess(process_.get(), kKilledExitCode)) return false;
+    killed_ = true;
+    return true;
+  }
+  int Wait() override {
+    if (!waited_) {
+      const int status = WaitFor(process_.get());
+      status_ = killed_ ? -1 : status;
+      waited_ = true;
+    }
+    return status_;
+  }
+
+ private:
+  FileHandle process_;
+  bool waited_ = false;
+  bool killed_ = false;
+  int status_ = -1;
+};
+
+}  // namespace
+
+int RunProgram(const ProgramRun& run) {
+  FileHandle process(Launch(run));
+  if (!process.get()) return -1;
+  return WaitFor(process.get());
+}
+
+std::unique_ptr<StartedProgram> StartProgram(const ProgramRun& run) {
+  HANDLE process = Launch(run);
+  if (!process) return nullptr;
+  return std::make_unique<LaunchedProgram>(process);
 }
 
 const ProcessUiServices* FindProcessUiServices() {
@@ -162,6 +260,7 @@ void UseBinaryStandardStreams() {
 }
 
 bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
+  RemoveStaleTemporaries(path);
   const std::string temporary = path + ".tmp." + std::to_string(::GetCurrentProcessId());
   const std::u16string wideTemporary = Utf8ToWide(temporary);
   FileHandle file(::CreateFileW(win32::AsWide(wideTemporary), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

@@ -1,0 +1,248 @@
+// Runs out of memory at every point of loading, saving, channel editing and importing: the
+// k-th allocation of the operation fails (this program replaces the global allocation
+// functions, which the loaded module uses as well). Whatever the operation did before, the
+// device stays consistent and usable, and the stored data is never replaced by a partial one.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <new>
+
+#include "ModuleFixture.h"
+#include "beckhoff/BeckhoffDeviceCtrl.h"
+#include "beckhoff/BeckhoffFileparser.h"
+#include "device/Texts.h"
+
+namespace {
+
+// -1: no allocation fails; otherwise the number of allocations that still succeed.
+long g_allocationsLeft = -1;
+bool g_failed = false;
+unsigned long g_allocations = 0;
+
+void* Allocate(std::size_t size) {
+  ++g_allocations;
+  if (g_allocationsLeft == 0) {
+    g_allocationsLeft = -1;  // one failure: what runs after it may allocate again
+    g_failed = true;
+    return nullptr;
+  }
+  if (g_allocationsLeft > 0) --g_allocationsLeft;
+  return std::malloc(size ? size : 1);
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+  if (void* p = Allocate(size)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+  if (void* p = Allocate(size)) return p;
+  throw std::bad_alloc();
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+
+namespace driver_tests {
+namespace {
+
+const std::string kExamples = std::string(ADS_SOURCE_DIR) + "/examples/";
+
+// Runs `operation` with its k-th allocation failing; true when the failure happened (false:
+// the operation needed fewer allocations). Exceptions of the operation are swallowed: only
+// the state it leaves counts.
+bool WithFailingAllocation(long k, const std::function<void()>& operation) {
+  g_failed = false;
+  g_allocationsLeft = k;
+  try {
+    operation();
+  } catch (const std::bad_alloc&) {
+  }
+  g_allocationsLeft = -1;
+  return g_failed;
+}
+
+unsigned long AllocationsOf(const std::function<void()>& operation) {
+  const unsigned long before = g_allocations;
+  operation();
+  return g_allocations - before;
+}
+
+// Every allocation up to 300, then about 300 more spread over the rest.
+std::vector<long> FailurePoints(unsigned long total) {
+  std::vector<long> points;
+  const unsigned long step = total > 600 ? (total - 300) / 300 : 1;
+  for (unsigned long k = 0; k < total; k += k < 300 ? 1 : step) points.push_back(static_cast<long>(k));
+  return points;
+}
+
+std::shared_ptr<Beckhoff::BeckhoffFileparser> Parsed(const std::string& file) {
+  auto parser = std::make_shared<Beckhoff::BeckhoffFileparser>(nullptr);
+  EXPECT_TRUE(parser->LoadFile(kExamples + file)) << file;
+  parser->ReadDataTypes();
+  parser->ReadSymbols();
+  return parser;
+}
+
+std::vector<uint8_t> RunBufferWith(const std::vector<std::string>& channels) {
+  Beckhoff::BeckhoffDeviceCtrl control;
+  control.SetFileParser(Parsed("demo.tpy"));
+  control.Channels().AddChannel(channels);
+  DEVICE::ByteArray bytes;
+  EXPECT_TRUE(control.SerializeRunBuffer(bytes));
+  return bytes;
+}
+
+std::vector<std::u16string> ChannelNames(const Exports& api, hostapi::DeviceHandle& handle) {
+  hostapi::ChlInfoArray reply;
+  api.SvrGetChlInfo(handle, {}, reply);
+  std::vector<std::u16string> names;
+  for (const auto& record : reply) names.push_back(record.tagName);
+  return names;
+}
+
+std::u16string RemoteIp(const Exports& api, hostapi::DeviceHandle& handle) {
+  hostapi::WideStringArray names, values;
+  hostapi::ByteArray flags;
+  api.SvrGetProperty(handle, names, values, flags);
+  return values.size() == 6 ? values[5] : u"?";
+}
+
+const std::vector<std::u16string> kChannels{u"MAIN.aValues[0]", u"MAIN.aValues[1]", u"gCounter"};
+
+TEST_F(ModuleTest, RunningOutOfMemoryWhileLoadingKeepsTheStoredData) {
+  const auto saved = RunBufferWith({"MAIN.aValues[0]", "MAIN.aValues[1]", "gCounter"});
+  const unsigned long total = AllocationsOf([&] {
+    Device device(api, saved);
+    api.SvrInitDevSet(device.handle);
+  });
+  RecordProperty("allocations", static_cast<int>(total));
+  for (long k : FailurePoints(total)) {
+    SCOPED_TRACE(k);
+    Device device(api, saved);
+    int32_t result = -1;
+    if (!WithFailingAllocation(k, [&] { result = api.SvrInitDevSet(device.handle); })) break;
+    EXPECT_EQ(result, 1);
+    // A control that was kept is loaded completely; the host's save and the next try both
+    // see the whole stored data.
+    EXPECT_EQ(api.SvrSaveDevData(device.handle), 1);
+    ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
+    EXPECT_EQ(ChannelNames(api, device.handle), kChannels);
+    Device reloaded(api, device.stream.bytes);
+    ASSERT_EQ(api.SvrInitDevSet(reloaded.handle), 1);
+    EXPECT_EQ(ChannelNames(api, reloaded.handle), kChannels);
+    if (HasFailure()) break;
+  }
+}
+
+TEST_F(ModuleTest, RunningOutOfMemoryWhileSavingKeepsTheOldOrWritesTheNew) {
+  const auto saved = RunBufferWith({"MAIN.aValues[0]", "MAIN.aValues[1]", "gCounter"});
+  auto change = [&](hostapi::DeviceHandle& handle) {
+    ASSERT_EQ(api.SvrSetProperty(handle, {u"Remote Ip"}, {u"10.1.2.3"}), 1);
+    hostapi::WordArray first{0};
+    ASSERT_EQ(api.SvrDeleteChlInfo(handle, first), 1);
+  };
+  const unsigned long total = AllocationsOf([&] {
+    Device device(api, saved);
+    api.SvrInitDevSet(device.handle);
+    change(device.handle);
+    api.SvrSaveDevData(device.handle);
+  });
+  RecordProperty("allocations", static_cast<int>(total));
+  for (long k : FailurePoints(total)) {
+    SCOPED_TRACE(k);
+    Device device(api, saved);
+    ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
+    change(device.handle);
+    int32_t result = -1;
+    if (!WithFailingAllocation(k, [&] { result = api.SvrSaveDevData(device.handle); })) break;
+    EXPECT_EQ(result, 1);
+    Device reloaded(api, device.stream.bytes);
+    ASSERT_EQ(api.SvrInitDevSet(reloaded.handle), 1);
+    const auto ip = RemoteIp(api, reloaded.handle);
+    const auto channels = ChannelNames(api, reloaded.handle);
+    if (ip == u"10.1.2.3") {
+      EXPECT_EQ(channels, std::vector<std::u16string>(kChannels.begin() + 1, kChannels.end()));
+    } else {
+      EXPECT_EQ(ip, u"169.254.1.1");
+      EXPECT_EQ(channels, kChannels);
+    }
+    // The next save writes the device as it is.
+    ASSERT_EQ(api.SvrSaveDevData(device.handle), 1);
+    Device again(api, device.stream.bytes);
+    ASSERT_EQ(api.SvrInitDevSet(again.handle), 1);
+    EXPECT_EQ(RemoteIp(api, again.handle), u"10.1.2.3");
+    if (HasFailure()) break;
+  }
+}
+
+TEST_F(ModuleTest, RunningOutOfMemoryWhileEditingChannelsAndProperties) {
+  const auto saved = RunBufferWith({"MAIN.aValues[0]"});
+  hostapi::SChlInfo record;
+  record.address = u"MAIN.aValues[5]";
+  const hostapi::WideStringArray names{u"Remote Ip", u"Local AMS NetId"}, values{u"10.1.2.3", u"1.2.3.4.5.6"};
+  long k = 0;
+  for (;; ++k) {
+    SCOPED_TRACE(k);
+    Device device(api, saved);
+    ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
+    int32_t added = -1, set = -1;
+    const bool failed = WithFailingAllocation(k, [&] {
+      added = api.SvrSetChlInfo(device.handle, record);
+      set = api.SvrSetProperty(device.handle, names, values);
+    });
+    // Whatever failed, adding the channel again adds it exactly once, and the properties
+    // hold either value.
+    EXPECT_TRUE(added == 0 || added == 3) << added;
+    EXPECT_TRUE(set == 0 || set == 1) << set;
+    EXPECT_EQ(api.SvrSetChlInfo(device.handle, record), 3);
+    EXPECT_EQ(ChannelNames(api, device.handle), (std::vector<std::u16string>{u"MAIN.aValues[0]", u"MAIN.aValues[5]"}));
+    const auto ip = RemoteIp(api, device.handle);
+    EXPECT_TRUE(ip == u"10.1.2.3" || ip == u"169.254.1.1") << std::string(ip.begin(), ip.end());
+    if (!failed || HasFailure()) break;
+  }
+  RecordProperty("failure_points", static_cast<int>(k));
+}
+
+TEST(AllocationFaults, RunningOutOfMemoryWhileImportingKeepsThePreviousTree) {
+  const auto oldFile = Parsed("demo_gbk.tpy");
+  const auto newFile = Parsed("demo.tpy");
+  const unsigned long total = AllocationsOf([&] {
+    Beckhoff::BeckhoffDeviceCtrl device;
+    device.SetFileParser(newFile);
+  });
+  RecordProperty("allocations", static_cast<int>(total));
+  for (long k : FailurePoints(total)) {
+    SCOPED_TRACE(k);
+    Beckhoff::BeckhoffDeviceCtrl device;
+    device.SetFileParser(oldFile);
+    ASSERT_NE(device.FindTag("PRG_Station.fFlow"), nullptr);
+    if (!WithFailingAllocation(k, [&] { device.SetFileParser(newFile); })) break;
+    const bool replaced = device.FindTag("MAIN.aValues[3]") != nullptr;
+    if (replaced) {
+      EXPECT_EQ(device.TreeRefusal(), nullptr);
+      EXPECT_EQ(device.FindTag("PRG_Station.fFlow"), nullptr);
+    } else {
+      EXPECT_NE(device.FindTag("PRG_Station.fFlow"), nullptr);
+    }
+    // The tree the device kept saves and loads, and the next import works.
+    DEVICE::ByteArray bytes;
+    ASSERT_TRUE(device.SerializeRunBuffer(bytes));
+    Beckhoff::BeckhoffDeviceCtrl reloaded;
+    reloaded.DeSerializeRunBuffer(bytes);
+    EXPECT_NE(reloaded.FindTag(replaced ? "MAIN.aValues[3]" : "PRG_Station.fFlow"), nullptr);
+    device.SetFileParser(newFile);
+    EXPECT_NE(device.FindTag("MAIN.aValues[3]"), nullptr);
+    if (HasFailure()) break;
+  }
+}
+
+}  // namespace
+}  // namespace driver_tests

@@ -1,0 +1,494 @@
+// The module through dlopen against a host that misbehaves: interfaces that throw, refuse or
+// hand back nulls and huge lists, streams whose position and size disagree, and arrays of any
+// size. Every case ends with the export's own result, and the device still saves and loads.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <functional>
+#include <stdexcept>
+
+#include "ModuleFixture.h"
+#include "beckhoff/BeckhoffDeviceCtrl.h"
+#include "beckhoff/BeckhoffFileparser.h"
+#include "driver/DataStream.h"
+#include "driver/DevRow.h"
+
+namespace driver_tests {
+namespace {
+
+using std::chrono::steady_clock;
+
+const std::string kExample = std::string(ADS_SOURCE_DIR) + "/examples/demo.tpy";
+
+class NamedChannel final : public DEVICE::stChlInfo {
+ public:
+  explicit NamedChannel(std::u16string name) : name_(std::move(name)) {}
+  std::u16string GetChlName() const override { return name_; }
+  std::u16string GetChlExtra() const override { return {}; }
+
+ private:
+  std::u16string name_;
+};
+
+// A version-2 host whose channel list comes from `serve` and whose AddChannels does what
+// `onAdd` says.
+class HostileHost final : public IDevSetInterfaceEx2 {
+ public:
+  enum class Add { Accept, Refuse, Throw, ThrowBadAlloc };
+
+  uint32_t GetHostVersion() override { return 2; }
+  void ReportError(const std::u16string&, const std::u16string&) override { ++reports; }
+  void GetChannels(std::vector<DEVICE::stChlInfo*>& out) override {
+    ++asked;
+    if (serve) serve(out);
+  }
+  bool IsChannelListReady() override { return true; }
+  bool AddChannels(const std::vector<DEVICE::stChlInfo*>& added) override {
+    if (onAdd == Add::Throw) throw std::runtime_error("host failure");
+    if (onAdd == Add::ThrowBadAlloc) throw std::bad_alloc();
+    handed += added.size();
+    return onAdd == Add::Accept;
+  }
+  ~HostileHost() = default;
+
+  std::function<void(std::vector<DEVICE::stChlInfo*>&)> serve;
+  Add onAdd = Add::Accept;
+  size_t handed = 0;
+  size_t asked = 0;
+  size_t reports = 0;
+};
+
+// A run buffer with the example's tag tree and the given channels.
+std::vector<uint8_t> RunBufferWith(const std::vector<std::string>& channels) {
+  Beckhoff::BeckhoffDeviceCtrl control;
+  auto parser = std::make_shared<Beckhoff::BeckhoffFileparser>(nullptr);
+  EXPECT_TRUE(parser->LoadFile(kExample)) << kExample;
+  parser->ReadDataTypes();
+  parser->ReadSymbols();
+  control.SetFileParser(parser);
+  control.Channels().AddChannel(channels);
+  DEVICE::ByteArray bytes;
+  EXPECT_TRUE(control.SerializeRunBuffer(bytes));
+  return bytes;
+}
+
+std::vector<std::u16string> ChannelNames(const Exports& api, hostapi::DeviceHandle& handle) {
+  hostapi::ChlInfoArray reply;
+  api.SvrGetChlInfo(handle, {}, reply);
+  std::vector<std::u16string> names;
+  for (const auto& record : reply) names.push_back(record.tagName);
+  return names;
+}
+
+std::u16string PropertyValue(const Exports& api, hostapi::DeviceHandle& handle, const std::u16string& name) {
+  hostapi::WideStringArray names, values;
+  hostapi::ByteArray flags;
+  api.SvrGetProperty(handle, names, values, flags);
+  for (size_t i = 0; i < names.size() && i < values.size(); ++i)
+    if (names[i] == name) return values[i];
+  return {};
+}
+
+// The device still works: a property change (and a new channel, when `tag` is given) is saved
+// and a fresh control over the saved bytes has the same properties and channels.
+void ExpectUsable(const Exports& api, hostapi::DeviceHandle& handle, hostapi::DevDataStream& stream,
+                  const std::u16string& tag = {}) {
+  ASSERT_EQ(api.SvrSetProperty(handle, {u"Remote Ip"}, {u"10.20.30.40"}), 1);
+  if (!tag.empty()) {
+    hostapi::SChlInfo record;
+    record.address = tag;
+    EXPECT_GT(api.SvrSetChlInfo(handle, record), 0) << std::string(tag.begin(), tag.end());
+  }
+  ASSERT_EQ(api.SvrSaveDevData(handle), 1);
+  const auto channels = ChannelNames(api, handle);
+  Device reloaded(api, stream.bytes);
+  ASSERT_EQ(api.SvrInitDevSet(reloaded.handle), 1);
+  EXPECT_EQ(PropertyValue(api, reloaded.handle, u"Remote Ip"), u"10.20.30.40");
+  EXPECT_EQ(ChannelNames(api, reloaded.handle), channels);
+}
+
+double SecondsSince(steady_clock::time_point start) {
+  return std::chrono::duration<double>(steady_clock::now() - start).count();
+}
+
+TEST_F(ModuleTest, HostThatThrowsOrRefusesWhenHandedChannels) {
+  const struct {
+    HostileHost::Add onAdd;
+    int32_t result;  // of adding a second channel
+  } cases[] = {
+      {HostileHost::Add::Accept, 3},
+      {HostileHost::Add::Refuse, 0},  // the host's answer is the result
+      {HostileHost::Add::Throw, 3},   // an exception during the hand-over counts as success
+      {HostileHost::Add::ThrowBadAlloc, 3},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.onAdd));
+    Device device(api, RunBufferWith({"MAIN.aValues[0]"}));
+    HostileHost host;
+    host.onAdd = c.onAdd;
+    device.handle.hostInterface = &host;
+    ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
+    ASSERT_EQ(api.SvrGenerate(device.handle), 1);  // hands the control the host
+
+    hostapi::SChlInfo record;
+    record.address = u"MAIN.aValues[1]";
+    EXPECT_EQ(api.SvrSetChlInfo(device.handle, record), c.result);
+    // The local list keeps the name whatever the host did with it.
+    EXPECT_EQ(ChannelNames(api, device.handle), (std::vector<std::u16string>{u"MAIN.aValues[0]", u"MAIN.aValues[1]"}));
+
+    host.onAdd = HostileHost::Add::Accept;
+    device.handle.hostInterface = nullptr;
+    ASSERT_EQ(api.SvrGenerate(device.handle), 1);  // and takes it away again
+    ExpectUsable(api, device.handle, device.stream, u"MAIN.aValues[2]");
+  }
+}
+
+TEST_F(ModuleTest, HostThatThrowsWhenAskedForItsChannels) {
+  Device device(api, RunBufferWith({"MAIN.aValues[0]", "gCounter"}));
+  HostileHost host;
+  host.serve = [](std::vector<DEVICE::stChlInfo*>&) { throw std::runtime_error("host failure"); };
+  device.handle.hostInterface = &host;
+  ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
+  ASSERT_EQ(api.SvrGenerate(device.handle), 1);
+
+  // The save asks the host twice; both failures leave the names as the table holds them and
+  // the run buffer is still written.
+  device.stream.bytes.assign(40, 0xEE);
+  ASSERT_EQ(api.SvrSaveDevData(device.handle), 1);
+  EXPECT_GE(host.asked, 2u);
+  ASSERT_GE(device.stream.bytes.size(), 4u);
+  EXPECT_NE(device.stream.bytes[0], 0xEE);
+  Device reloaded(api, device.stream.bytes);
+  ASSERT_EQ(api.SvrInitDevSet(reloaded.handle), 1);
+  EXPECT_EQ(ChannelNames(api, reloaded.handle), (std::vector<std::u16string>{u"MAIN.aValues[0]", u"gCounter"}));
+
+  // A host that fails half-way through its list: the entries before the failure count.
+  NamedChannel first(u"MAIN.aValues[5]");
+  class Failing final : public DEVICE::stChlInfo {
+   public:
+    std::u16string GetChlName() const override { throw std::runtime_error("host failure"); }
+    std::u16string GetChlExtra() const override { return {}; }
+  } failing;
+  host.serve = [&](std::vector<DEVICE::stChlInfo*>& out) { out = {&first, &failing}; };
+  ASSERT_EQ(api.SvrSaveDevData(device.handle), 1);
+  EXPECT_EQ(ChannelNames(api, device.handle), (std::vector<std::u16string>{u"MAIN.aValues[5]", u"gCounter"}));
+
+  host.serve = nullptr;  // from now on an empty host list
+  ExpectUsable(api, device.handle, device.stream);
+}
+
+TEST_F(ModuleTest, HostChannelListsWithNullsAndOfHugeLength) {
+  Device device(api, RunBufferWith({"MAIN.aValues[0]", "MAIN.aValues[1]", "gCounter"}));
+  HostileHost host;
+  device.handle.hostInterface = &host;
+  ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
+  ASSERT_EQ(api.SvrGenerate(device.handle), 1);
+
+  // Null entries keep the table's name at their place; past the table's end they are empty.
+  NamedChannel a(u"MAIN.aValues[7]");
+  host.serve = [&](std::vector<DEVICE::stChlInfo*>& out) { out = {nullptr, &a, nullptr, nullptr}; };
+  ASSERT_EQ(api.SvrSaveDevData(device.handle), 1);
+  EXPECT_EQ(ChannelNames(api, device.handle),
+            (std::vector<std::u16string>{u"MAIN.aValues[0]", u"MAIN.aValues[7]", u"gCounter", u""}));
+
+  // A host that answers with nothing: its list is empty, and so are the saved channels.
+  host.serve = nullptr;
+  ASSERT_EQ(api.SvrSaveDevData(device.handle), 1);
+  EXPECT_TRUE(ChannelNames(api, device.handle).empty());
+
+  // A million entries over a thousand channel objects, and a million null entries: the work
+  // and the saved bytes grow with the host's list and nothing more.
+  std::vector<std::unique_ptr<NamedChannel>> pool;
+  for (int i = 0; i < 1000; ++i) {
+    const std::string name = "T" + std::to_string(i);
+    pool.push_back(std::make_unique<NamedChannel>(std::u16string(name.begin(), name.end())));
+  }
+  const size_t kHuge = 1000000;
+  host.serve = [&](std::vector<DEVICE::stChlInfo*>& out) {
+    out.resize(kHuge);
+    for (size_t i = 0; i < kHuge; ++i) out[i] = pool[i % pool.size()].get();
+  };
+  auto start = steady_clock::now();
+  ASSERT_EQ(api.SvrSaveDevData(device.handle), 1);
+  size_t namesBytes = 0;
+  for (size_t i = 0; i < kHuge; ++i) namesBytes += 4 + pool[i % pool.size()]->GetChlName().size();
+  EXPECT_GE(device.stream.bytes.size(), namesBytes);
+  EXPECT_LT(device.stream.bytes.size(), namesBytes + 64 * 1024);
+  host.serve = nullptr;
+  {
+    Device reloaded(api, device.stream.bytes);
+    ASSERT_EQ(api.SvrInitDevSet(reloaded.handle), 1);
+    EXPECT_EQ(ChannelNames(api, reloaded.handle).size(), pool.size());  // repeated names are added once
+  }
+  // Null entries past the table's end are empty names (the table is emptied first).
+  ASSERT_EQ(api.SvrSaveDevData(device.handle), 1);
+  host.serve = [&](std::vector<DEVICE::stChlInfo*>& out) { out.assign(kHuge, nullptr); };
+  ASSERT_EQ(api.SvrSaveDevData(device.handle), 1);
+  host.serve = nullptr;
+  {
+    Device reloaded(api, device.stream.bytes);
+    ASSERT_EQ(api.SvrInitDevSet(reloaded.handle), 1);
+    EXPECT_EQ(ChannelNames(api, reloaded.handle), std::vector<std::u16string>{u""});
+  }
+  RecordProperty("huge_host_lists_seconds", std::to_string(SecondsSince(start)));
+
+  ExpectUsable(api, device.handle, device.stream, u"MAIN.aValues[3]");
+}
+
+// A stream in a given state; `data` is a valid run buffer with one channel and a property.
+struct StreamCase {
+  const char* what;
+  bool validData;
+  size_t extraBytes;  // appended after the data (or the only bytes, without data)
+  int32_t position;
+  uint32_t mode;
+  bool loads;  // whether the control is loaded from the data
+};
+
+TEST_F(ModuleTest, StreamsWhosePositionAndSizeDisagree) {
+  std::vector<uint8_t> data;
+  {
+    Device source(api, RunBufferWith({"MAIN.aValues[4]"}));
+    ASSERT_EQ(api.SvrInitDevSet(source.handle), 1);
+    ASSERT_EQ(api.SvrSetProperty(source.handle, {u"Remote Ip"}, {u"1.2.3.4"}), 1);
+    ASSERT_EQ(api.SvrSaveDevData(source.handle), 1);
+    data = source.stream.bytes;
+  }
+  const StreamCase cases[] = {
+      {"no bytes", false, 0, 0, hostapi::kStreamReading, false},
+      {"no bytes, position past them", false, 0, 1000, hostapi::kStreamReading, false},
+      {"no bytes, writing, position past them", false, 0, 1000, hostapi::kStreamWriting, false},
+      {"no bytes, negative position", false, 0, -7, hostapi::kStreamWriting, false},
+      {"data at 0", true, 0, 0, hostapi::kStreamReading, true},
+      // Reading from a position: fewer bytes remain than the size, so nothing is read.
+      {"reading, position inside", true, 0, 5, hostapi::kStreamReading, false},
+      {"reading, position past the end", true, 0, 1 << 20, hostapi::kStreamReading, false},
+      {"reading, position at the limit", true, 0, INT32_MAX, hostapi::kStreamReading, false},
+      {"reading, negative position", true, 0, INT32_MIN, hostapi::kStreamReading, false},
+      // Writing: the switch to reading restarts at 0 (and cuts only inside the bytes).
+      {"writing, position past the end", true, 0, 1 << 20, hostapi::kStreamWriting, true},
+      {"writing, negative position", true, 0, -1, hostapi::kStreamWriting, true},
+      {"writing, position inside", true, 0, 3, hostapi::kStreamWriting, false},
+      {"a mode the module does not know", true, 0, 0, 77, true},
+      {"garbage", false, 300, 0, hostapi::kStreamReading, false},
+  };
+  // The exports that create a control, and so load it from the stream.
+  const std::function<int32_t(hostapi::DeviceHandle&)> creators[] = {
+      [&](hostapi::DeviceHandle& h) { return api.SvrInitDevSet(h); },
+      [&](hostapi::DeviceHandle& h) {
+        double v = 0, m = 0;
+        return api.SvrGetDevVersion(h, v, 0, 0, m);
+      },
+      [&](hostapi::DeviceHandle& h) {
+        hostapi::WideStringArray n, v;
+        hostapi::ByteArray f;
+        return api.SvrGetProperty(h, n, v, f);
+      },
+      [&](hostapi::DeviceHandle& h) { return api.SvrSetProperty(h, {}, {}); },
+      [&](hostapi::DeviceHandle& h) {
+        hostapi::WideStringArray items;
+        return api.SvrEnumPropertyValue(h, u"ADS_Port", items);
+      },
+      [&](hostapi::DeviceHandle& h) {
+        hostapi::WideStringArray n;
+        hostapi::WordArray f;
+        return api.SvrGetChannel(h, n, f);
+      },
+  };
+  for (const auto& c : cases) {
+    for (size_t creator = 0; creator < std::size(creators); ++creator) {
+      SCOPED_TRACE(std::string(c.what) + ", export " + std::to_string(creator));
+      std::vector<uint8_t> bytes = c.validData ? data : std::vector<uint8_t>();
+      for (size_t i = 0; i < c.extraBytes; ++i) bytes.push_back(static_cast<uint8_t>(i * 37 + 11));
+      Device device(api, bytes);
+      device.stream.position = c.position;
+      device.stream.mode = c.mode;
+      ASSERT_EQ(creators[creator](device.handle), 1);
+      ASSERT_NE(device.handle.devCtrl, nullptr);
+      EXPECT_EQ(PropertyValue(api, device.handle, u"Remote Ip"), c.loads ? u"1.2.3.4" : u"169.254.1.1");
+      EXPECT_EQ(ChannelNames(api, device.handle).size(), c.loads ? 1u : 0u);
+      if (c.loads) {
+        ExpectUsable(api, device.handle, device.stream, u"MAIN.aValues[6]");
+      } else {
+        ExpectUsable(api, device.handle, device.stream);
+      }
+    }
+  }
+
+  // A save into a stream in any of these states writes the run buffer at 0.
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Device device(api);
+    ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
+    device.stream.bytes = c.validData ? data : std::vector<uint8_t>(c.extraBytes, 0x5A);
+    device.stream.position = c.position;
+    device.stream.mode = c.mode;
+    ASSERT_EQ(api.SvrSaveDevData(device.handle), 1);
+    Device reloaded(api, device.stream.bytes);
+    ASSERT_EQ(api.SvrInitDevSet(reloaded.handle), 1);
+    EXPECT_EQ(PropertyValue(api, reloaded.handle, u"Remote Ip"), u"169.254.1.1");
+    EXPECT_TRUE(ChannelNames(api, reloaded.handle).empty());
+  }
+
+  // Without a stream, loading and saving do nothing.
+  hostapi::DeviceHandle bare;
+  ASSERT_EQ(api.SvrInitDevSet(bare), 1);
+  EXPECT_EQ(api.SvrSaveDevData(bare), 1);
+  EXPECT_EQ(api.SvrExitDevRun(bare), 1);
+}
+
+TEST(HostileStreams, ReadsAndWritesStayInsideTheBytesAndPositions) {
+  const std::vector<uint8_t> four{1, 2, 3, 4};
+  const struct {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    int32_t position;
+    uint32_t mode;
+    size_t n;
+    bool reads, writes;
+    size_t sizeAfterWrite;
+  } cases[] = {
+      {"no bytes, nothing to move", {}, 0, hostapi::kStreamReading, 0, true, true, 0},
+      {"no bytes, one byte", {}, 0, hostapi::kStreamReading, 1, false, true, 16534},
+      // Switching a reading stream to writing keeps only the bytes before the position.
+      {"inside", four, 2, hostapi::kStreamReading, 2, true, true, 2},
+      {"one past the end", four, 3, hostapi::kStreamReading, 2, false, true, 3},
+      {"reading past the end", four, 100, hostapi::kStreamReading, 1, false, true, 4},
+      {"reading at the limit", four, INT32_MAX, hostapi::kStreamReading, 1, false, true, 4},
+      {"reading before the start", four, INT32_MIN, hostapi::kStreamReading, 1, false, true, 4},
+      // Writing on from a position that no write could reach fails; reading restarts at 0.
+      {"writing at the limit", four, INT32_MAX, hostapi::kStreamWriting, 1, true, false, 4},
+      {"writing before the start", four, -3, hostapi::kStreamWriting, 1, true, false, 4},
+      {"a count that wraps", four, 1, hostapi::kStreamReading, SIZE_MAX, false, false, 1},
+      {"a count past any position", four, 0, hostapi::kStreamReading, size_t{1} << 31, false, false, 4},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<uint8_t> buffer(c.n <= 16 ? c.n : 0, 0xAB);
+    hostapi::DevDataStream reading;
+    reading.bytes = c.bytes;
+    reading.position = c.position;
+    reading.mode = c.mode;
+    EXPECT_EQ(driver::StreamRead(reading, buffer.data(), c.n), c.reads);
+    EXPECT_LE(reading.bytes.size(), c.bytes.size());
+    if (!c.reads) {
+      EXPECT_TRUE(std::all_of(buffer.begin(), buffer.end(), [](uint8_t b) { return b == 0xAB; }));
+    }
+
+    hostapi::DevDataStream writing;
+    writing.bytes = c.bytes;
+    writing.position = c.position;
+    writing.mode = c.mode;
+    EXPECT_EQ(driver::StreamWrite(writing, buffer.data(), c.n), c.writes);
+    EXPECT_EQ(writing.bytes.size(), c.sizeAfterWrite);
+  }
+
+  // Host rows read from streams that end early or claim texts longer than the bytes.
+  driver::ColumnTable columns;
+  columns.types = {driver::kColumnValue, driver::kColumnText};
+  columns.titles = {u"v", u"t"};
+  const std::vector<std::vector<uint8_t>> rows = {
+      {},
+      {0x10},
+      {0x10, 0x00, 0x00},
+      {0x10, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 'a'},
+      {0x10, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 'a'},
+  };
+  for (const auto& bytes : rows) {
+    hostapi::DevDataStream stream;
+    stream.bytes = bytes;
+    auto row = driver::MakeRow(columns);
+    EXPECT_FALSE(driver::ReadRow(row, columns, stream)) << bytes.size();
+    stream.position = 1000;  // reading from past the end
+    EXPECT_FALSE(driver::ReadRow(row, columns, stream));
+  }
+}
+
+TEST_F(ModuleTest, RunBufferHeadersThatClaimBillions) {
+  // Header words (payload, format, device-data length, name-block length), then a name count.
+  const std::vector<std::vector<uint8_t>> buffers = {
+      {0xFF, 0xFF, 0xFF, 0xFF, 2, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF},
+      {0xFF, 0xFF, 0xFF, 0xFF, 2, 0, 0, 0, 0, 0, 0, 0, 8, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0xFF, 0xFF, 0xFF},
+      {0xFF, 0xFF, 0xFF, 0xFF, 2, 0, 0, 0, 0xF0, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0},
+      {0x40, 0, 0, 0, 2, 0, 0, 0, 0x08, 0, 0, 0, 0, 0, 0, 0, 0x40, 0x9C, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF},
+  };
+  for (const auto& bytes : buffers) {
+    const auto start = steady_clock::now();
+    Device device(api, bytes);
+    ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
+    EXPECT_TRUE(ChannelNames(api, device.handle).empty());
+    EXPECT_LT(SecondsSince(start), 5.0);
+    ExpectUsable(api, device.handle, device.stream);
+  }
+}
+
+TEST_F(ModuleTest, HostArraysOfAnySize) {
+  Device device(api, RunBufferWith({"MAIN.aValues[0]", "MAIN.aValues[1]", "MAIN.aValues[2]"}));
+  ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
+
+  // Channel records for a hundred thousand indices, most of them far past the end.
+  hostapi::WordArray indices(100000, UINT32_MAX);
+  indices[0] = 2;
+  hostapi::ChlInfoArray reply(7);
+  ASSERT_EQ(api.SvrGetChlInfo(device.handle, indices, reply), 100000);
+  EXPECT_EQ(reply[0].tagName, u"MAIN.aValues[2]");
+  EXPECT_EQ(reply[99999].tagName, u"");
+  EXPECT_EQ(reply[99999].value4, 1);
+
+  // Deleting with a million indices is sorted and walked in bounded time; only real
+  // channels go.
+  auto start = steady_clock::now();
+  hostapi::WordArray many(1000000, UINT32_MAX);
+  many[500000] = 1;
+  many[10] = 7;
+  ASSERT_EQ(api.SvrDeleteChlInfo(device.handle, many), 1);
+  EXPECT_TRUE(std::is_sorted(many.begin(), many.end()));
+  EXPECT_EQ(many[0], 1u);
+  EXPECT_EQ(many[1], 7u);
+  EXPECT_EQ(ChannelNames(api, device.handle), (std::vector<std::u16string>{u"MAIN.aValues[0]", u"MAIN.aValues[2]"}));
+  EXPECT_LT(SecondsSince(start), 10.0);
+
+  // Property names without values, unknown names in bulk, and names that are no text.
+  // A name without a value gets an empty text, which the property ignores.
+  EXPECT_EQ(api.SvrSetProperty(device.handle, {u"Remote Ip", u"Remote Ip"}, {u"5.6.7.8"}), 1);
+  EXPECT_EQ(PropertyValue(api, device.handle, u"Remote Ip"), u"5.6.7.8");
+  EXPECT_EQ(api.SvrSetProperty(device.handle, hostapi::WideStringArray(100000, u"nope"), {}), 0);
+  const std::u16string loneSurrogates{u'\xD800', u'A', u'\xDFFF'};
+  EXPECT_EQ(api.SvrSetProperty(device.handle, {loneSurrogates}, {u"1"}), 0);
+  EXPECT_EQ(api.SvrSetProperty(device.handle, {u"Remote AMS NetId"}, {loneSurrogates}), 1);
+  hostapi::SChlInfo record;
+  for (const std::u16string& address : {std::u16string(), loneSurrogates, std::u16string(1 << 20, u'.'),
+                                        std::u16string(1 << 20, u'[')}) {
+    record.address = address;
+    EXPECT_EQ(api.SvrSetChlInfo(device.handle, record), 0);
+  }
+  EXPECT_EQ(api.SvrShowCustomUI(device.handle, std::u16string(1 << 20, u'x')), 1);
+
+  // Out arrays that already hold entries are sized or appended to as each export says.
+  hostapi::WideStringArray names(5000, u"old"), values;
+  hostapi::ByteArray flags(3, 9);
+  ASSERT_EQ(api.SvrGetProperty(device.handle, names, values, flags), 1);
+  EXPECT_EQ(names.size(), 6u);
+  EXPECT_EQ(flags.size(), 6u);
+  hostapi::WideStringArray items(5000, u"old");
+  ASSERT_EQ(api.SvrEnumPropertyValue(device.handle, u"ADS_Port", items), 1);
+  EXPECT_EQ(items.size(), 5013u);
+  hostapi::WideStringListArray lists(4);  // null lists
+  lists.push_back(std::make_unique<hostapi::WideStringArray>(10, u"x"));
+  hostapi::WideStringArray first, fourth(3), fifth(3);
+  hostapi::WordArray words;
+  ASSERT_EQ(api.SvrGetCofigPro(0, first, words, lists, fourth, fifth), 1);
+  ASSERT_EQ(lists.size(), 1u);
+  EXPECT_TRUE(lists[0] && lists[0]->empty());
+  EXPECT_EQ(api.SvrEditProperties(0, nullptr, 0, 0, 0, 0, 0, 0, 0), 1);
+  hostapi::ChlInfoArray none(100);
+  ASSERT_EQ(api.SvrGetChlInfo(device.handle, {}, none), 2);
+  EXPECT_EQ(none.size(), 2u);
+
+  ExpectUsable(api, device.handle, device.stream, u"MAIN.aValues[9]");
+}
+
+}  // namespace
+}  // namespace driver_tests

@@ -1,0 +1,175 @@
+// Kills adshost at random moments while it saves a big project: the project file must hold
+// the old or the new bytes afterwards, never a mixture, and no temporary file may pile up.
+// Half the kills fall anywhere in the run; the other half fall while the temporary file lives
+// (written, flushed, renamed), since the load takes most of a run.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "beckhoff/BeckhoffDeviceCtrl.h"
+#include "platform/ProcessServices.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using std::chrono::steady_clock;
+
+constexpr int kIterations = 40;
+constexpr auto kLoopBudget = std::chrono::seconds(60);  // for slow machines and emulators
+constexpr size_t kChannels = 2000;
+constexpr size_t kSurplusBytes = 512 << 10;  // older content past the run buffer, saved along
+
+std::vector<uint8_t> Slurp(const fs::path& path) {
+  std::error_code code;
+  const auto size = fs::file_size(path, code);
+  if (code) return {};
+  std::vector<uint8_t> bytes(size);
+  std::ifstream in(path, std::ios::binary);
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
+  bytes.resize(static_cast<size_t>(in.gcount()));
+  return bytes;
+}
+
+void Store(const fs::path& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// A project with many channels and a long tail of older bytes, so that a save takes a while.
+std::vector<uint8_t> BigProject() {
+  Beckhoff::BeckhoffDeviceCtrl control;
+  std::vector<std::string> names;
+  for (size_t i = 0; i < kChannels; ++i) names.push_back("MAIN.aMotors[" + std::to_string(i) + "].stStatus.bReady");
+  control.Channels().AddChannel(names);
+  DEVICE::ByteArray bytes;
+  EXPECT_TRUE(control.SerializeRunBuffer(bytes));
+  for (size_t i = 0; i < kSurplusBytes; ++i) bytes.push_back(static_cast<uint8_t>(i * 131 + 7));
+  return bytes;
+}
+
+bool HasTemporary(const fs::path& dir) {
+  std::error_code code;
+  for (fs::directory_iterator it(dir, code), end; !code && it != end; it.increment(code))
+    if (it->path().filename().string().rfind("p.adsproj.tmp.", 0) == 0) return true;
+  return false;
+}
+
+// Waits until a temporary file of the project appears, or `limit` has passed.
+bool AwaitTemporary(const fs::path& dir, steady_clock::duration limit) {
+  const auto end = steady_clock::now() + limit;
+  while (steady_clock::now() < end) {
+    if (HasTemporary(dir)) return true;
+    std::this_thread::sleep_for(std::chrono::microseconds(100));
+  }
+  return false;
+}
+
+// The files in the directory that are neither the project nor the runs' standard streams.
+std::vector<std::string> Strays(const fs::path& dir) {
+  std::vector<std::string> strays;
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    const std::string name = entry.path().filename().string();
+    if (name != "p.adsproj" && name != "in" && name != "out" && name != "err") strays.push_back(name);
+  }
+  return strays;
+}
+
+class ProjectKill : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto stamp = steady_clock::now().time_since_epoch().count();
+    dir_ = fs::temp_directory_path() / ("adshost-kill-" + std::to_string(stamp));
+    fs::create_directories(dir_);
+    std::ofstream(dir_ / "in").put('\n');
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    if (!dir_.empty()) fs::remove_all(dir_, ignored);
+  }
+
+  platform::ProgramRun SetRemoteIp(const std::string& ip) const {
+    return platform::ProgramRun{ADS_HOST_PATH,
+                                {"--project", "p.adsproj", "set", "Remote Ip=" + ip},
+                                dir_.string(),
+                                (dir_ / "in").string(),
+                                (dir_ / "out").string(),
+                                (dir_ / "err").string()};
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(ProjectKill, AKilledSaveLeavesTheOldOrTheNewProject) {
+  const fs::path project = dir_ / "p.adsproj";
+  Store(project, BigProject());
+  ASSERT_EQ(platform::RunProgram(SetRemoteIp("10.0.0.1")), 0) << Slurp(dir_ / "err").size();
+  const std::vector<uint8_t> oldBytes = Slurp(project);
+  const auto start = steady_clock::now();
+  ASSERT_EQ(platform::RunProgram(SetRemoteIp("10.0.0.2")), 0);
+  const auto fullRun = steady_clock::now() - start;
+  const std::vector<uint8_t> newBytes = Slurp(project);
+  ASSERT_NE(oldBytes, newBytes);
+  ASSERT_EQ(oldBytes.size(), newBytes.size());  // same-length texts: only bytes inside change
+  ASSERT_TRUE(Strays(dir_).empty());
+
+  // How long the temporary file lives: written, flushed, renamed.
+  Store(project, oldBytes);
+  auto probe = platform::StartProgram(SetRemoteIp("10.0.0.2"));
+  if (!probe) GTEST_SKIP() << "programs cannot be started here";
+  ASSERT_TRUE(AwaitTemporary(dir_, fullRun * 5));
+  const auto saveStart = steady_clock::now();
+  while (HasTemporary(dir_) && steady_clock::now() - saveStart < fullRun * 5)
+    std::this_thread::sleep_for(std::chrono::microseconds(50));
+  const auto saveWindow = std::max(steady_clock::now() - saveStart, steady_clock::duration(std::chrono::milliseconds(1)));
+  ASSERT_EQ(probe->Wait(), 0);
+
+  std::mt19937 random(20261206);
+  using std::chrono::microseconds;
+  std::uniform_int_distribution<long long> anywhere(0, std::chrono::duration_cast<microseconds>(fullRun).count());
+  std::uniform_int_distribution<long long> inSave(0, std::chrono::duration_cast<microseconds>(saveWindow * 5 / 4).count());
+  int oldSeen = 0, newSeen = 0, straysSeen = 0, iterations = 0;
+  const auto loopStart = steady_clock::now();
+  for (int i = 0; i < kIterations && steady_clock::now() - loopStart < kLoopBudget; ++i, ++iterations) {
+    SCOPED_TRACE(i);
+    Store(project, oldBytes);
+    const bool targeted = i % 2 == 1;
+    auto run = platform::StartProgram(SetRemoteIp("10.0.0.2"));
+    ASSERT_TRUE(run);
+    if (targeted) AwaitTemporary(dir_, fullRun * 5);
+    std::this_thread::sleep_for(microseconds(targeted ? inSave(random) : anywhere(random)));
+    run->Kill();
+    run->Wait();
+    const std::vector<uint8_t> now = Slurp(project);
+    const bool isOld = now == oldBytes, isNew = now == newBytes;
+    ASSERT_TRUE(isOld || isNew) << "project of " << now.size() << " bytes is neither";
+    oldSeen += isOld;
+    newSeen += isNew;
+    // A killed writer may leave its temporary file; it is named after the project and a
+    // process id, never the project itself, and the next save removes it.
+    const auto strays = Strays(dir_);
+    for (const auto& name : strays) EXPECT_EQ(name.rfind("p.adsproj.tmp.", 0), 0u) << name;
+    straysSeen += !strays.empty();
+  }
+  RecordProperty("iterations", iterations);
+  RecordProperty("old_after_kill", oldSeen);
+  RecordProperty("new_after_kill", newSeen);
+  RecordProperty("temporaries_left", straysSeen);
+  using std::chrono::milliseconds;
+  RecordProperty("full_run_ms", static_cast<int>(std::chrono::duration_cast<milliseconds>(fullRun).count()));
+  RecordProperty("save_window_us", static_cast<int>(std::chrono::duration_cast<microseconds>(saveWindow).count()));
+  EXPECT_GT(oldSeen, 0);  // kills did land before the rename
+
+  // One save that is not interrupted leaves the new project and no temporary file.
+  ASSERT_EQ(platform::RunProgram(SetRemoteIp("10.0.0.2")), 0);
+  EXPECT_EQ(Slurp(project), newBytes);
+  EXPECT_TRUE(Strays(dir_).empty());
+}
+
+}  // namespace
