@@ -131,6 +131,29 @@ TEST_F(HostSession, ImportSelectSaveReloadGenerate) {
   EXPECT_NE(dump.out.find("type-table\t"), std::string::npos);
 }
 
+// Importing another file inside the dialog replaces the device's tag tree even when the dialog
+// is then cancelled; the channel names stay, but the new tree does not know them, so their
+// records come back unresolved (a new record with value4 1 and the name) and generation is
+// refused until the channels are deleted or the tags imported again.
+TEST_F(HostSession, CancelAfterImportingAnotherFileKeepsTheNamesAgainstTheNewTree) {
+  ASSERT_EQ(Host("p.adsproj", "select --script -", Script({"gCounter"})).status, 0);
+  const std::string other = std::string(ADS_SOURCE_DIR) + "/examples/demo_gbk.tpy";
+  const HostRun cancelled = Host("p.adsproj", "select --script -", "import " + other + "\ncancel\n");
+  ASSERT_EQ(cancelled.status, 0) << cancelled.err;
+
+  const HostRun channels = Host("p.adsproj", "channels");
+  EXPECT_EQ(channels.out.substr(channels.out.find('\n') + 1), "-1\t-1\t-1\t-1\t0\t1\t-1\t-1\tgCounter\t\t\n");
+  const HostRun generate = Host("p.adsproj", "generate");
+  EXPECT_EQ(generate.status, 1);
+  EXPECT_NE(generate.err.find("REPORT\tgCounter\t"), std::string::npos) << generate.err;
+
+  // The new tree's tags can be picked at once, and they resolve.
+  ASSERT_EQ(Host("p.adsproj", "select --script -", "click gAlarm\nok\n").status, 0);
+  EXPECT_NE(Host("p.adsproj", "channels").out.find("0\t0\t-1\t-1\tgAlarm\t1\t2\t1\tgAlarm\tgAlarm\t"),
+            std::string::npos);
+  EXPECT_EQ(Host("p.adsproj", "generate").status, 0);
+}
+
 TEST_F(HostSession, InfoEnumAndErrors) {
   const HostRun info = Host("none.adsproj", "info");
   ASSERT_EQ(info.status, 0) << info.err;
