@@ -1,6 +1,7 @@
 #pragma once
 // System services of the platform: tick count, the host program's path, the desktop shell,
 // and the debugger output that trace lines go to.
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -34,6 +35,12 @@ unsigned WheelScrollLines();
 using DebugSink = std::function<void(const std::string&)>;
 void SetDebugSink(DebugSink sink);
 void OutputDebugText(const std::string& text);
+
+// Tells the system that the block of `bytes` at `data`, just reserved and not yet written, is
+// about to be filled from end to end, so it may back the block with large pages: a symbol file
+// of a hundred megabytes otherwise costs one page fault per 4 KB of each of its buffers. A hint
+// only; small blocks and systems without large pages ignore it.
+void AdviseBulkFill(void* data, size_t bytes);
 
 // Local wall-clock time, for trace lines.
 struct LocalTime {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/File.h"
+#include "platform/System.h"
 #include "platform/Text.h"
 #include "utils/utf16.h"
 #include "xml/XmlEncodings.h"
@@ -27,10 +28,18 @@ bool IsSpace(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == 
 
 bool StartsTag(char16_t c) { return (c >= u'A' && c <= u'Z') || c == u'_' || c == u':' || c > u'`'; }
 
-// UTF-8 decoded by the reader itself; every invalid sequence becomes "?".
+// Reserves room for `count` elements that are about to be written one after the other.
+template <class Container>
+void ReserveForFill(Container& container, size_t count) {
+  container.reserve(count);
+  platform::AdviseBulkFill(container.data(), container.capacity() * sizeof(*container.data()));
+}
+
+// UTF-8 decoded by the reader itself; every invalid sequence becomes "?". No byte gives more
+// than one UTF-16 unit (a four-byte sequence gives two).
 std::u16string DecodeUtf8(const unsigned char* p, size_t n) {
   std::u16string out;
-  out.reserve(n + n / 100);
+  ReserveForFill(out, n);
   size_t i = 0;
   while (i < n) {
     const unsigned char b = p[i];
@@ -296,7 +305,7 @@ void XmlDocument::Decode(const unsigned char* data, size_t size) {
   if (utf16) {
     const size_t units = length / 2;
     Note(u"read", {{u"encoding", encoding}, {u"length", Number(units * 2)}});
-    text_.reserve(units);
+    ReserveForFill(text_, units);
     size_t nulls = 0;
     for (size_t i = 0; i < units; ++i) {
       char16_t unit = bigEndian ? static_cast<char16_t>(body[2 * i] << 8 | body[2 * i + 1])
@@ -313,11 +322,16 @@ void XmlDocument::Decode(const unsigned char* data, size_t size) {
   }
 
   Note(u"read", {{u"encoding", encoding}, {u"length", Number(length)}});
-  std::string bytes;
-  bytes.reserve(length);
-  for (size_t i = 0; i < length; ++i)
-    if (body[i]) bytes += static_cast<char>(body[i]);
-  if (bytes.size() != length) Note(u"nulls_removed", {{u"count", Number(length - bytes.size())}});
+  // NULs are dropped; a copy is made only when there are some.
+  std::string withoutNulls;
+  std::string_view bytes(reinterpret_cast<const char*>(body), length);
+  if (bytes.find('\0') != std::string_view::npos) {
+    ReserveForFill(withoutNulls, length);
+    for (char c : bytes)
+      if (c) withoutNulls += c;
+    Note(u"nulls_removed", {{u"count", Number(length - withoutNulls.size())}});
+    bytes = withoutNulls;
+  }
   if (encoding.empty()) {
     if (PassesUtf8Test(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size())) {
       encoding = u"UTF-8";
@@ -411,7 +425,7 @@ void XmlDocument::CloseOpenFrom(std::vector<uint32_t>& open, size_t from) {
 
 void XmlDocument::Parse() {
   elements_.assign(1, Element{});
-  elements_.reserve(text_.size() / 64 + 8);
+  ReserveForFill(elements_, text_.size() / 64 + 8);
   notWellFormed_ = false;
   const std::u16string_view t(text_);
   const size_t n = t.size();

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/System.h"
 #include "platform/Text.h"
 
 namespace platform {
@@ -50,6 +51,8 @@ bool ReadWholeFile(const std::u16string& path, std::vector<unsigned char>& bytes
   if (S_ISDIR(info.st_mode)) return Fail(EISDIR, error);
   if (info.st_size < 0 || static_cast<unsigned long long>(info.st_size) > kMaxReadableFileSize)
     return Fail(EFBIG, error);
+  bytes.reserve(static_cast<size_t>(info.st_size));
+  AdviseBulkFill(bytes.data(), bytes.capacity());
   bytes.resize(static_cast<size_t>(info.st_size));
   size_t used = 0;
   // The size is only a hint: a file that grows or shrinks while it is read is read to its end.

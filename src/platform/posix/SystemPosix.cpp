@@ -1,5 +1,6 @@
 #include "platform/System.h"
 
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <spawn.h>
 #include <time.h>
@@ -71,6 +72,15 @@ LocalTime GetLocalTime() {
 }
 
 // A POSIX module has no resource chain: the dialog description lives in the code.
+void AdviseBulkFill(void* data, size_t bytes) {
+  constexpr size_t kLargePage = size_t{2} << 20;
+  if (bytes < 2 * kLargePage) return;
+  const auto page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const auto begin = (reinterpret_cast<uintptr_t>(data) + page - 1) / page * page;
+  const auto end = (reinterpret_cast<uintptr_t>(data) + bytes) / page * page;
+  if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
+
 ScopedModuleResources::ScopedModuleResources() = default;
 ScopedModuleResources::~ScopedModuleResources() = default;
 

@@ -93,6 +93,8 @@ LocalTime GetLocalTime() {
   return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
 }
 
+void AdviseBulkFill(void*, size_t) {}
+
 ScopedModuleResources::ScopedModuleResources() {
   previous_ = ResourceModuleSetting();
   ResourceModuleSetting() = ThisModule();
