@@ -1,14 +1,16 @@
 #include "tag/RootType.h"
 
 #include <algorithm>
+#include <string_view>
 #include <unordered_map>
 
 namespace Tag {
 namespace {
 
+// Keys and symbols point into the symbol list, which outlives the grouping.
 struct Group {
-  std::string key;
-  TagVariable first;
+  std::string_view key;
+  const TagVariable* first;
   bool isArray = false;
   bool isLeaf = false;
   std::vector<const TagVariable*> symbols;
@@ -17,19 +19,19 @@ struct Group {
 // Groups in the order their keys were first seen.
 class GroupMap {
  public:
-  Group& At(const std::string& key, const TagVariable& first, bool& created) {
-    auto it = index_.find(key);
-    created = it == index_.end();
+  explicit GroupMap(size_t symbols) { index_.reserve(symbols); }
+  Group& At(std::string_view key, const TagVariable& first, bool& created) {
+    const auto [it, inserted] = index_.try_emplace(key, groups_.size());
+    created = inserted;
     if (!created) return groups_[it->second];
-    index_.emplace(key, groups_.size());
-    groups_.push_back(Group{key, first, false, false, {}});
+    groups_.push_back(Group{key, &first, false, false, {}});
     return groups_.back();
   }
   std::vector<Group>& All() { return groups_; }
 
  private:
   std::vector<Group> groups_;
-  std::unordered_map<std::string, size_t> index_;
+  std::unordered_map<std::string_view, size_t> index_;
 };
 
 std::string_view DropLeadingDot(std::string_view text) {
@@ -45,7 +47,7 @@ std::string_view RestOf(const TagVariable& symbol, const std::string& prefix) {
 }
 
 struct Key {
-  std::string text;
+  std::string_view text;
   bool indexed;
   bool deeper;  // the rest goes on below the key
 };
@@ -56,11 +58,11 @@ Key KeyOf(std::string_view rest) {
   const size_t bracket = key.find('[');
   const bool indexed = bracket != std::string_view::npos && bracket > 0;
   if (indexed) key = key.substr(0, bracket);
-  return {std::string(key), indexed, dot != std::string_view::npos};
+  return {key, indexed, dot != std::string_view::npos};
 }
 
 GroupMap GroupSymbols(const std::vector<const TagVariable*>& symbols, const std::string& prefix) {
-  GroupMap groups;
+  GroupMap groups(symbols.size());
   for (const TagVariable* symbol : symbols) {
     const Key key = KeyOf(RestOf(*symbol, prefix));
     bool created = false;
@@ -110,7 +112,7 @@ class RootBuilder {
 
  private:
   void AddLeaf(TagDataType& parent, const Group& group);
-  void AddGenerated(TagDataType& parent, const std::string& key, const TagDataType& type);
+  void AddGenerated(TagDataType& parent, std::string_view key, const TagDataType& type);
   // Adds the type under a name made unique against differing entries; returns that name.
   std::string AddUnique(TagDataType type);
   bool BuildArray(const Group& group, const std::string& path, size_t depth, TagDataType& array);
@@ -141,8 +143,8 @@ std::string RootBuilder::AddUnique(TagDataType type) {
 }
 
 void RootBuilder::AddLeaf(TagDataType& parent, const Group& group) {
-  parent.SubItems.push_back(SubItem{group.key, group.first.Type, group.first.Comment});
-  if (const TagDataType* type = list_.Lookup(group.first.Type)) {
+  parent.SubItems.push_back(SubItem{std::string(group.key), group.first->Type, group.first->Comment});
+  if (const TagDataType* type = list_.Lookup(group.first->Type)) {
     parent.ByteSize += type->ByteSize;
     parent.TypeCode = kStruct;
   } else {
@@ -150,8 +152,8 @@ void RootBuilder::AddLeaf(TagDataType& parent, const Group& group) {
   }
 }
 
-void RootBuilder::AddGenerated(TagDataType& parent, const std::string& key, const TagDataType& type) {
-  parent.SubItems.push_back(SubItem{key, type.Name, {}});
+void RootBuilder::AddGenerated(TagDataType& parent, std::string_view key, const TagDataType& type) {
+  parent.SubItems.push_back(SubItem{std::string(key), type.Name, {}});
   parent.ByteSize += type.ByteSize;
   parent.TypeCode = kStruct;
 }
@@ -180,9 +182,9 @@ bool RootBuilder::BuildArray(const Group& group, const std::string& path, size_t
   const Group& first = elements.All().front();
   std::string elementName;
   if (first.isLeaf) {
-    elementName = first.first.Type;
+    elementName = first.first->Type;
   } else {
-    TagDataType element = BuildStruct(first.symbols, path + first.key, depth + 1);
+    TagDataType element = BuildStruct(first.symbols, path + std::string(first.key), depth + 1);
     element.Name = LastSegment(path);
     elementName = AddUnique(std::move(element));
   }
@@ -217,7 +219,7 @@ TagDataType RootBuilder::BuildStruct(const std::vector<const TagVariable*>& symb
       AddLeaf(result, group);
       continue;
     }
-    const std::string path = prefix.empty() ? group.key : prefix + "." + group.key;
+    const std::string path = prefix.empty() ? std::string(group.key) : prefix + "." + std::string(group.key);
     if (group.isArray) {
       TagDataType array;
       if (BuildArray(group, path, depth, array)) AddGenerated(result, group.key, array);

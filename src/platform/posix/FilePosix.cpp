@@ -51,7 +51,8 @@ bool ReadWholeFile(const std::u16string& path, std::vector<unsigned char>& bytes
   if (S_ISDIR(info.st_mode)) return Fail(EISDIR, error);
   if (info.st_size < 0 || static_cast<unsigned long long>(info.st_size) > kMaxReadableFileSize)
     return Fail(EFBIG, error);
-  bytes.reserve(static_cast<size_t>(info.st_size));
+  // One page beyond the size, so that the read that finds the end does not move the bytes.
+  bytes.reserve(static_cast<size_t>(info.st_size) + 4096);
   AdviseBulkFill(bytes.data(), bytes.capacity());
   bytes.resize(static_cast<size_t>(info.st_size));
   size_t used = 0;
