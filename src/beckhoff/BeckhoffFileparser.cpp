@@ -237,7 +237,21 @@ void BeckhoffFileparser::ResolveAliases() {
   for (size_t i = 0; i < resolved.size(); ++i) dataTypes_->Add(keys[i], resolved[i]);
 }
 
+// A first walk counts the symbols, so that the list is allocated once: a large file holds
+// hundreds of thousands of them.
+size_t BeckhoffFileparser::CountSymbols() {
+  size_t count = 0;
+  document_->ResetPosition();
+  while (document_->FindChildElement(u"Symbols")) {
+    if (!document_->EnterElement()) break;
+    while (document_->FindChildElement(u"Symbol")) ++count;
+    document_->LeaveElement();
+  }
+  return count;
+}
+
 int32_t BeckhoffFileparser::ReadSymbols() {
+  symbols_.reserve(symbols_.size() + CountSymbols());
   document_->ResetPosition();
   while (document_->FindChildElement(u"Symbols")) {
     if (!document_->EnterElement()) break;

@@ -41,6 +41,7 @@ class BeckhoffFileparser : public Fileparser {
   void* GetOwner() const { return owner_; }
 
  private:
+  size_t CountSymbols();
   void ResetForLoad();
   void ReadDataType();
   void ReadArrayOrAlias(Tag::TagDataType record);
