@@ -9,6 +9,7 @@
 #include <new>
 
 #include "ModuleFixture.h"
+#include "RunBuffers.h"
 #include "beckhoff/BeckhoffDeviceCtrl.h"
 #include "beckhoff/BeckhoffFileparser.h"
 #include "device/Texts.h"
@@ -53,7 +54,6 @@ void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); 
 namespace driver_tests {
 namespace {
 
-const std::string kExamples = std::string(ADS_SOURCE_DIR) + "/examples/";
 
 // Runs `operation` with its k-th allocation failing; true when the failure happened (false:
 // the operation needed fewer allocations). Exceptions of the operation are swallowed: only
@@ -81,31 +81,6 @@ std::vector<long> FailurePoints(unsigned long total) {
   const unsigned long step = total > 600 ? (total - 300) / 300 : 1;
   for (unsigned long k = 0; k < total; k += k < 300 ? 1 : step) points.push_back(static_cast<long>(k));
   return points;
-}
-
-std::shared_ptr<Beckhoff::BeckhoffFileparser> Parsed(const std::string& file) {
-  auto parser = std::make_shared<Beckhoff::BeckhoffFileparser>(nullptr);
-  EXPECT_TRUE(parser->LoadFile(kExamples + file)) << file;
-  parser->ReadDataTypes();
-  parser->ReadSymbols();
-  return parser;
-}
-
-std::vector<uint8_t> RunBufferWith(const std::vector<std::string>& channels) {
-  Beckhoff::BeckhoffDeviceCtrl control;
-  control.SetFileParser(Parsed("demo.tpy"));
-  control.Channels().AddChannel(channels);
-  DEVICE::ByteArray bytes;
-  EXPECT_TRUE(control.SerializeRunBuffer(bytes));
-  return bytes;
-}
-
-std::vector<std::u16string> ChannelNames(const Exports& api, hostapi::DeviceHandle& handle) {
-  hostapi::ChlInfoArray reply;
-  api.SvrGetChlInfo(handle, {}, reply);
-  std::vector<std::u16string> names;
-  for (const auto& record : reply) names.push_back(record.tagName);
-  return names;
 }
 
 std::u16string RemoteIp(const Exports& api, hostapi::DeviceHandle& handle) {
@@ -212,8 +187,8 @@ TEST_F(ModuleTest, RunningOutOfMemoryWhileEditingChannelsAndProperties) {
 }
 
 TEST(AllocationFaults, RunningOutOfMemoryWhileImportingKeepsThePreviousTree) {
-  const auto oldFile = Parsed("demo_gbk.tpy");
-  const auto newFile = Parsed("demo.tpy");
+  const auto oldFile = ParsedExample("demo_gbk.tpy");
+  const auto newFile = ParsedExample("demo.tpy");
   const unsigned long total = AllocationsOf([&] {
     Beckhoff::BeckhoffDeviceCtrl device;
     device.SetFileParser(newFile);

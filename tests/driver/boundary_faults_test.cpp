@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "ModuleFixture.h"
+#include "RunBuffers.h"
 #include "beckhoff/BeckhoffDeviceCtrl.h"
 #include "beckhoff/BeckhoffFileparser.h"
 #include "driver/DataStream.h"
@@ -20,7 +21,6 @@ namespace {
 
 using std::chrono::steady_clock;
 
-const std::string kExample = std::string(ADS_SOURCE_DIR) + "/examples/demo.tpy";
 
 class NamedChannel final : public DEVICE::stChlInfo {
  public:
@@ -59,28 +59,6 @@ class HostileHost final : public IDevSetInterfaceEx2 {
   size_t asked = 0;
   size_t reports = 0;
 };
-
-// A run buffer with the example's tag tree and the given channels.
-std::vector<uint8_t> RunBufferWith(const std::vector<std::string>& channels) {
-  Beckhoff::BeckhoffDeviceCtrl control;
-  auto parser = std::make_shared<Beckhoff::BeckhoffFileparser>(nullptr);
-  EXPECT_TRUE(parser->LoadFile(kExample)) << kExample;
-  parser->ReadDataTypes();
-  parser->ReadSymbols();
-  control.SetFileParser(parser);
-  control.Channels().AddChannel(channels);
-  DEVICE::ByteArray bytes;
-  EXPECT_TRUE(control.SerializeRunBuffer(bytes));
-  return bytes;
-}
-
-std::vector<std::u16string> ChannelNames(const Exports& api, hostapi::DeviceHandle& handle) {
-  hostapi::ChlInfoArray reply;
-  api.SvrGetChlInfo(handle, {}, reply);
-  std::vector<std::u16string> names;
-  for (const auto& record : reply) names.push_back(record.tagName);
-  return names;
-}
 
 std::u16string PropertyValue(const Exports& api, hostapi::DeviceHandle& handle, const std::u16string& name) {
   hostapi::WideStringArray names, values;

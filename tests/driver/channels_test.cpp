@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "ModuleFixture.h"
+#include "RunBuffers.h"
 #include "beckhoff/BeckhoffDeviceCtrl.h"
 #include "beckhoff/BeckhoffFileparser.h"
 #include "support/FakeHost.h"
@@ -13,33 +14,10 @@
 namespace driver_tests {
 namespace {
 
-const std::string kExample = std::string(ADS_SOURCE_DIR) + "/examples/demo.tpy";
-
-// A run buffer whose tag tree comes from the example and whose channels are `channels`.
-std::vector<uint8_t> RunBufferWith(const std::vector<std::string>& channels) {
-  Beckhoff::BeckhoffDeviceCtrl control;
-  auto parser = std::make_shared<Beckhoff::BeckhoffFileparser>(nullptr);
-  EXPECT_TRUE(parser->LoadFile(kExample)) << kExample;
-  parser->ReadDataTypes();
-  parser->ReadSymbols();
-  control.SetFileParser(parser);
-  for (const auto& name : channels) control.Channels().AddChannel({name});
-  DEVICE::ByteArray bytes;
-  EXPECT_TRUE(control.SerializeRunBuffer(bytes));
-  return bytes;
-}
 
 std::vector<std::string> Values(size_t count) {
   std::vector<std::string> names;
   for (size_t i = 0; i < count; ++i) names.push_back("MAIN.aValues[" + std::to_string(i) + "]");
-  return names;
-}
-
-std::vector<std::u16string> ChannelNames(const Exports& api, hostapi::DeviceHandle& handle) {
-  hostapi::ChlInfoArray reply;
-  api.SvrGetChlInfo(handle, {}, reply);
-  std::vector<std::u16string> names;
-  for (const auto& record : reply) names.push_back(record.tagName);
   return names;
 }
 
