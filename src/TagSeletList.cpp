@@ -659,9 +659,9 @@ void CTagSeletList::_SetRowSeletct(int row) {
 
 void CTagSeletList::TakeName(ILabel& label, std::vector<std::u16string>& names, std::set<std::string>& taken) {
   if (label.GetDataType() == -1) return;
-  std::string name = label.GetFullName();
-  if (!taken.insert(name).second) return;
-  names.push_back(platform::AnsiToWide(name));
+  const auto [entry, added] = taken.insert(label.GetFullName());
+  if (!added) return;
+  names.push_back(platform::AnsiToWide(*entry));
 }
 
 void CTagSeletList::_GetSelectTag(std::vector<std::u16string>& names, grid::CTreeGridCtrl& grid) {

@@ -1,5 +1,7 @@
 #include "tag/VirtualTree.h"
 
+#include <array>
+
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -68,10 +70,23 @@ std::string VirtualTree::GetName() const {
 }
 
 std::string VirtualTree::GetFullName() const {
-  std::vector<const VirtualTree*> chain;
-  for (const VirtualTree* node = this; node->parent_; node = node->parent_) chain.push_back(node);
+  // Called for every leaf the dialog yields: the path of a usual depth lives on the stack.
+  constexpr size_t kInlineDepth = 32;
+  std::array<const VirtualTree*, kInlineDepth> inlineChain;
+  std::vector<const VirtualTree*> deepChain;
+  size_t depth = 0;
+  for (const VirtualTree* node = this; node->parent_; node = node->parent_) {
+    if (depth < kInlineDepth) {
+      inlineChain[depth] = node;
+    } else {
+      if (deepChain.empty()) deepChain.assign(inlineChain.begin(), inlineChain.end());
+      deepChain.push_back(node);
+    }
+    ++depth;
+  }
+  const VirtualTree* const* chain = deepChain.empty() ? inlineChain.data() : deepChain.data();
   std::string full;
-  for (size_t i = chain.size(); i-- > 0;) {
+  for (size_t i = depth; i-- > 0;) {
     const VirtualTree* node = chain[i];
     const std::string own = node->GetName();
     if (full.empty()) {
