@@ -52,8 +52,8 @@ void CTreeGridCtrl::DeleteAllItems() {
   freeItems_.clear();
   rows_.clear();
   rowsDirty_ = false;
-  selectedRow_ = -1;
-  visibleRow_ = -1;
+  selectedItem_ = kNoItem;
+  visibleItem_ = kNoItem;
 }
 
 bool CTreeGridCtrl::IsValidItem(TreeItem item) const { return item < items_.size() && items_[item].alive; }
@@ -127,12 +127,12 @@ void CTreeGridCtrl::DeleteItem(TreeItem item) {
     TreeItem at = pending.back();
     pending.pop_back();
     for (TreeItem child = items_[at].firstChild; child != kNoItem; child = items_[child].next) pending.push_back(child);
+    if (at == selectedItem_) selectedItem_ = kNoItem;
+    if (at == visibleItem_) visibleItem_ = kNoItem;
     items_[at] = Item{};
     freeItems_.push_back(at);
   }
   rowsDirty_ = true;
-  selectedRow_ = -1;
-  visibleRow_ = -1;
 }
 
 TreeItem CTreeGridCtrl::GetParentItem(TreeItem item) const { return IsItemRow(item) ? items_[item].parent : kNoItem; }
@@ -397,7 +397,7 @@ void CTreeGridCtrl::DoubleClick(int row, int col) {
   if (notify_) notify_(kNotifyDoubleClick, row, col);
 }
 
-void CTreeGridCtrl::SelectRow(int row) { selectedRow_ = IsValidRow(row) ? row : -1; }
-void CTreeGridCtrl::EnsureVisible(int row) { visibleRow_ = IsValidRow(row) ? row : -1; }
+void CTreeGridCtrl::SelectRow(int row) { selectedItem_ = IsValidRow(row) ? GetItemForRow(row) : kNoItem; }
+void CTreeGridCtrl::EnsureVisible(int row) { visibleItem_ = IsValidRow(row) ? GetItemForRow(row) : kNoItem; }
 
 }  // namespace grid

@@ -121,8 +121,8 @@ class CTreeGridCtrl : public platform::GridControl {
   void DoubleClick(int row, int col) override;
   void SelectRow(int row) override;
   void EnsureVisible(int row) override;
-  int SelectedRow() const override { return selectedRow_; }
-  int VisibleRow() const { return visibleRow_; }
+  int SelectedRow() const override { return GetRowForItem(selectedItem_); }
+  int VisibleRow() const { return GetRowForItem(visibleItem_); }
 
  private:
   struct Cell {
@@ -174,8 +174,10 @@ class CTreeGridCtrl : public platform::GridControl {
   int fixedRows_ = 1;
   int treeColumn_ = 1;
   bool propagate_ = false;
-  int selectedRow_ = -1;
-  int visibleRow_ = -1;
+  // The selection and the row made visible follow their items when rows are inserted or
+  // deleted elsewhere, and are dropped with their items.
+  TreeItem selectedItem_ = kNoItem;
+  TreeItem visibleItem_ = kNoItem;
   NotifyHandler notify_;
   NameProvider nameProvider_;
 };

@@ -63,13 +63,18 @@ TEST(TreeGrid, RowsFollowDepthFirstOrderThroughInsertsAndDeletes) {
   f.grid.CollapseItem(a);
   EXPECT_EQ(grid::kStateCollapsed, f.grid.GetItemState(a, 1));
 
+  // The selection stays on its item when rows above it go, and goes with its item.
+  f.grid.SelectRow(f.grid.GetRowForItem(b1));
   f.grid.DeleteItem(a1);
   ASSERT_EQ(5, f.grid.RowCount());
+  EXPECT_EQ(f.grid.GetRowForItem(b1), f.grid.SelectedRow());
   EXPECT_EQ(u"a2", f.grid.CellText(2, 1));
   EXPECT_FALSE(f.grid.IsValidItem(a11));
   EXPECT_EQ(a2, f.grid.GetChildItem(a));
   EXPECT_EQ(grid::kNoItem, f.grid.GetPrevSiblingItem(a2));
 
+  f.grid.DeleteItem(b);
+  EXPECT_EQ(-1, f.grid.SelectedRow());
   f.grid.DeleteAllItems();
   EXPECT_EQ(1, f.grid.RowCount());
 }

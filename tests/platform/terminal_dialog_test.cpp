@@ -108,6 +108,18 @@ TEST_F(TerminalDialog, ImportBrowseCheckAndConfirmFromTheKeyboard) {
   EXPECT_EQ(terminal.LinesWith("    tRamp").size(), 0u);
 }
 
+TEST_F(TerminalDialog, UncheckingOneMemberOfACheckedStructureKeepsTheOthers) {
+  // Import; Tab three times to the grid; Right expands MAIN, Down to fbMotor, Space checks it;
+  // Right expands it, Down to bEnable, Space unchecks it; Tab to OK, Space.
+  ScriptedTerminal terminal("\x1b[Z " + example_ + "\r\t\t\t\x1b[C\x1b[B \x1b[C\x1b[B \t ");
+  EXPECT_EQ(Run(terminal),
+            (std::vector<std::string>{"MAIN.fbMotor.bBusy", "MAIN.fbMotor.nSpeed", "MAIN.fbMotor.fCurrent"}));
+  EXPECT_EQ(terminal.LinesWith("- [-] MAIN").size(), 1u);
+  EXPECT_EQ(terminal.LinesWith("- [-] fbMotor").size(), 1u);
+  EXPECT_EQ(terminal.LinesWith("[ ] bEnable").size(), 1u);
+  EXPECT_EQ(terminal.LinesWith("[x] bBusy").size(), 1u);
+}
+
 TEST_F(TerminalDialog, TypingSearchesAndTheLayoutFollowsTheTerminal) {
   // Type into the search field, Tab to "find next", Space twice; Escape in the file prompt
   // cancels; the terminal's end of input cancels the dialog.
