@@ -59,6 +59,18 @@ class TagDialogWindow : public ::testing::Test {
   fs::path dir_;
 };
 
+// The virtual screen's system has no font with Chinese characters for window captions: the
+// screenshot's title is drawn with the font that the tests install for the dialog's texts.
+void UseChineseCaptionFont() {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return;
+  if (wcscmp(metrics.lfCaptionFont.lfFaceName, L"WenQuanYi Micro Hei") == 0) return;
+  wcscpy(metrics.lfCaptionFont.lfFaceName, L"WenQuanYi Micro Hei");
+  metrics.lfCaptionFont.lfCharSet = GB2312_CHARSET;
+  ::SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof metrics, &metrics, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
+}
+
 LRESULT RowState(HWND grid, int row) { return ::SendMessageW(grid, platform::win32::kGridRowState, row, 0); }
 
 // Presses the left button on a part of a row, where the window itself says the part is.
@@ -77,6 +89,7 @@ TEST_F(TagDialogWindow, ExpandCheckAndConfirmMakeTheChannels) {
   const std::string example = std::string(ADS_SOURCE_DIR) + "/examples/demo.tpy";
   ASSERT_EQ(platform::RunProgram(Host({"select", "--script", "-"}, "import " + example + "\nok\n")), 0) << Output();
 
+  UseChineseCaptionFont();
   auto host = platform::StartProgram(Host({"select"}));
   ASSERT_TRUE(host);
   const HWND dialog = win32_tests::WaitForWindow(&FindDialog, 30000);
