@@ -20,7 +20,8 @@ ads_install_packages() {
 
 # The Windows cross build: the MinGW-w64 compiler (posix threads), Wine to run what it builds,
 # GoogleTest's sources to build the test framework with that compiler, and a virtual display
-# for the dialog tests. Not part of ads_install_deps: only the Windows script asks for it.
-ADS_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 googletest xvfb)
+# for the dialog tests with a font that has the Chinese captions. Not part of ads_install_deps:
+# only the Windows script asks for it.
+ADS_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 googletest xvfb fonts-wqy-microhei)
 
 ads_install_windows_deps() { ads_install_packages "${ADS_WINDOWS_PACKAGES[@]}"; }

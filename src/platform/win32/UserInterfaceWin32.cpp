@@ -1,5 +1,4 @@
 // The window system's own file dialog and message boxes.
-#include "platform/DialogSurface.h"
 #include "platform/UserInterface.h"
 #include "platform/win32/WideWin32.h"
 
@@ -54,9 +53,6 @@ class NativeUserInterfaceImpl final : public UserInterface {
 };
 
 }  // namespace
-
-// The dialog windows are not drawn yet: a dialog ends at once as if cancelled.
-DialogBackend* NativeDialogBackend() { return nullptr; }
 
 UserInterface* NativeUserInterface() {
   static NativeUserInterfaceImpl native;
