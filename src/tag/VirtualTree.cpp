@@ -1,7 +1,6 @@
 #include "tag/VirtualTree.h"
 
 #include <array>
-
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -72,19 +71,13 @@ std::string VirtualTree::GetName() const {
 std::string VirtualTree::GetFullName() const {
   // Called for every leaf the dialog yields: the path of a usual depth lives on the stack.
   constexpr size_t kInlineDepth = 32;
-  std::array<const VirtualTree*, kInlineDepth> inlineChain;
-  std::vector<const VirtualTree*> deepChain;
   size_t depth = 0;
-  for (const VirtualTree* node = this; node->parent_; node = node->parent_) {
-    if (depth < kInlineDepth) {
-      inlineChain[depth] = node;
-    } else {
-      if (deepChain.empty()) deepChain.assign(inlineChain.begin(), inlineChain.end());
-      deepChain.push_back(node);
-    }
-    ++depth;
-  }
-  const VirtualTree* const* chain = deepChain.empty() ? inlineChain.data() : deepChain.data();
+  for (const VirtualTree* node = this; node->parent_; node = node->parent_) ++depth;
+  std::array<const VirtualTree*, kInlineDepth> inlineChain;
+  std::vector<const VirtualTree*> deepChain(depth > kInlineDepth ? depth : 0);
+  const VirtualTree** chain = depth > kInlineDepth ? deepChain.data() : inlineChain.data();
+  size_t at = 0;
+  for (const VirtualTree* node = this; node->parent_; node = node->parent_) chain[at++] = node;
   std::string full;
   for (size_t i = depth; i-- > 0;) {
     const VirtualTree* node = chain[i];

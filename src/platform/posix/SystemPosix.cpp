@@ -71,7 +71,6 @@ LocalTime GetLocalTime() {
           parts.tm_min,         parts.tm_sec,     static_cast<int>(ts.tv_nsec / 1000000)};
 }
 
-// A POSIX module has no resource chain: the dialog description lives in the code.
 void AdviseBulkFill(void* data, size_t bytes) {
   constexpr size_t kLargePage = size_t{2} << 20;
   if (bytes < 2 * kLargePage) return;
@@ -81,6 +80,7 @@ void AdviseBulkFill(void* data, size_t bytes) {
   if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
+// A POSIX module has no resource chain: the dialog description lives in the code.
 ScopedModuleResources::ScopedModuleResources() = default;
 ScopedModuleResources::~ScopedModuleResources() = default;
 

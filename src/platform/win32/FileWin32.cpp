@@ -42,6 +42,8 @@ bool ReadWholeFile(const std::u16string& path, std::vector<unsigned char>& bytes
   if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return Fail(ERROR_DIRECTORY, error);
   const unsigned long long size = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
   if (size > kMaxReadableFileSize) return Fail(ERROR_FILE_TOO_LARGE, error);
+  // One page beyond the size, so that the read that finds the end does not move the bytes.
+  bytes.reserve(static_cast<size_t>(size) + 4096);
   bytes.resize(static_cast<size_t>(size));
   size_t used = 0;
   // The size is only a hint: a file that grows or shrinks while it is read is read to its end.
