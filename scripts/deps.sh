@@ -1,5 +1,5 @@
 # Debian packages the build and the tests need; installed with apt-get when missing.
-ADS_PACKAGES=(cmake ninja-build g++ libgtest-dev libbenchmark-dev libpugixml-dev libxml2-dev pkg-config)
+ADS_PACKAGES=(cmake ninja-build g++ libgtest-dev libbenchmark-dev libpugixml-dev libxml2-dev pkg-config libncurses-dev tmux)
 
 ads_install_deps() { ads_install_packages "${ADS_PACKAGES[@]}"; }
 

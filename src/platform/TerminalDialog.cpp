@@ -1,7 +1,9 @@
 #include "platform/TerminalDialog.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
+#include <system_error>
 
 #include "utils/utf16.h"
 
@@ -19,7 +21,18 @@ constexpr unsigned kKeyEscape = 27;
 constexpr uint32_t kStateCheckDisabled = 0x2000;
 constexpr uint32_t kGrey = 0x7F7F7F;
 
-enum Attr : uint8_t { kPlain, kReverse, kDim, kBold };
+constexpr char16_t kOkCaption[] = u"\u786e\u5b9a";                                 // 确定
+constexpr char16_t kCancelCaption[] = u"\u53d6\u6d88";                             // 取消
+constexpr char16_t kOpenCaption[] = u"\u6253\u5f00";                               // 打开
+constexpr char16_t kLookIn[] = u"\u67e5\u627e\u8303\u56f4: ";                      // 查找范围:
+constexpr char16_t kFileName[] = u"\u6587\u4ef6\u540d: ";                          // 文件名:
+constexpr char16_t kDialogHint[] =
+    u"Tab \u5207\u6362  \u2191\u2193 \u79fb\u52a8  \u2192/+ \u5c55\u5f00  \u2190/- \u6298\u53e0  "
+    u"\u7a7a\u683c \u52fe\u9009/\u6309\u4e0b";  // Tab 切换  ↑↓ 移动  →/+ 展开  ←/- 折叠  空格 勾选/按下
+constexpr char16_t kChooserHint[] =
+    u"\u2191\u2193 \u79fb\u52a8  Enter \u6253\u5f00  \u2190 \u4e0a\u4e00\u7ea7  "
+    u"Tab \u5207\u6362  Esc \u53d6\u6d88";  // ↑↓ 移动  Enter 打开  ← 上一级  Tab 切换  Esc 取消
+constexpr char16_t kTooSmall[] = u"\u7ec8\u7aef\u592a\u5c0f";  // 终端太小
 
 // Calls f(code point) for each character of UTF-16 text; a lone surrogate is U+FFFD.
 template <typename F>
@@ -54,104 +67,117 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
-// The screen as cells: each holds the UTF-8 of its character ("" for the right half of a wide
-// one) and an attribute.
-class Canvas {
- public:
-  Canvas(int rows, int cols)
-      : rows_(std::max(rows, 1)), cols_(std::max(cols, 1)), cells_(static_cast<size_t>(rows_ * cols_), " "),
-        attrs_(cells_.size(), kPlain) {}
-
-  int rows() const { return rows_; }
-  int cols() const { return cols_; }
-
-  // Writes text from (row, col), cut at `width` columns; returns the columns used.
-  int Put(int row, int col, std::u16string_view text, int width, uint8_t attr = kPlain) {
-    if (row < 0 || row >= rows_ || col < 0) return 0;
-    const int limit = std::min(cols_, col + std::max(width, 0));
-    int at = col;
-    ForEachCodePoint(text, [&](char32_t cp) {
-      if (cp < 0x20) cp = u' ';
-      const int w = TerminalCellWidth(cp);
-      if (w == 0) return true;
-      if (at + w > limit) return false;
-      std::string utf8;
-      AppendUtf8(utf8, cp);
-      Set(row, at, utf8, attr);
-      if (w == 2) Set(row, at + 1, "", attr);
-      at += w;
-      return true;
-    });
-    return at - col;
-  }
-  void Fill(int row, int col, int width, uint8_t attr) {
-    for (int c = col; c < std::min(cols_, col + width); ++c)
-      if (row >= 0 && row < rows_ && c >= 0) attrs_[Index(row, c)] = attr;
-  }
-
-  std::vector<std::string> Lines() const {
-    std::vector<std::string> lines;
-    for (int r = 0; r < rows_; ++r) {
-      std::string line;
-      uint8_t current = kPlain;
-      for (int c = 0; c < cols_; ++c) {
-        const uint8_t attr = attrs_[Index(r, c)];
-        if (attr != current) {
-          line += "\x1b[0m";
-          if (attr == kReverse) line += "\x1b[7m";
-          if (attr == kDim) line += "\x1b[2m";
-          if (attr == kBold) line += "\x1b[1m";
-          current = attr;
-        }
-        line += cells_[Index(r, c)];
-      }
-      if (current != kPlain) line += "\x1b[0m";
-      lines.push_back(std::move(line));
-    }
-    return lines;
-  }
-
- private:
-  size_t Index(int row, int col) const { return static_cast<size_t>(row * cols_ + col); }
-  void Set(int row, int col, const std::string& utf8, uint8_t attr) {
-    // Overwriting half of a wide character blanks its other half.
-    if (cells_[Index(row, col)].empty() && col > 0) cells_[Index(row, col - 1)].assign(1, ' ');
-    if (col + 1 < cols_ && cells_[Index(row, col + 1)].empty()) cells_[Index(row, col + 1)].assign(1, ' ');
-    cells_[Index(row, col)] = utf8;
-    attrs_[Index(row, col)] = attr;
-  }
-
-  int rows_;
-  int cols_;
-  std::vector<std::string> cells_;
-  std::vector<uint8_t> attrs_;
-};
-
-int TextColumns(std::u16string_view text) {
-  int columns = 0;
-  ForEachCodePoint(text, [&](char32_t cp) {
-    columns += TerminalCellWidth(cp);
-    return true;
-  });
-  return columns;
+void PopCodePoint(std::u16string& text) {
+  if (text.empty()) return;
+  const bool pair = text.size() >= 2 && text.back() >= 0xDC00 && text.back() < 0xE000 &&
+                    text[text.size() - 2] >= 0xD800 && text[text.size() - 2] < 0xDC00;
+  text.resize(text.size() - (pair ? 2 : 1));
 }
 
-// Shows a message on the last line over a blank screen and waits for Enter, Space or Escape.
-void ShowMessage(TerminalIo& io, const std::u16string& text) {
-  const TerminalSize size = io.Size();
-  Canvas canvas(size.rows, size.cols);
-  const std::u16string line = text + u"   [\u786e\u5b9a]";  // [确定]
-  canvas.Put(size.rows / 2, std::max(0, (size.cols - TextColumns(line)) / 2), line, size.cols, kBold);
-  io.Draw(canvas.Lines());
-  while (auto key = io.ReadKey()) {
-    if (key->kind == TerminalKey::Enter || key->kind == TerminalKey::Escape ||
-        (key->kind == TerminalKey::Char && key->ch == U' '))
+bool IsChar(const TerminalKey& key, char32_t ch) { return key.kind == TerminalKey::Char && key.ch == ch; }
+bool IsText(const TerminalKey& key) { return key.kind == TerminalKey::Char && key.ch >= 0x20; }
+
+std::u16string Ascii(std::string_view text) { return std::u16string(text.begin(), text.end()); }
+
+// The frame's content on a frame of another size, cut or padded.
+TerminalFrame Resized(const TerminalFrame& frame, TerminalSize size) {
+  TerminalFrame resized(size.rows, size.cols);
+  std::u16string line;
+  for (int r = 0; r < std::min(frame.rows(), resized.rows()); ++r) {
+    for (int c = 0; c < std::min(frame.cols(), resized.cols()); ++c) {
+      const TerminalCell& cell = frame.At(r, c);
+      if (cell.ch == 0) continue;
+      line.clear();
+      utils::AppendUtf16(line, cell.ch);
+      resized.Put(r, c, line, resized.cols() - c, cell.style);
+    }
+  }
+  return resized;
+}
+
+// A frame that only says the terminal is too small for what it should show.
+TerminalFrame TooSmallFrame(TerminalSize size, TerminalSize needed) {
+  TerminalFrame frame(size.rows, size.cols);
+  const std::u16string lines[] = {
+      kTooSmall,
+      Ascii(std::to_string(size.cols) + "x" + std::to_string(size.rows) + " < " + std::to_string(needed.cols) + "x" +
+            std::to_string(needed.rows)),
+  };
+  for (int i = 0; i < 2; ++i) {
+    const int width = TextColumns(lines[i]);
+    frame.Put(frame.rows() / 2 - 1 + i, std::max(0, (frame.cols() - width) / 2), lines[i], frame.cols(),
+              CellStyle::Title);
+  }
+  return frame;
+}
+
+bool TooSmall(TerminalSize size, TerminalSize needed) { return size.rows < needed.rows || size.cols < needed.cols; }
+
+// A framed, blank box.
+void DrawBox(TerminalFrame& frame, int top, int left, int height, int width) {
+  const size_t inner = static_cast<size_t>(std::max(0, width - 2));
+  const std::u16string edge = u"+" + std::u16string(inner, u'-') + u"+";
+  const std::u16string middle = u"|" + std::u16string(inner, u' ') + u"|";
+  for (int r = top; r < top + height; ++r)
+    frame.Put(r, left, r == top || r == top + height - 1 ? edge : middle, width, CellStyle::Box);
+}
+
+// Splits text at line breaks.
+std::vector<std::u16string> SplitLines(const std::u16string& text) {
+  std::vector<std::u16string> lines(1);
+  for (char16_t ch : text) {
+    if (ch == u'\r') continue;
+    if (ch == u'\n') {
+      lines.emplace_back();
+      continue;
+    }
+    lines.back() += ch;
+  }
+  return lines;
+}
+
+// A box with the message and an OK button, centred over the screen's content, until the
+// button is pressed (Space, Enter, Escape or a click on it).
+void RunMessageBox(TerminalIo& io, const std::u16string& text, const TerminalFrame& background) {
+  const std::vector<std::u16string> lines = SplitLines(text);
+  const std::u16string button = std::u16string(u"[ ") + kOkCaption + u" ]";
+  int buttonRow = 0;
+  int buttonCol = 0;
+  const int buttonWidth = TextColumns(button);
+  for (;;) {
+    const TerminalSize size = io.Size();
+    int textWidth = buttonWidth;
+    for (const auto& line : lines) textWidth = std::max(textWidth, TextColumns(line));
+    const int width = std::min(size.cols, textWidth + 6);
+    const int height = std::min(size.rows, static_cast<int>(lines.size()) + 5);
+    const int top = (size.rows - height) / 2;
+    const int left = (size.cols - width) / 2;
+    TerminalFrame frame = Resized(background, size);
+    DrawBox(frame, top, left, height, width);
+    for (size_t i = 0; i < lines.size() && top + 1 + static_cast<int>(i) <= top + height - 3; ++i)
+      frame.Put(top + 1 + static_cast<int>(i), left + 3, lines[i], width - 6, CellStyle::Box);
+    buttonRow = top + height - 2;
+    buttonCol = left + (width - buttonWidth) / 2;
+    frame.Put(buttonRow, buttonCol, button, width - 2, CellStyle::Focused);
+    io.Show(std::move(frame));
+    const auto key = io.ReadKey();
+    if (!key || key->kind == TerminalKey::Enter || key->kind == TerminalKey::Escape || IsChar(*key, U' ')) return;
+    if (key->kind == TerminalKey::Mouse && key->row == buttonRow && key->col >= buttonCol &&
+        key->col < buttonCol + buttonWidth)
       return;
   }
 }
 
 // The dialog's controls in the order Tab visits them.
 constexpr int kFocusOrder[] = {3, 10001, 10003, 10002, 1, 2};
+
+// Where a control was drawn, for mouse clicks.
+struct HitArea {
+  int id = 0;
+  int row = 0;
+  int col = 0;
+  int width = 0;
+};
 
 class TerminalSurface final : public DialogSurface {
  public:
@@ -169,7 +195,7 @@ class TerminalSurface final : public DialogSurface {
     events.OnInitDialog();
     Relayout();
     while (!ended_) {
-      io_.Draw(Render());
+      io_.Show(Render());
       auto key = io_.ReadKey();
       if (!key) {
         EndDialog(kCancel);
@@ -213,12 +239,15 @@ class TerminalSurface final : public DialogSurface {
   }
   // The terminal decides the size; the request only makes the dialog lay itself out again.
   void SetWindowSize(int, int) override { Relayout(); }
+  // The title line and the key help line are not the dialog's client area.
   Size GetClientSize() const override {
     const TerminalSize size = io_.Size();
     return {size.cols * kCellPixelsX, std::max(size.rows - 2, 1) * kCellPixelsY};
   }
 
-  void ShowMessageBox(const std::u16string& text, MessageBoxIcon) override { ShowMessage(io_, text); }
+  void ShowMessageBox(const std::u16string& text, MessageBoxIcon) override {
+    RunMessageBox(io_, text, Render());
+  }
   int ScreenPixelsPerInchY() const override { return 96; }
   void CreateFont(const FontRequest&) override {}  // the terminal's own font
   void AttachGrid(int id, GridControl* grid) override {
@@ -263,7 +292,10 @@ class TerminalSurface final : public DialogSurface {
     }
   }
   void Press(int id) {
-    if (Focusable(id) && events_) events_->OnCommand(id);
+    if (!Focusable(id) || !events_) return;
+    ControlState* control = Find(id);
+    if (control->kind == ControlKind::CheckBox) control->check = control->check ? 0 : 1;
+    events_->OnCommand(id);
   }
 
   std::vector<int> VisibleRows() const {
@@ -272,6 +304,11 @@ class TerminalSurface final : public DialogSurface {
     for (int row = grid_->FixedRowCount(); row < grid_->RowCount(); ++row)
       if (!grid_->IsRowHidden(row)) rows.push_back(row);
     return rows;
+  }
+
+  void ToggleExpansion(int row, bool expand) {
+    if (expand && grid_->RowHasChildren(row) && !grid_->IsRowExpanded(row)) grid_->Expand(row);
+    if (!expand && grid_->IsRowExpanded(row)) grid_->Collapse(row);
   }
 
   void HandleGridKey(const TerminalKey& key) {
@@ -290,15 +327,10 @@ class TerminalSurface final : public DialogSurface {
       case TerminalKey::PageDown: at = std::min(last, at + page); break;
       case TerminalKey::Home: at = 0; break;
       case TerminalKey::End: at = last; break;
-      case TerminalKey::Right:
-        if (grid_->RowHasChildren(row) && !grid_->IsRowExpanded(row)) grid_->Expand(row);
-        return;
-      case TerminalKey::Left:
-        if (grid_->IsRowExpanded(row)) grid_->Collapse(row);
-        return;
+      case TerminalKey::Right: return ToggleExpansion(row, true);
+      case TerminalKey::Left: return ToggleExpansion(row, false);
       case TerminalKey::Char:
-        if (key.ch == U'+' && grid_->RowHasChildren(row) && !grid_->IsRowExpanded(row)) grid_->Expand(row);
-        if (key.ch == U'-' && grid_->IsRowExpanded(row)) grid_->Collapse(row);
+        if (key.ch == U'+' || key.ch == U'-') ToggleExpansion(row, key.ch == U'+');
         if (key.ch == U' ') grid_->ClickCheck(row);
         if (selected < 0) grid_->SelectRow(row);
         return;
@@ -309,32 +341,64 @@ class TerminalSurface final : public DialogSurface {
     grid_->EnsureVisible(rows[static_cast<size_t>(at)]);
   }
 
+  // A click in the grid's body: the expand marker and the check box act, a double click
+  // goes to the grid as the window system would send it.
+  void ClickGrid(const TerminalKey& key) {
+    const int line = key.row - gridBodyTop_;
+    if (line < 0 || line >= static_cast<int>(drawnRows_.size())) return;
+    const DrawnRow& drawn = drawnRows_[static_cast<size_t>(line)];
+    grid_->SelectRow(drawn.row);
+    if (key.clicks >= 2) {
+      grid_->DoubleClick(drawn.row, grid_->TreeColumn());
+      return;
+    }
+    if (key.col >= drawn.markerCol && key.col < drawn.markerCol + 1)
+      ToggleExpansion(drawn.row, !grid_->IsRowExpanded(drawn.row));
+    else if (key.col >= drawn.checkCol && key.col < drawn.checkCol + 3)
+      grid_->ClickCheck(drawn.row);
+  }
+
+  void HandleMouse(const TerminalKey& key) {
+    if (grid_ && key.row >= gridBodyTop_ && key.row < gridBodyTop_ + GridBodyRows() && key.col >= gridLeft_ &&
+        key.col < gridLeft_ + gridWidth_) {
+      focus_ = gridId_;
+      return ClickGrid(key);
+    }
+    for (const HitArea& area : hitAreas_) {
+      if (key.row != area.row || key.col < area.col || key.col >= area.col + area.width) continue;
+      if (!Focusable(area.id)) return;
+      focus_ = area.id;
+      if (Find(area.id)->kind != ControlKind::Edit) Press(area.id);
+      return;
+    }
+  }
+
   void Handle(const TerminalKey& key) {
+    if (key.kind == TerminalKey::Resize) return Relayout();
+    // Keys reach the dialog only while it can be seen.
+    if (TooSmall(io_.Size(), kMinimumDialogSize)) return;
     switch (key.kind) {
       case TerminalKey::Enter:
       case TerminalKey::Escape: {
+        // The dialog swallows both; a backend only offers them, as the desktop does.
         const bool enter = key.kind == TerminalKey::Enter;
         if (!events_->PreTranslateKeyDown(enter ? kKeyEnter : kKeyEscape)) Press(enter ? kOk : kCancel);
         return;
       }
       case TerminalKey::Tab: return MoveFocus(1);
       case TerminalKey::BackTab: return MoveFocus(-1);
-      case TerminalKey::Resize: return Relayout();
+      case TerminalKey::Mouse: return HandleMouse(key);
       default: break;
     }
     if (focus_ == gridId_ && grid_) return HandleGridKey(key);
     ControlState* control = Find(focus_);
     if (!control) return;
     if (control->kind == ControlKind::Edit) {
-      if (key.kind == TerminalKey::Backspace && !control->text.empty()) {
-        const bool pair = control->text.size() >= 2 && control->text.back() >= 0xDC00 && control->text.back() < 0xE000;
-        control->text.resize(control->text.size() - (pair ? 2 : 1));
-      } else if (key.kind == TerminalKey::Char && key.ch >= 0x20) {
-        utils::AppendUtf16(control->text, key.ch);
-      }
+      if (key.kind == TerminalKey::Backspace) PopCodePoint(control->text);
+      if (IsText(key)) utils::AppendUtf16(control->text, key.ch);
       return;
     }
-    if (key.kind == TerminalKey::Char && key.ch == U' ') Press(focus_);
+    if (IsChar(key, U' ')) Press(focus_);
   }
 
   // Rows of the grid's rectangle below its heading line.
@@ -344,18 +408,31 @@ class TerminalSurface final : public DialogSurface {
     return std::max(1, g->rect.Height() / kCellPixelsY - 1);
   }
 
-  void DrawGrid(Canvas& canvas, const ControlState& control) {
+  struct DrawnRow {
+    int row = 0;
+    int markerCol = 0;
+    int checkCol = 0;
+  };
+
+  void DrawGrid(TerminalFrame& frame, const ControlState& control) {
     const int top = 1 + control.rect.top / kCellPixelsY;
     const int left = control.rect.left / kCellPixelsX;
-    const int width = std::max(1, control.rect.Width() / kCellPixelsX);
+    const int width = std::max(3, std::min(control.rect.Width() / kCellPixelsX, frame.cols() - left));
     const int body = GridBodyRows();
+    gridBodyTop_ = top + 1;
+    gridLeft_ = left;
+    gridWidth_ = width;
     const int tree = grid_->TreeColumn();
+    // The tree column takes half the width, type and comment a quarter each.
     const int nameWidth = width / 2;
     const int typeWidth = width / 4;
     const int commentWidth = width - nameWidth - typeWidth;
-    canvas.Put(top, left, grid_->ColumnHeading(tree), nameWidth - 1, kBold);
-    canvas.Put(top, left + nameWidth, grid_->ColumnHeading(tree + 1), typeWidth - 1, kBold);
-    canvas.Put(top, left + nameWidth + typeWidth, grid_->ColumnHeading(tree + 2), commentWidth, kBold);
+    const int typeLeft = left + nameWidth;
+    const int commentLeft = typeLeft + typeWidth;
+    frame.Fill(top, left, width, CellStyle::Heading);
+    frame.Put(top, left, grid_->ColumnHeading(tree), nameWidth - 1, CellStyle::Heading);
+    frame.Put(top, typeLeft, u"|" + grid_->ColumnHeading(tree + 1), typeWidth - 1, CellStyle::Heading);
+    frame.Put(top, commentLeft, u"|" + grid_->ColumnHeading(tree + 2), commentWidth, CellStyle::Heading);
 
     const std::vector<int> rows = VisibleRows();
     const int selected = grid_->SelectedRow();
@@ -365,54 +442,81 @@ class TerminalSurface final : public DialogSurface {
       if (at >= scroll_ + body) scroll_ = static_cast<int>(at) - body + 1;
     }
     scroll_ = std::max(0, std::min(scroll_, std::max(0, static_cast<int>(rows.size()) - body)));
+    drawnRows_.clear();
     for (int line = 0; line < body && scroll_ + line < static_cast<int>(rows.size()); ++line) {
       const int row = rows[static_cast<size_t>(scroll_ + line)];
-      const int y = top + 1 + line;
+      const int y = gridBodyTop_ + line;
       const bool grey = grid_->CellTextColour(row, tree) == kGrey;
-      const uint8_t attr = row == selected ? (focus_ == gridId_ ? kReverse : kBold) : grey ? kDim : kPlain;
-      std::u16string cell(static_cast<size_t>(2 * grid_->RowLevel(row)), u' ');
+      const CellStyle style = row == selected ? (focus_ == gridId_ ? CellStyle::Focused : CellStyle::Selected)
+                              : grey          ? CellStyle::Grey
+                                              : CellStyle::Plain;
+      const int indent = 2 * grid_->RowLevel(row);
+      std::u16string cell(static_cast<size_t>(indent), u' ');
       cell += grid_->RowHasChildren(row) ? (grid_->IsRowExpanded(row) ? u"- " : u"+ ") : u"  ";
       const int check = grid_->RowCheck(row);
-      cell += check == 1 ? u"[x] " : check == 2 ? u"[-] " : u"[ ] ";
-      if (grid_->CellState(row, tree) & kStateCheckDisabled) cell[cell.size() - 3] = u' ';
+      const bool checkable = !(grid_->CellState(row, tree) & kStateCheckDisabled);
+      cell += !checkable ? u"    " : check == 1 ? u"[x] " : check == 2 ? u"[-] " : u"[ ] ";
       cell += grid_->CellText(row, tree);
-      canvas.Fill(y, left, width, attr);
-      canvas.Put(y, left, cell, nameWidth - 1, attr);
-      canvas.Put(y, left + nameWidth, grid_->CellText(row, tree + 1), typeWidth - 1, attr);
-      canvas.Put(y, left + nameWidth + typeWidth, grid_->CellText(row, tree + 2), commentWidth, attr);
+      frame.Fill(y, left, width, style);
+      frame.Put(y, left, cell, nameWidth - 1, style);
+      frame.Put(y, typeLeft, u"|" + grid_->CellText(row, tree + 1), typeWidth - 1, style);
+      frame.Put(y, commentLeft, u"|" + grid_->CellText(row, tree + 2), commentWidth, style);
+      drawnRows_.push_back({row, left + indent, checkable ? left + indent + 2 : -10});
     }
+    // Where the list goes on beyond the rows shown.
+    if (scroll_ > 0) frame.Put(gridBodyTop_, left + width - 1, u"^", 1, CellStyle::Heading);
+    if (scroll_ + body < static_cast<int>(rows.size()))
+      frame.Put(gridBodyTop_ + body - 1, left + width - 1, u"v", 1, CellStyle::Heading);
   }
 
-  std::vector<std::string> Render() {
+  void DrawControl(TerminalFrame& frame, int id, const ControlState& control) {
+    const int y = 1 + (control.rect.top + control.rect.bottom) / 2 / kCellPixelsY;
+    const int x = control.rect.left / kCellPixelsX;
+    const int width = std::max(1, std::min(control.rect.Width() / kCellPixelsX, frame.cols() - x));
+    const bool focused = id == focus_;
+    const CellStyle style = focused ? CellStyle::Focused : control.enabled ? CellStyle::Plain : CellStyle::Grey;
+    hitAreas_.push_back({id, y, x, width});
+    if (control.kind == ControlKind::Edit) {
+      // The end of a long text stays in view, as the caret is there.
+      std::u16string shown = control.text;
+      while (TextColumns(shown) > width - 3 && !shown.empty()) shown.erase(0, 1);
+      frame.Put(y, x, u"[", 1, style);
+      const int used = frame.Put(y, x + 1, shown, width - 2, style);
+      frame.Fill(y, x + 1, width - 2, style);
+      frame.Put(y, x + width - 1, u"]", 1, style);
+      if (focused) {
+        frame.cursorRow = y;
+        frame.cursorCol = x + 1 + used;
+      }
+      return;
+    }
+    std::u16string text;
+    if (control.kind == ControlKind::CheckBox)
+      text = (control.check ? u"[x] " : u"[ ] ") + control.text;
+    else
+      text = u"[" + control.text + u"]";
+    const int columns = std::min(width, TextColumns(text));
+    frame.Put(y, x + (width - columns) / 2, text, width, style);
+  }
+
+  TerminalFrame Render() {
     const TerminalSize size = io_.Size();
-    Canvas canvas(size.rows, size.cols);
-    canvas.Fill(0, 0, size.cols, kReverse);
-    canvas.Put(0, std::max(0, (size.cols - TextColumns(title_)) / 2), title_, size.cols, kReverse);
+    if (TooSmall(size, kMinimumDialogSize)) return TooSmallFrame(size, kMinimumDialogSize);
+    TerminalFrame frame(size.rows, size.cols);
+    frame.Fill(0, 0, size.cols, CellStyle::Title);
+    frame.Put(0, std::max(0, (size.cols - TextColumns(title_)) / 2), title_, size.cols, CellStyle::Title);
+    hitAreas_.clear();
+    drawnRows_.clear();
     for (const auto& [id, control] : controls_) {
       if (!control.visible) continue;
-      if (id == gridId_ && grid_) {
-        DrawGrid(canvas, control);
-        continue;
-      }
-      const int y = 1 + (control.rect.top + control.rect.bottom) / 2 / kCellPixelsY;
-      const int x = control.rect.left / kCellPixelsX;
-      const int width = std::max(1, control.rect.Width() / kCellPixelsX);
-      const uint8_t attr = id == focus_ ? kReverse : control.enabled ? kPlain : kDim;
-      std::u16string text;
-      if (control.kind == ControlKind::Edit) {
-        text = u"[" + control.text + u"]";
-      } else if (control.kind == ControlKind::CheckBox) {
-        text = (control.check ? u"[x] " : u"[ ] ") + control.text;
-      } else {
-        text = u"[" + control.text + u"]";
-      }
-      canvas.Put(y, x, text, width, attr);
+      if (id == gridId_ && grid_)
+        DrawGrid(frame, control);
+      else
+        DrawControl(frame, id, control);
     }
-    canvas.Put(size.rows - 1, 0,
-               u"Tab \u5207\u6362  \u2191\u2193 \u79fb\u52a8  \u2192/+ \u5c55\u5f00  \u2190/- \u6298\u53e0  "
-               u"\u7a7a\u683c \u52fe\u9009/\u6309\u4e0b",  // Tab 切换  ↑↓ 移动  →/+ 展开  ←/- 折叠  空格 勾选/按下
-               size.cols, kDim);
-    return canvas.Lines();
+    frame.Fill(size.rows - 1, 0, size.cols, CellStyle::Hint);
+    frame.Put(size.rows - 1, 0, kDialogHint, size.cols, CellStyle::Hint);
+    return frame;
   }
 
   TerminalIo& io_;
@@ -426,71 +530,333 @@ class TerminalSurface final : public DialogSurface {
   Size laidOut_;
   bool ended_ = false;
   int endCode_ = kCancel;
+  // What the last frame showed where, for the mouse.
+  std::vector<HitArea> hitAreas_;
+  std::vector<DrawnRow> drawnRows_;
+  int gridBodyTop_ = -1;
+  int gridLeft_ = 0;
+  int gridWidth_ = 0;
+};
+
+// The file-open dialog: the directories and matching files of one directory, and a file
+// name field that takes a typed name or path.
+class FileChooser {
+ public:
+  FileChooser(TerminalIo& io, const FileDialogRequest& request) : io_(io), patterns_(Patterns(request.filter)) {
+    std::error_code error;
+    directory_ = std::filesystem::current_path(error);
+    typed_ = request.initialFileName;
+    List();
+  }
+
+  std::optional<std::u16string> Run() {
+    for (;;) {
+      io_.Show(Render());
+      const auto key = io_.ReadKey();
+      if (!key || key->kind == TerminalKey::Escape) return std::nullopt;
+      if (auto done = Handle(*key)) return *done;
+    }
+  }
+
+ private:
+  enum Focus { kList, kName, kOpen, kCancelButton, kFocusCount };
+  struct Entry {
+    std::u16string name;
+    bool directory = false;
+  };
+  static constexpr TerminalSize kMinimum{10, 40};
+
+  // The patterns of the filter's first entry: "text|*.a;*.b|...".
+  static std::vector<std::u16string> Patterns(const std::u16string& filter) {
+    std::vector<std::u16string> patterns;
+    const size_t start = filter.find(u'|');
+    if (start == std::u16string::npos) return {u"*"};
+    const std::u16string field = filter.substr(start + 1, filter.find(u'|', start + 1) - start - 1);
+    size_t at = 0;
+    while (at <= field.size()) {
+      const size_t end = std::min(field.find(u';', at), field.size());
+      if (end > at) patterns.push_back(field.substr(at, end - at));
+      at = end + 1;
+    }
+    if (patterns.empty()) patterns.push_back(u"*");
+    return patterns;
+  }
+
+  static char16_t Lower(char16_t ch) { return ch >= u'A' && ch <= u'Z' ? static_cast<char16_t>(ch + 32) : ch; }
+
+  // "*" and "*.*" match every name, "*suffix" the names that end in it (any case).
+  bool Matches(const std::u16string& name) const {
+    for (const auto& pattern : patterns_) {
+      if (pattern == u"*" || pattern == u"*.*") return true;
+      if (pattern.empty() || pattern[0] != u'*') {
+        if (pattern == name) return true;
+        continue;
+      }
+      const std::u16string_view suffix = std::u16string_view(pattern).substr(1);
+      if (name.size() < suffix.size()) continue;
+      bool same = true;
+      for (size_t i = 0; i < suffix.size() && same; ++i)
+        same = Lower(name[name.size() - suffix.size() + i]) == Lower(suffix[i]);
+      if (same) return true;
+    }
+    return false;
+  }
+
+  void List() {
+    entries_.clear();
+    if (directory_.has_relative_path()) entries_.push_back({u"..", true});
+    std::vector<Entry> directories;
+    std::vector<Entry> files;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(directory_, error), end; !error && it != end; it.increment(error)) {
+      std::error_code typeError;
+      const bool isDirectory = it->is_directory(typeError);
+      std::u16string name;
+      try {
+        name = it->path().filename().u16string();
+      } catch (const std::exception&) {
+        continue;  // a name that is not text in any encoding
+      }
+      if (isDirectory)
+        directories.push_back({name, true});
+      else if (Matches(name))
+        files.push_back({name, false});
+    }
+    auto byName = [](const Entry& a, const Entry& b) { return a.name < b.name; };
+    std::sort(directories.begin(), directories.end(), byName);
+    std::sort(files.begin(), files.end(), byName);
+    entries_.insert(entries_.end(), directories.begin(), directories.end());
+    entries_.insert(entries_.end(), files.begin(), files.end());
+    selected_ = 0;
+    scroll_ = 0;
+  }
+
+  void Enter(const std::filesystem::path& directory) {
+    std::error_code error;
+    const std::filesystem::path canonical = std::filesystem::weakly_canonical(directory, error);
+    directory_ = error ? directory.lexically_normal() : canonical;
+    List();
+  }
+
+  // Opens what the name field or the selected entry names: a directory is entered, a file
+  // is the answer.
+  std::optional<std::u16string> Open() {
+    std::filesystem::path target;
+    if (!typed_.empty()) {
+      target = directory_ / std::filesystem::path(typed_);
+    } else if (selected_ < entries_.size()) {
+      const Entry& entry = entries_[selected_];
+      if (entry.name == u"..") {
+        Enter(directory_.parent_path());
+        return std::nullopt;
+      }
+      target = directory_ / std::filesystem::path(entry.name);
+    } else {
+      return std::nullopt;
+    }
+    std::error_code error;
+    if (std::filesystem::is_directory(target, error)) {
+      typed_.clear();
+      Enter(target);
+      return std::nullopt;
+    }
+    return target.lexically_normal().u16string();
+  }
+
+  // The answer when the key ends the chooser: a path, or an empty optional inside for Cancel.
+  std::optional<std::optional<std::u16string>> Handle(const TerminalKey& key) {
+    switch (key.kind) {
+      case TerminalKey::Resize: return std::nullopt;
+      case TerminalKey::Tab: focus_ = (focus_ + 1) % kFocusCount; return std::nullopt;
+      case TerminalKey::BackTab: focus_ = (focus_ + kFocusCount - 1) % kFocusCount; return std::nullopt;
+      case TerminalKey::Mouse: return Click(key);
+      default: break;
+    }
+    if (TooSmall(io_.Size(), kMinimum)) return std::nullopt;
+    const bool activate = key.kind == TerminalKey::Enter || IsChar(key, U' ');
+    if (focus_ == kCancelButton && activate) return std::optional<std::u16string>();
+    if (focus_ == kOpen && activate) return Opened();
+    if (key.kind == TerminalKey::Enter) return Opened();
+    if (focus_ == kName) {
+      if (key.kind == TerminalKey::Backspace) PopCodePoint(typed_);
+      if (IsText(key)) utils::AppendUtf16(typed_, key.ch);
+      if (key.kind == TerminalKey::Up || key.kind == TerminalKey::Down) focus_ = kList;
+      return std::nullopt;
+    }
+    if (focus_ != kList) return std::nullopt;
+    const size_t last = entries_.empty() ? 0 : entries_.size() - 1;
+    const size_t page = static_cast<size_t>(std::max(1, ListRows() - 1));
+    switch (key.kind) {
+      case TerminalKey::Up: selected_ = selected_ > 0 ? selected_ - 1 : 0; break;
+      case TerminalKey::Down: selected_ = std::min(last, selected_ + 1); break;
+      case TerminalKey::PageUp: selected_ = selected_ > page ? selected_ - page : 0; break;
+      case TerminalKey::PageDown: selected_ = std::min(last, selected_ + page); break;
+      case TerminalKey::Home: selected_ = 0; break;
+      case TerminalKey::End: selected_ = last; break;
+      case TerminalKey::Left:
+      case TerminalKey::Backspace: Enter(directory_.parent_path()); break;
+      case TerminalKey::Right:
+        if (selected_ < entries_.size() && entries_[selected_].directory) return Opened();
+        break;
+      default:
+        if (IsChar(key, U' ')) return Opened();
+        if (IsText(key)) {  // typing goes to the name field
+          focus_ = kName;
+          utils::AppendUtf16(typed_, key.ch);
+        }
+        break;
+    }
+    return std::nullopt;
+  }
+
+  std::optional<std::optional<std::u16string>> Opened() {
+    typed_ = Trimmed(typed_);
+    if (auto path = Open()) return std::optional<std::u16string>(*path);
+    return std::nullopt;
+  }
+  static std::u16string Trimmed(const std::u16string& text) {
+    const size_t first = text.find_first_not_of(u' ');
+    if (first == std::u16string::npos) return {};
+    return text.substr(first, text.find_last_not_of(u' ') - first + 1);
+  }
+
+  std::optional<std::optional<std::u16string>> Click(const TerminalKey& key) {
+    auto inside = [&key](const HitArea& area) {
+      return key.row == area.row && key.col >= area.col && key.col < area.col + area.width;
+    };
+    if (inside(openArea_)) return Opened();
+    if (inside(cancelArea_)) return std::optional<std::u16string>();
+    if (inside(nameArea_)) {
+      focus_ = kName;
+      return std::nullopt;
+    }
+    const int line = key.row - listTop_;
+    if (line < 0 || line >= ListRows() || scroll_ + static_cast<size_t>(line) >= entries_.size()) return std::nullopt;
+    focus_ = kList;
+    typed_.clear();
+    selected_ = scroll_ + static_cast<size_t>(line);
+    if (key.clicks >= 2) return Opened();
+    return std::nullopt;
+  }
+
+  int ListRows() const { return std::max(1, io_.Size().rows - 7); }
+
+  TerminalFrame Render() {
+    const TerminalSize size = io_.Size();
+    if (TooSmall(size, kMinimum)) return TooSmallFrame(size, kMinimum);
+    TerminalFrame frame(size.rows, size.cols);
+    const std::u16string title = std::u16string(kOpenCaption) + u" (" + patterns_.front() + u")";
+    frame.Fill(0, 0, size.cols, CellStyle::Title);
+    frame.Put(0, std::max(0, (size.cols - TextColumns(title)) / 2), title, size.cols, CellStyle::Title);
+    frame.Put(1, 1, kLookIn + directory_.u16string(), size.cols - 2, CellStyle::Heading);
+
+    const int rows = ListRows();
+    listTop_ = 3;
+    DrawBox(frame, listTop_ - 1, 0, rows + 2, size.cols);
+    if (selected_ < scroll_) scroll_ = selected_;
+    if (selected_ >= scroll_ + static_cast<size_t>(rows)) scroll_ = selected_ - static_cast<size_t>(rows) + 1;
+    for (int line = 0; line < rows && scroll_ + static_cast<size_t>(line) < entries_.size(); ++line) {
+      const size_t index = scroll_ + static_cast<size_t>(line);
+      const Entry& entry = entries_[index];
+      const CellStyle style = index != selected_ ? CellStyle::Plain
+                              : focus_ == kList  ? CellStyle::Focused
+                                                 : CellStyle::Selected;
+      frame.Fill(listTop_ + line, 1, size.cols - 2, style);
+      frame.Put(listTop_ + line, 2, entry.directory ? entry.name + u"/" : entry.name, size.cols - 4, style);
+    }
+
+    const int nameRow = listTop_ + rows + 1;
+    const int labelWidth = TextColumns(kFileName);
+    const std::u16string openText = std::u16string(u"[") + kOpenCaption + u"]";
+    const std::u16string cancelText = std::u16string(u"[") + kCancelCaption + u"]";
+    const int buttonsWidth = TextColumns(openText) + TextColumns(cancelText) + 3;
+    const int fieldLeft = 1 + labelWidth;
+    const int fieldWidth = std::max(3, size.cols - fieldLeft - buttonsWidth - 1);
+    frame.Put(nameRow, 1, kFileName, labelWidth);
+    const CellStyle fieldStyle = focus_ == kName ? CellStyle::Focused : CellStyle::Selected;
+    frame.Fill(nameRow, fieldLeft, fieldWidth, fieldStyle);
+    std::u16string shown = typed_;
+    while (TextColumns(shown) > fieldWidth - 1 && !shown.empty()) shown.erase(0, 1);
+    const int used = frame.Put(nameRow, fieldLeft, shown, fieldWidth, fieldStyle);
+    if (focus_ == kName) {
+      frame.cursorRow = nameRow;
+      frame.cursorCol = fieldLeft + used;
+    }
+    nameArea_ = {0, nameRow, fieldLeft, fieldWidth};
+    const int openLeft = fieldLeft + fieldWidth + 1;
+    openArea_ = {0, nameRow, openLeft, TextColumns(openText)};
+    cancelArea_ = {0, nameRow, openLeft + openArea_.width + 1, TextColumns(cancelText)};
+    frame.Put(nameRow, openArea_.col, openText, openArea_.width, focus_ == kOpen ? CellStyle::Focused : CellStyle::Plain);
+    frame.Put(nameRow, cancelArea_.col, cancelText, cancelArea_.width,
+              focus_ == kCancelButton ? CellStyle::Focused : CellStyle::Plain);
+    frame.Fill(size.rows - 1, 0, size.cols, CellStyle::Hint);
+    frame.Put(size.rows - 1, 0, kChooserHint, size.cols, CellStyle::Hint);
+    return frame;
+  }
+
+  TerminalIo& io_;
+  std::vector<std::u16string> patterns_;
+  std::filesystem::path directory_;
+  std::vector<Entry> entries_;
+  std::u16string typed_;
+  size_t selected_ = 0;
+  size_t scroll_ = 0;
+  int focus_ = kList;
+  int listTop_ = 3;
+  HitArea nameArea_;
+  HitArea openArea_;
+  HitArea cancelArea_;
 };
 
 }  // namespace
 
-std::vector<TerminalKey> DecodeTerminalKeys(std::string_view bytes) {
-  std::vector<TerminalKey> keys;
-  size_t i = 0;
-  auto add = [&](TerminalKey::Kind kind, size_t used) {
-    keys.push_back({kind, 0});
-    i += used;
-  };
-  while (i < bytes.size()) {
-    const unsigned char b = static_cast<unsigned char>(bytes[i]);
-    if (b == 0x1b) {
-      const std::string_view rest = bytes.substr(i);
-      static const std::pair<std::string_view, TerminalKey::Kind> sequences[] = {
-          {"\x1b[A", TerminalKey::Up},       {"\x1b[B", TerminalKey::Down},     {"\x1b[C", TerminalKey::Right},
-          {"\x1b[D", TerminalKey::Left},     {"\x1bOA", TerminalKey::Up},       {"\x1bOB", TerminalKey::Down},
-          {"\x1bOC", TerminalKey::Right},    {"\x1bOD", TerminalKey::Left},     {"\x1b[H", TerminalKey::Home},
-          {"\x1b[F", TerminalKey::End},      {"\x1bOH", TerminalKey::Home},     {"\x1bOF", TerminalKey::End},
-          {"\x1b[1~", TerminalKey::Home},    {"\x1b[4~", TerminalKey::End},     {"\x1b[7~", TerminalKey::Home},
-          {"\x1b[8~", TerminalKey::End},     {"\x1b[5~", TerminalKey::PageUp},  {"\x1b[6~", TerminalKey::PageDown},
-          {"\x1b[Z", TerminalKey::BackTab},
-      };
-      bool matched = false;
-      for (const auto& [sequence, kind] : sequences) {
-        if (rest.substr(0, sequence.size()) == sequence) {
-          add(kind, sequence.size());
-          matched = true;
-          break;
-        }
-      }
-      if (matched) continue;
-      if (rest.size() >= 2 && (rest[1] == '[' || rest[1] == 'O')) {
-        // An unknown sequence: skip it up to its final byte.
-        size_t end = 2;
-        while (end < rest.size() && (rest[end] < 0x40 || rest[end] > 0x7e)) ++end;
-        i += std::min(end + 1, rest.size());
-        continue;
-      }
-      add(TerminalKey::Escape, 1);
-      continue;
-    }
-    if (b == '\t') { add(TerminalKey::Tab, 1); continue; }
-    if (b == '\r' || b == '\n') { add(TerminalKey::Enter, 1); continue; }
-    if (b == 0x7f || b == 0x08) { add(TerminalKey::Backspace, 1); continue; }
-    // UTF-8; an invalid byte is U+FFFD.
-    const size_t extra = b >= 0xF0 && b < 0xF8 ? 3 : b >= 0xE0 ? (b < 0xF0 ? 2 : 0) : b >= 0xC0 ? 1 : 0;
-    char32_t cp = extra ? (b & (0x3F >> extra)) : b;
-    bool valid = b < 0x80 || extra != 0;
-    if (i + extra >= bytes.size() + (extra ? 0 : 1)) valid = false;
-    for (size_t k = 1; valid && k <= extra; ++k) {
-      const unsigned char next = static_cast<unsigned char>(bytes[i + k]);
-      if ((next & 0xC0) != 0x80) valid = false;
-      cp = cp << 6 | (next & 0x3F);
-    }
-    if (!valid) {
-      keys.push_back({TerminalKey::Char, 0xFFFD});
-      ++i;
-      continue;
-    }
-    keys.push_back({TerminalKey::Char, cp});
-    i += extra + 1;
-  }
-  return keys;
+TerminalFrame::TerminalFrame(int rows, int cols)
+    : rows_(std::max(rows, 1)), cols_(std::max(cols, 1)), cells_(static_cast<size_t>(rows_) * static_cast<size_t>(cols_)) {}
+
+std::string TerminalFrame::Text(int row) const {
+  std::string line;
+  if (row < 0 || row >= rows_) return line;
+  for (int c = 0; c < cols_; ++c)
+    if (const char32_t ch = At(row, c).ch) AppendUtf8(line, ch);
+  return line;
+}
+
+int TerminalFrame::Put(int row, int col, std::u16string_view text, int width, CellStyle style) {
+  if (row < 0 || row >= rows_ || col < 0) return 0;
+  const int limit = std::min(cols_, col + std::max(width, 0));
+  int at = col;
+  ForEachCodePoint(text, [&](char32_t cp) {
+    if (cp < 0x20 || cp == 0x7f) cp = U' ';
+    const int w = TerminalCellWidth(cp);
+    if (w == 0) return true;
+    if (at + w > limit) return false;
+    Set(row, at, cp, style);
+    if (w == 2) Set(row, at + 1, 0, style);
+    at += w;
+    return true;
+  });
+  return at - col;
+}
+
+void TerminalFrame::Fill(int row, int col, int width, CellStyle style) {
+  if (row < 0 || row >= rows_) return;
+  for (int c = std::max(col, 0); c < std::min(cols_, col + width); ++c) cells_[Index(row, c)].style = style;
+}
+
+void TerminalFrame::Set(int row, int col, char32_t ch, CellStyle style) {
+  // Overwriting half of a wide character blanks its other half.
+  if (cells_[Index(row, col)].ch == 0 && col > 0) cells_[Index(row, col - 1)].ch = U' ';
+  if (col + 1 < cols_ && cells_[Index(row, col + 1)].ch == 0) cells_[Index(row, col + 1)].ch = U' ';
+  cells_[Index(row, col)] = {ch, style};
+}
+
+int TextColumns(std::u16string_view text) {
+  int columns = 0;
+  ForEachCodePoint(text, [&](char32_t cp) {
+    columns += TerminalCellWidth(cp);
+    return true;
+  });
+  return columns;
 }
 
 int EastAsianCellWidth(char32_t ch) {
@@ -504,9 +870,10 @@ int EastAsianCellWidth(char32_t ch) {
 }
 
 std::string FitToColumns(std::u16string_view text, int columns) {
-  Canvas canvas(1, std::max(columns, 1));
-  canvas.Put(0, 0, text, columns);
-  return columns > 0 ? canvas.Lines().front() : std::string();
+  if (columns <= 0) return std::string();
+  TerminalFrame frame(1, columns);
+  frame.Put(0, 0, text, columns);
+  return frame.Text(0);
 }
 
 std::unique_ptr<DialogSurface> TerminalDialogBackend::CreateSurface(const DialogTemplate& dialogTemplate) {
@@ -514,23 +881,16 @@ std::unique_ptr<DialogSurface> TerminalDialogBackend::CreateSurface(const Dialog
 }
 
 std::optional<std::u16string> TerminalUserInterface::ShowFileDialog(const FileDialogRequest& request) {
-  const std::u16string filter = request.filter.substr(0, request.filter.find(u'|'));
-  std::u16string typed;
-  for (;;) {
-    const TerminalSize size = io_.Size();
-    Canvas canvas(size.rows, size.cols);
-    canvas.Put(size.rows / 2 - 1, 2, u"\u6253\u5f00 " + filter + u" (Enter \u786e\u5b9a, Esc \u53d6\u6d88)",
-               size.cols - 4, kBold);  // 打开 ... (Enter 确定, Esc 取消)
-    canvas.Put(size.rows / 2, 2, u"> " + typed, size.cols - 4, kReverse);
-    io_.Draw(canvas.Lines());
-    auto key = io_.ReadKey();
-    if (!key || key->kind == TerminalKey::Escape) return std::nullopt;
-    if (key->kind == TerminalKey::Enter) return typed.empty() ? std::nullopt : std::optional<std::u16string>(typed);
-    if (key->kind == TerminalKey::Backspace && !typed.empty()) typed.pop_back();
-    if (key->kind == TerminalKey::Char && key->ch >= 0x20) utils::AppendUtf16(typed, key->ch);
-  }
+  const TerminalFrame background = io_.Shown();
+  FileChooser chooser(io_, request);
+  auto answer = chooser.Run();
+  // What was under the chooser comes back, for a message box shown over it next.
+  io_.Show(Resized(background, io_.Size()));
+  return answer;
 }
 
-void TerminalUserInterface::ShowMessageBox(const std::u16string& text, MessageBoxIcon) { ShowMessage(io_, text); }
+void TerminalUserInterface::ShowMessageBox(const std::u16string& text, MessageBoxIcon) {
+  RunMessageBox(io_, text, io_.Shown());
+}
 
 }  // namespace platform

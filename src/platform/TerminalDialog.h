@@ -1,7 +1,8 @@
 #pragma once
 // A dialog backend that draws dialogs full-screen in a text terminal and runs them from the
-// keyboard. The drawing and the key handling are portable and work on a TerminalIo, which
-// the platform implements for a real terminal and tests implement with scripted keys.
+// keyboard and the mouse. The drawing and the key handling are portable and work on a
+// TerminalIo, which the platform implements for a real terminal and tests implement with
+// scripted keys.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -16,22 +17,72 @@ namespace platform {
 
 struct TerminalKey {
   enum Kind { Char, Up, Down, PageUp, PageDown, Home, End, Left, Right, Tab, BackTab, Enter, Escape, Backspace,
-              Resize };
+              Resize, Mouse };
   Kind kind = Char;
   char32_t ch = 0;  // for Char
+  // For Mouse: the cell of a left-button click, and 2 for a double click.
+  int row = 0;
+  int col = 0;
+  int clicks = 0;
 };
-
-// Splits the bytes a terminal sends (UTF-8 text and the usual escape sequences) into keys.
-std::vector<TerminalKey> DecodeTerminalKeys(std::string_view bytes);
 
 // Columns a character takes in a terminal: 0, 1 or 2.
 int TerminalCellWidth(char32_t ch);
 // The same from a fixed table: 2 for the wide East Asian ranges, 0 for controls, else 1.
 int EastAsianCellWidth(char32_t ch);
+// Columns the text takes, by TerminalCellWidth.
+int TextColumns(std::u16string_view text);
 
 struct TerminalSize {
   int rows = 24;
   int cols = 80;
+};
+
+// How a cell is shown; the terminal maps each to its attributes and colours.
+enum class CellStyle : uint8_t {
+  Plain,
+  Title,      // the dialog's title bar
+  Heading,    // column headings
+  Focused,    // the control with the focus, the selected row of a focused grid
+  Selected,   // the selected row of a grid without the focus
+  Grey,       // unselectable rows, disabled controls
+  Hint,       // the key help line
+  Box,        // message boxes and the file chooser's frame
+};
+
+struct TerminalCell {
+  char32_t ch = U' ';  // 0: the right half of the wide character to its left
+  CellStyle style = CellStyle::Plain;
+};
+
+// One screen of cells. Text put on it is cut at the given width, never wrapped; a wide
+// character that does not fit whole is left out.
+class TerminalFrame {
+ public:
+  TerminalFrame() = default;
+  TerminalFrame(int rows, int cols);
+
+  int rows() const { return rows_; }
+  int cols() const { return cols_; }
+  const TerminalCell& At(int row, int col) const { return cells_[Index(row, col)]; }
+  // The row's characters as UTF-8, without styles.
+  std::string Text(int row) const;
+
+  // Writes text from (row, col), cut at `width` columns; returns the columns used.
+  int Put(int row, int col, std::u16string_view text, int width, CellStyle style = CellStyle::Plain);
+  void Fill(int row, int col, int width, CellStyle style);
+
+  // Where the terminal shows its cursor; none when row < 0.
+  int cursorRow = -1;
+  int cursorCol = -1;
+
+ private:
+  size_t Index(int row, int col) const { return static_cast<size_t>(row) * static_cast<size_t>(cols_) + static_cast<size_t>(col); }
+  void Set(int row, int col, char32_t ch, CellStyle style);
+
+  int rows_ = 0;
+  int cols_ = 0;
+  std::vector<TerminalCell> cells_;
 };
 
 class TerminalIo {
@@ -40,16 +91,31 @@ class TerminalIo {
   virtual TerminalSize Size() const = 0;
   // Waits for the next key; none when the input has ended.
   virtual std::optional<TerminalKey> ReadKey() = 0;
-  // Shows a whole frame: one UTF-8 line per row, each exactly as wide as the terminal.
-  virtual void Draw(const std::vector<std::string>& lines) = 0;
+
+  // Shows a whole frame, as large as the terminal, and keeps it as the screen's content.
+  void Show(TerminalFrame frame) {
+    Draw(frame);
+    shown_ = std::move(frame);
+  }
+  // What the last Show put on the screen.
+  const TerminalFrame& Shown() const { return shown_; }
+
+ protected:
+  virtual void Draw(const TerminalFrame& frame) = 0;
+
+ private:
+  TerminalFrame shown_;
 };
 
-// The terminal this process runs in, in full-screen raw mode for the object's life; null with
-// a message when standard input and output are not a terminal.
+// The terminal this process runs in, full-screen for the object's life; null with a message
+// when standard input and output are not a terminal.
 std::unique_ptr<TerminalIo> OpenTerminal(std::string& error);
 
 // Text cut (never wrapped) to the given number of columns and padded with blanks to it.
 std::string FitToColumns(std::u16string_view text, int columns);
+
+// The smallest terminal the tag dialog is drawn in; a smaller one shows a message instead.
+inline constexpr TerminalSize kMinimumDialogSize{14, 64};
 
 class TerminalDialogBackend final : public DialogBackend {
  public:
@@ -61,7 +127,8 @@ class TerminalDialogBackend final : public DialogBackend {
   TerminalIo& io_;
 };
 
-// File dialogs and message boxes as prompts on the terminal's last line.
+// The file-open dialog as a chooser of the current directory's subdirectories and files of
+// the request's pattern, and message boxes as a box over the screen.
 class TerminalUserInterface final : public UserInterface {
  public:
   explicit TerminalUserInterface(TerminalIo& io) : io_(io) {}

@@ -1,10 +1,13 @@
-// The terminal dialog backend with scripted keys and captured frames.
+// The terminal dialog backend with scripted keys and clicks and captured frames.
 #include "platform/TerminalDialog.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <deque>
-#include <regex>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,21 +20,84 @@ namespace {
 
 using platform::TerminalKey;
 
+// Keys written the way a terminal sends them: "\x1b[A" is Up, "\x1b[Z" Shift-Tab, and so on.
+std::vector<TerminalKey> Decode(const std::string& bytes) {
+  static const std::pair<std::string_view, TerminalKey::Kind> sequences[] = {
+      {"\x1b[A", TerminalKey::Up},      {"\x1b[B", TerminalKey::Down},      {"\x1b[C", TerminalKey::Right},
+      {"\x1b[D", TerminalKey::Left},    {"\x1b[H", TerminalKey::Home},      {"\x1b[F", TerminalKey::End},
+      {"\x1b[5~", TerminalKey::PageUp}, {"\x1b[6~", TerminalKey::PageDown}, {"\x1b[Z", TerminalKey::BackTab},
+      {"\t", TerminalKey::Tab},         {"\r", TerminalKey::Enter},         {"\x7f", TerminalKey::Backspace},
+      {"\x1b", TerminalKey::Escape},
+  };
+  std::vector<TerminalKey> keys;
+  const std::u16string text = platform::Utf8ToWide(bytes);
+  const std::string_view rest(bytes);
+  size_t at = 0;
+  for (size_t unit = 0; unit < text.size(); ++unit) {
+    bool matched = false;
+    for (const auto& [sequence, kind] : sequences) {
+      if (rest.substr(at, sequence.size()) != sequence) continue;
+      keys.push_back({kind});
+      at += sequence.size();
+      unit += sequence.size() - 1;
+      matched = true;
+      break;
+    }
+    if (matched) continue;
+    keys.push_back({TerminalKey::Char, text[unit]});
+    at += platform::WideToUtf8(std::u16string(1, text[unit])).size();
+  }
+  return keys;
+}
+
+// The cell (row, column) where the text starts in the frame, or (-1, -1).
+std::pair<int, int> Locate(const platform::TerminalFrame& frame, std::u32string_view text) {
+  for (int row = 0; row < frame.rows(); ++row) {
+    std::u32string cells;
+    std::vector<int> columns;
+    for (int col = 0; col < frame.cols(); ++col) {
+      if (frame.At(row, col).ch == 0) continue;
+      cells += frame.At(row, col).ch;
+      columns.push_back(col);
+    }
+    if (const size_t found = cells.find(text); found != std::u32string::npos) return {row, columns[found]};
+  }
+  return {-1, -1};
+}
+
 class ScriptedTerminal final : public platform::TerminalIo {
  public:
-  explicit ScriptedTerminal(std::string keys) {
-    for (const auto& key : platform::DecodeTerminalKeys(keys)) keys_.push_back(key);
+  ScriptedTerminal& Keys(const std::string& keys) {
+    for (const auto& key : Decode(keys)) steps_.push_back([key](const platform::TerminalFrame&) { return key; });
+    return *this;
   }
+  // A click on the shown text, `offset` cells into it.
+  ScriptedTerminal& Click(std::u32string text, int offset = 0, int clicks = 1) {
+    steps_.push_back([=](const platform::TerminalFrame& frame) {
+      const auto [row, col] = Locate(frame, text);
+      EXPECT_GE(row, 0) << "no click target";
+      return TerminalKey{TerminalKey::Mouse, 0, row, col + offset, clicks};
+    });
+    return *this;
+  }
+  ScriptedTerminal& Resize(platform::TerminalSize to) {
+    steps_.push_back([this, to](const platform::TerminalFrame&) {
+      size = to;
+      return TerminalKey{TerminalKey::Resize};
+    });
+    return *this;
+  }
+
   platform::TerminalSize Size() const override { return size; }
   std::optional<TerminalKey> ReadKey() override {
-    if (keys_.empty()) return std::nullopt;
-    TerminalKey key = keys_.front();
-    keys_.pop_front();
+    if (steps_.empty()) return std::nullopt;
+    const TerminalKey key = steps_.front()(Shown());
+    steps_.pop_front();
     return key;
   }
-  void Draw(const std::vector<std::string>& lines) override {
+  void Draw(const platform::TerminalFrame& frame) override {
     std::vector<std::string> plain;
-    for (const auto& line : lines) plain.push_back(std::regex_replace(line, std::regex("\x1b\\[[0-9;]*m"), ""));
+    for (int row = 0; row < frame.rows(); ++row) plain.push_back(frame.Text(row));
     frames.push_back(plain);
   }
   // The last frame's lines that contain the text.
@@ -46,24 +112,8 @@ class ScriptedTerminal final : public platform::TerminalIo {
   std::vector<std::vector<std::string>> frames;
 
  private:
-  std::deque<TerminalKey> keys_;
+  std::deque<std::function<TerminalKey(const platform::TerminalFrame&)>> steps_;
 };
-
-TEST(TerminalKeys, SequencesAndTextDecode) {
-  const auto keys = platform::DecodeTerminalKeys("\x1b[A\x1b[B\x1bOC\x1b[D\x1b[5~\x1b[6~\x1b[H\x1b[4~\x1b[Z\t\r\x7f\x1b"
-                                                 "a\xe6\xa0\x87\xff\x1b[99x");
-  const std::vector<TerminalKey::Kind> kinds{TerminalKey::Up,     TerminalKey::Down,     TerminalKey::Right,
-                                             TerminalKey::Left,   TerminalKey::PageUp,   TerminalKey::PageDown,
-                                             TerminalKey::Home,   TerminalKey::End,      TerminalKey::BackTab,
-                                             TerminalKey::Tab,    TerminalKey::Enter,    TerminalKey::Backspace,
-                                             TerminalKey::Escape, TerminalKey::Char,     TerminalKey::Char,
-                                             TerminalKey::Char};
-  ASSERT_EQ(keys.size(), kinds.size());
-  for (size_t i = 0; i < kinds.size(); ++i) EXPECT_EQ(keys[i].kind, kinds[i]) << i;
-  EXPECT_EQ(keys[13].ch, U'a');
-  EXPECT_EQ(keys[14].ch, U'\u6807');
-  EXPECT_EQ(keys[15].ch, U'\uFFFD');
-}
 
 TEST(TerminalText, WideCharactersTakeTwoColumnsAndAreCutNotWrapped) {
   EXPECT_EQ(platform::TerminalCellWidth(U'a'), 1);
@@ -86,15 +136,19 @@ class TerminalDialog : public testing::Test {
     platform::SetUserInterface(nullptr);
     return device_.Channels().GetChannelNames();
   }
+  // Shift-Tab from the search field to the import button, Space, the example's path typed
+  // into the file chooser, Enter.
+  std::string ImportExample() const { return "\x1b[Z " + example_ + "\r"; }
+
   std::string example_ = std::string(ADS_SOURCE_DIR) + "/examples/demo.tpy";
   Beckhoff::BeckhoffDeviceCtrl device_;
 };
 
 TEST_F(TerminalDialog, ImportBrowseCheckAndConfirmFromTheKeyboard) {
-  // Shift-Tab from the search field to the import button, Space, the path, Enter; Tab three
-  // times to the grid; Down to gCounter, Space; MAIN: Home, Right expands, Down to fbMotor, Space; Enter
-  // and Escape are swallowed; Tab to OK, Space.
-  ScriptedTerminal terminal("\x1b[Z " + example_ + "\r\t\t\t\x1b[B \x1b[H\x1b[C\x1b[B \r\x1b\t ");
+  // Tab three times to the grid; Down to gCounter, Space; MAIN: Home, Right expands, Down to
+  // fbMotor, Space; Enter and Escape are swallowed; Tab to OK, Space.
+  ScriptedTerminal terminal;
+  terminal.Keys(ImportExample() + "\t\t\t\x1b[B \x1b[H\x1b[C\x1b[B \r\x1b\t ");
   EXPECT_EQ(Run(terminal), (std::vector<std::string>{"MAIN.fbMotor.bEnable", "MAIN.fbMotor.bBusy",
                                                      "MAIN.fbMotor.nSpeed", "MAIN.fbMotor.fCurrent", "gCounter"}));
   const auto& frame = terminal.frames.back();
@@ -109,9 +163,10 @@ TEST_F(TerminalDialog, ImportBrowseCheckAndConfirmFromTheKeyboard) {
 }
 
 TEST_F(TerminalDialog, UncheckingOneMemberOfACheckedStructureKeepsTheOthers) {
-  // Import; Tab three times to the grid; Right expands MAIN, Down to fbMotor, Space checks it;
-  // Right expands it, Down to bEnable, Space unchecks it; Tab to OK, Space.
-  ScriptedTerminal terminal("\x1b[Z " + example_ + "\r\t\t\t\x1b[C\x1b[B \x1b[C\x1b[B \t ");
+  // Tab three times to the grid; Right expands MAIN, Down to fbMotor, Space checks it; Right
+  // expands it, Down to bEnable, Space unchecks it; Tab to OK, Space.
+  ScriptedTerminal terminal;
+  terminal.Keys(ImportExample() + "\t\t\t\x1b[C\x1b[B \x1b[C\x1b[B \t ");
   EXPECT_EQ(Run(terminal),
             (std::vector<std::string>{"MAIN.fbMotor.bBusy", "MAIN.fbMotor.nSpeed", "MAIN.fbMotor.fCurrent"}));
   EXPECT_EQ(terminal.LinesWith("- [-] MAIN").size(), 1u);
@@ -121,15 +176,103 @@ TEST_F(TerminalDialog, UncheckingOneMemberOfACheckedStructureKeepsTheOthers) {
 }
 
 TEST_F(TerminalDialog, TypingSearchesAndTheLayoutFollowsTheTerminal) {
-  // Type into the search field, Tab to "find next", Space twice; Escape in the file prompt
-  // cancels; the terminal's end of input cancels the dialog.
-  ScriptedTerminal terminal("\x1b[Z " + example_ + "\r\tfPoz\x7fs\t  ");
+  // Type into the search field with a correction, Tab to "find next", Space twice; the
+  // terminal's end of input cancels the dialog.
+  ScriptedTerminal terminal;
   terminal.size = {24, 80};
+  terminal.Keys(ImportExample() + "\tfPoz\x7fs\t  ");
   EXPECT_TRUE(Run(terminal).empty());
-  EXPECT_EQ(terminal.LinesWith("[fPos").size(), 1u);
-  // The second result is selected: its structure is expanded.
-  EXPECT_EQ(terminal.LinesWith("fPos ").size(), 2u);
+  EXPECT_EQ(terminal.LinesWith("[fPos ").size(), 1u);
+  // The search went to the second result, so both structures with an fPos are expanded.
+  EXPECT_EQ(terminal.LinesWith("[ ] fPos ").size(), 2u);
   for (const auto& line : terminal.frames.back()) EXPECT_LE(line.size(), 80u * 3);
+}
+
+TEST_F(TerminalDialog, MouseClicksActAndASmallTerminalShowsANotice) {
+  // Click the import button and type the path; click MAIN's expand marker, fbMotor's check
+  // box, double-click gCounter's row (no effect on the check); shrink the terminal (keys are
+  // ignored then), grow it back, click OK.
+  ScriptedTerminal terminal;
+  terminal.Click(U"[\u6807\u7b7e\u5bfc\u5165]").Keys(example_ + "\r");  // [标签导入]
+  terminal.Click(U"+ [ ] MAIN").Click(U"[ ] fbMotor", 1).Click(U"gCounter", 0, 2);
+  terminal.Resize({10, 40}).Keys("\t ").Resize({30, 100}).Click(U"[\u786e\u5b9a]");  // [确定]
+  EXPECT_EQ(Run(terminal), (std::vector<std::string>{"MAIN.fbMotor.bEnable", "MAIN.fbMotor.bBusy",
+                                                     "MAIN.fbMotor.nSpeed", "MAIN.fbMotor.fCurrent"}));
+  bool noticeShown = false;
+  for (const auto& frame : terminal.frames)
+    for (const auto& line : frame) noticeShown |= line.find("40x10 < 64x14") != std::string::npos;
+  EXPECT_TRUE(noticeShown);
+}
+
+TEST_F(TerminalDialog, AFileThatCannotBeReadGivesAMessageBoxAndTheDialogGoesOn) {
+  ScriptedTerminal terminal;
+  // The box's OK is pressed with a click; then the example is imported and gCounter checked.
+  terminal.Keys("\x1b[Z /nonexistent/x.tpy\r").Click(U"[ \u786e\u5b9a ]");
+  // The focus stayed on the import button.
+  terminal.Keys(" " + example_ + "\r\t\t\t\x1b[B \t ");
+  EXPECT_EQ(Run(terminal), std::vector<std::string>{"gCounter"});
+  size_t boxes = 0;
+  for (const auto& frame : terminal.frames)
+    for (const auto& line : frame) boxes += line.find("[ \xe7\xa1\xae\xe5\xae\x9a ]") != std::string::npos;
+  EXPECT_EQ(boxes, 1u);
+}
+
+class TerminalFileChooser : public testing::Test {
+ protected:
+  void SetUp() override {
+    directory_ = std::filesystem::temp_directory_path() / ("ads-chooser-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    std::filesystem::create_directories(directory_ / "sub");
+    std::ofstream(directory_ / "a.TPY") << "x";
+    std::ofstream(directory_ / "sub" / "b.tpy") << "x";
+    std::ofstream(directory_ / "c.txt") << "x";
+    previous_ = std::filesystem::current_path();
+    std::filesystem::current_path(directory_);
+  }
+  void TearDown() override {
+    std::filesystem::current_path(previous_);
+    std::filesystem::remove_all(directory_);
+  }
+  std::optional<std::u16string> Choose(ScriptedTerminal& terminal) {
+    platform::TerminalUserInterface ui(terminal);
+    return ui.ShowFileDialog({true, u"TPY (*.tpy)|*.tpy||", u"tpy", u"", 0});
+  }
+  std::filesystem::path directory_;
+  std::filesystem::path previous_;
+};
+
+TEST_F(TerminalFileChooser, ListsDirectoriesAndSymbolFilesAndWalksThroughDirectories) {
+  // Down past ".." to "sub/", Enter goes in, Left comes back out, End selects a.TPY, Enter.
+  ScriptedTerminal terminal;
+  terminal.Keys("\x1b[B\r\x1b[D\x1b[F\r");
+  const auto chosen = Choose(terminal);
+  ASSERT_TRUE(chosen);
+  EXPECT_EQ(std::filesystem::path(*chosen), std::filesystem::weakly_canonical(directory_) / "a.TPY");
+  const auto& first = terminal.frames.front();
+  std::string listed;
+  for (const auto& line : first) listed += line;
+  EXPECT_NE(listed.find("sub/"), std::string::npos);
+  EXPECT_NE(listed.find("a.TPY"), std::string::npos);
+  EXPECT_EQ(listed.find("c.txt"), std::string::npos);
+  EXPECT_EQ(listed.find("b.tpy"), std::string::npos);
+  bool insideShown = false;
+  for (const auto& frame : terminal.frames)
+    for (const auto& line : frame) insideShown |= line.find("b.tpy") != std::string::npos;
+  EXPECT_TRUE(insideShown);
+}
+
+TEST_F(TerminalFileChooser, TypedPathsAndCancel) {
+  ScriptedTerminal typed;
+  typed.Keys("sub/b.tpy\r");
+  const auto chosen = Choose(typed);
+  ASSERT_TRUE(chosen);
+  EXPECT_EQ(std::filesystem::path(*chosen).filename(), "b.tpy");
+
+  ScriptedTerminal escaped;
+  escaped.Keys("sub\x1b");
+  EXPECT_FALSE(Choose(escaped));
+  ScriptedTerminal cancelled;
+  cancelled.Click(U"[\u53d6\u6d88]");  // [取消]
+  EXPECT_FALSE(Choose(cancelled));
 }
 
 }  // namespace

@@ -1,103 +1,225 @@
-// The terminal of the process: raw keyboard input, the alternate screen, its size and resizes.
+// The terminal of the process through the wide-character curses library: keys, mouse clicks,
+// resizes and the screen, restored on every way out (return, exception, exit, signal).
+#ifndef _XOPEN_SOURCE_EXTENDED
+#define _XOPEN_SOURCE_EXTENDED 1
+#endif
+#include <langinfo.h>
 #include <locale.h>
-#include <poll.h>
+#include <ncursesw/curses.h>
 #include <signal.h>
-#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 #include <wchar.h>
 
 #include <cerrno>
-#include <csignal>
-#include <deque>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "platform/TerminalDialog.h"
 
 namespace platform {
 namespace {
 
-volatile std::sig_atomic_t g_resized = 0;
-void OnResize(int) { g_resized = 1; }
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGABRT};
+enum ColourPair : short { kPairSelected = 1, kPairGrey = 2, kPairBox = 3 };
 
-void WriteAll(const std::string& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(STDOUT_FILENO, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
-    done += static_cast<size_t>(n);
-  }
+class CursesTerminal;
+// The open terminal, for the exit and signal handlers; at most one at a time.
+CursesTerminal* g_open = nullptr;
+termios g_savedModes{};
+struct sigaction g_savedActions[std::size(kSignals)];
+
+void RestoreScreen() {
+  if (!isendwin()) endwin();
+  ::tcsetattr(STDIN_FILENO, TCSANOW, &g_savedModes);
 }
 
-class PosixTerminal final : public TerminalIo {
+// Puts the terminal back, then lets the signal do what it would have done.
+void OnFatalSignal(int signal) {
+  RestoreScreen();
+  ::signal(signal, SIG_DFL);
+  ::raise(signal);
+}
+
+void OnExit() {
+  if (g_open) RestoreScreen();
+}
+
+class CursesTerminal final : public TerminalIo {
  public:
-  PosixTerminal() {
-    ::tcgetattr(STDIN_FILENO, &saved_);
-    termios raw = saved_;
-    raw.c_iflag &= ~static_cast<tcflag_t>(IXON | ICRNL | INLCR);
-    raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);
-    raw.c_cc[VMIN] = 1;
-    raw.c_cc[VTIME] = 0;
-    ::tcsetattr(STDIN_FILENO, TCSANOW, &raw);
-    struct sigaction action {};
-    action.sa_handler = OnResize;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGWINCH, &action, &savedAction_);
-    WriteAll("\x1b[?1049h\x1b[?25l");
+  // The curses screen on standard input and output; null when curses cannot drive the terminal.
+  static std::unique_ptr<CursesTerminal> Open(std::string& error) {
+    if (g_open) {
+      error = "the terminal is already in use by a dialog";
+      return nullptr;
+    }
+    std::unique_ptr<CursesTerminal> terminal(new CursesTerminal());
+    if (!terminal->screen_) {
+      error = "the terminal type is unknown to curses (TERM=" + std::string(getenv("TERM") ? getenv("TERM") : "") + ")";
+      return nullptr;
+    }
+    return terminal;
   }
-  ~PosixTerminal() override {
-    WriteAll("\x1b[0m\x1b[?25h\x1b[?1049l");
-    ::sigaction(SIGWINCH, &savedAction_, nullptr);
-    ::tcsetattr(STDIN_FILENO, TCSANOW, &saved_);
+
+  ~CursesTerminal() override {
+    if (!screen_) return;
+    for (size_t i = 0; i < std::size(kSignals); ++i) ::sigaction(kSignals[i], &g_savedActions[i], nullptr);
+    RestoreScreen();
+    delscreen(screen_);
+    g_open = nullptr;
+    ::setlocale(LC_CTYPE, savedLocale_.c_str());
   }
-  PosixTerminal(const PosixTerminal&) = delete;
-  PosixTerminal& operator=(const PosixTerminal&) = delete;
+  CursesTerminal(const CursesTerminal&) = delete;
+  CursesTerminal& operator=(const CursesTerminal&) = delete;
 
   TerminalSize Size() const override {
-    winsize ws {};
-    if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) != 0 || ws.ws_row == 0 || ws.ws_col == 0) return {};
-    return {ws.ws_row, ws.ws_col};
+    int rows = 0;
+    int cols = 0;
+    getmaxyx(stdscr, rows, cols);
+    return {rows, cols};
   }
 
   std::optional<TerminalKey> ReadKey() override {
-    while (pending_.empty()) {
-      if (g_resized) {
-        g_resized = 0;
-        return TerminalKey{TerminalKey::Resize, 0};
+    for (;;) {
+      wint_t ch = 0;
+      const int kind = wget_wch(stdscr, &ch);
+      if (kind == ERR) {
+        if (errno == EINTR) continue;
+        return std::nullopt;
       }
-      char buffer[256];
-      const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return std::nullopt;
-      std::string bytes(buffer, static_cast<size_t>(n));
-      // A lone Escape may be the start of a sequence whose rest is still on its way.
-      if (bytes == "\x1b") {
-        pollfd fd{STDIN_FILENO, POLLIN, 0};
-        if (::poll(&fd, 1, 30) > 0) {
-          const ssize_t more = ::read(STDIN_FILENO, buffer, sizeof buffer);
-          if (more > 0) bytes.append(buffer, static_cast<size_t>(more));
-        }
+      if (kind == KEY_CODE_YES) {
+        if (auto key = FunctionKey(static_cast<int>(ch))) return key;
+        continue;
       }
-      for (const auto& key : DecodeTerminalKeys(bytes)) pending_.push_back(key);
+      switch (ch) {
+        case L'\t': return TerminalKey{TerminalKey::Tab};
+        case L'\r':
+        case L'\n': return TerminalKey{TerminalKey::Enter};
+        case 27: return TerminalKey{TerminalKey::Escape};
+        case 8:
+        case 127: return TerminalKey{TerminalKey::Backspace};
+        default:
+          if (ch >= 0x20) return TerminalKey{TerminalKey::Char, static_cast<char32_t>(ch)};
+      }
     }
-    TerminalKey key = pending_.front();
-    pending_.pop_front();
-    return key;
   }
 
-  void Draw(const std::vector<std::string>& lines) override {
-    std::string frame = "\x1b[H";
-    for (size_t i = 0; i < lines.size(); ++i) {
-      frame += lines[i];
-      if (i + 1 < lines.size()) frame += "\r\n";
+ protected:
+  void Draw(const TerminalFrame& frame) override {
+    werase(stdscr);
+    const TerminalSize size = Size();
+    for (int r = 0; r < std::min(size.rows, frame.rows()); ++r) {
+      for (int c = 0; c < std::min(size.cols, frame.cols()); ++c) {
+        const TerminalCell& cell = frame.At(r, c);
+        if (cell.ch == 0) continue;
+        const wchar_t text[2] = {static_cast<wchar_t>(cell.ch), L'\0'};
+        short pair = 0;
+        const attr_t attributes = Attributes(cell.style, pair);
+        cchar_t character;
+        setcchar(&character, text, attributes, pair, nullptr);
+        mvwadd_wch(stdscr, r, c, &character);  // the bottom-right cell reports an error, yet is drawn
+      }
     }
-    WriteAll(frame);
+    if (frame.cursorRow >= 0) {
+      curs_set(1);
+      wmove(stdscr, frame.cursorRow, frame.cursorCol);
+    } else {
+      curs_set(0);
+    }
+    wnoutrefresh(stdscr);
+    doupdate();
   }
 
  private:
-  termios saved_ {};
-  struct sigaction savedAction_ {};
-  std::deque<TerminalKey> pending_;
+  CursesTerminal() {
+    savedLocale_ = ::setlocale(LC_CTYPE, nullptr);
+    // Wide characters go out as UTF-8 whatever the environment says.
+    ::setlocale(LC_CTYPE, "");
+    if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) ::setlocale(LC_CTYPE, "C.UTF-8");
+    ::tcgetattr(STDIN_FILENO, &g_savedModes);
+    screen_ = newterm(nullptr, stdout, stdin);
+    if (!screen_) {
+      ::setlocale(LC_CTYPE, savedLocale_.c_str());
+      return;
+    }
+    g_open = this;
+    set_term(screen_);
+    cbreak();
+    noecho();
+    nonl();
+    intrflush(stdscr, FALSE);
+    keypad(stdscr, TRUE);
+    set_escdelay(25);
+    curs_set(0);
+    if (has_colors()) {
+      start_color();
+      use_default_colors();
+      init_pair(kPairSelected, COLOR_CYAN, -1);
+      init_pair(kPairGrey, COLORS >= 16 ? 8 : COLOR_WHITE, -1);
+      init_pair(kPairBox, COLOR_BLACK, COLOR_WHITE);
+    }
+    mousemask(BUTTON1_CLICKED | BUTTON1_DOUBLE_CLICKED | BUTTON4_PRESSED | BUTTON5_PRESSED, nullptr);
+    static const bool atExitRegistered = std::atexit(OnExit) == 0;
+    (void)atExitRegistered;
+    struct sigaction action {};
+    action.sa_handler = OnFatalSignal;
+    sigemptyset(&action.sa_mask);
+    for (size_t i = 0; i < std::size(kSignals); ++i) ::sigaction(kSignals[i], &action, &g_savedActions[i]);
+  }
+
+  static attr_t Attributes(CellStyle style, short& pair) {
+    const bool colours = has_colors();
+    switch (style) {
+      case CellStyle::Plain: return A_NORMAL;
+      case CellStyle::Title: return A_REVERSE | A_BOLD;
+      case CellStyle::Heading: return A_BOLD | A_UNDERLINE;
+      case CellStyle::Focused: return A_REVERSE;
+      case CellStyle::Selected:
+        if (colours) pair = kPairSelected;
+        return A_BOLD;
+      case CellStyle::Grey:
+        if (colours) pair = kPairGrey;
+        return colours ? A_NORMAL : A_DIM;
+      case CellStyle::Hint: return A_DIM;
+      case CellStyle::Box:
+        if (colours) pair = kPairBox;
+        return colours ? A_NORMAL : A_REVERSE;
+    }
+    return A_NORMAL;
+  }
+
+  static std::optional<TerminalKey> FunctionKey(int code) {
+    switch (code) {
+      case KEY_UP: return TerminalKey{TerminalKey::Up};
+      case KEY_DOWN: return TerminalKey{TerminalKey::Down};
+      case KEY_LEFT: return TerminalKey{TerminalKey::Left};
+      case KEY_RIGHT: return TerminalKey{TerminalKey::Right};
+      case KEY_PPAGE: return TerminalKey{TerminalKey::PageUp};
+      case KEY_NPAGE: return TerminalKey{TerminalKey::PageDown};
+      case KEY_HOME: return TerminalKey{TerminalKey::Home};
+      case KEY_END: return TerminalKey{TerminalKey::End};
+      case KEY_BTAB: return TerminalKey{TerminalKey::BackTab};
+      case KEY_BACKSPACE: return TerminalKey{TerminalKey::Backspace};
+      case KEY_ENTER: return TerminalKey{TerminalKey::Enter};
+      case KEY_RESIZE: return TerminalKey{TerminalKey::Resize};
+      case KEY_MOUSE: return MouseKey();
+      default: return std::nullopt;
+    }
+  }
+
+  static std::optional<TerminalKey> MouseKey() {
+    MEVENT event{};
+    if (getmouse(&event) != OK) return std::nullopt;
+    if (event.bstate & BUTTON4_PRESSED) return TerminalKey{TerminalKey::Up};
+    if (event.bstate & BUTTON5_PRESSED) return TerminalKey{TerminalKey::Down};
+    const int clicks = event.bstate & BUTTON1_DOUBLE_CLICKED ? 2 : event.bstate & BUTTON1_CLICKED ? 1 : 0;
+    if (!clicks) return std::nullopt;
+    return TerminalKey{TerminalKey::Mouse, 0, event.y, event.x, clicks};
+  }
+
+  SCREEN* screen_ = nullptr;
+  std::string savedLocale_;
 };
 
 locale_t Utf8Locale() {
@@ -126,7 +248,7 @@ std::unique_ptr<TerminalIo> OpenTerminal(std::string& error) {
     error = "the interactive tag dialog needs a terminal on standard input and output";
     return nullptr;
   }
-  return std::make_unique<PosixTerminal>();
+  return CursesTerminal::Open(error);
 }
 
 }  // namespace platform

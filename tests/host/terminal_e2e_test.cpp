@@ -1,0 +1,162 @@
+// The interactive tag dialog in a real terminal: adshost runs inside tmux, the test sends
+// keys and reads the screen, then checks what the project file holds. Skipped without tmux.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class TerminalSession : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (std::system("tmux -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "no tmux";
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    dir_ = fs::temp_directory_path() / ("adshost-terminal-" + std::to_string(stamp));
+    fs::create_directories(dir_);
+    // The file chooser lists the directory the host runs in.
+    for (const char* name : {"demo.tpy", "demo_gbk.tpy"})
+      fs::copy_file(fs::path(ADS_SOURCE_DIR) / "examples" / name, dir_ / name);
+    tmux_ = "tmux -L ads-" + std::to_string(stamp) + " ";
+  }
+  void TearDown() override {
+    if (tmux_.empty()) return;
+    Shell(tmux_ + "kill-server 2>/dev/null");
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+  }
+
+  static int Shell(const std::string& command) { return std::system(command.c_str()); }
+
+  // Starts `adshost select` on the project in a terminal of 100 x 30; the shell that runs it
+  // writes its exit status to "status" and stays, so the screen can be read afterwards.
+  void Start() {
+    fs::remove(dir_ / "status");
+    const std::string host = std::string(ADS_HOST_PATH) + " --project p.adsproj select";
+    ASSERT_EQ(Shell(tmux_ + "new-session -d -s t -x 100 -y 30 -c '" + dir_.string() + "' \"" + host +
+                    "; echo \\$? > status; sleep 600\""),
+              0);
+    Shell(tmux_ + "set-option -g window-size manual >/dev/null 2>&1");
+    ASSERT_TRUE(WaitFor("\xe6\xa0\x87\xe7\xad\xbe\xe9\x80\x89\xe6\x8b\xa9")) << Screen();  // 标签选择
+  }
+  // Ends the terminal of the last Start.
+  void Stop() { Shell(tmux_ + "kill-session -t t 2>/dev/null"); }
+
+  // tmux key names ("Tab", "BTab", "Space", "Down", ...), separated by spaces.
+  void Keys(const std::string& keys) { ASSERT_EQ(Shell(tmux_ + "send-keys -t t " + keys), 0); }
+  void Type(const std::string& text) { ASSERT_EQ(Shell(tmux_ + "send-keys -t t -l '" + text + "'"), 0); }
+
+  std::string Query(const std::string& command) {
+    const fs::path out = dir_ / "screen";
+    Shell(tmux_ + command + " > '" + out.string() + "' 2>/dev/null");
+    return Slurp(out);
+  }
+  std::string Screen() { return Query("capture-pane -p -t t"); }
+  bool AlternateScreen() { return Query("display-message -p -t t '#{alternate_on}'") == "1\n"; }
+
+  // Waits until the screen shows the text (the host works through the keys at its own pace).
+  bool WaitFor(const std::string& text) {
+    for (int i = 0; i < 400; ++i) {
+      if (Screen().find(text) != std::string::npos) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  }
+  // The exit status of the last Start's host, once it has ended.
+  std::string Status() {
+    for (int i = 0; i < 400 && !fs::exists(dir_ / "status"); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return Slurp(dir_ / "status");
+  }
+
+  std::string Channels() {
+    const fs::path out = dir_ / "channels";
+    Shell("cd '" + dir_.string() + "' && " + ADS_HOST_PATH + " --project p.adsproj channels | cut -f9 > channels");
+    return Slurp(out);
+  }
+
+  fs::path dir_;
+  std::string tmux_;
+};
+
+TEST_F(TerminalSession, BrowseCheckSearchImportAndConfirmOrCancel) {
+  Start();
+  // Shift-Tab to the import button; the chooser lists ".." and the two symbol files.
+  Keys("BTab Space");
+  ASSERT_TRUE(WaitFor("demo_gbk.tpy")) << Screen();
+  Keys("Down Enter");
+  ASSERT_TRUE(WaitFor("+ [ ] MAIN")) << Screen();
+  // To the grid; expand MAIN, check fbMotor, expand it, uncheck bEnable.
+  Keys("Tab Tab Tab Right Down Space Right Down Space");
+  ASSERT_TRUE(WaitFor("[ ] bEnable")) << Screen();
+  EXPECT_NE(Screen().find("- [-] fbMotor"), std::string::npos) << Screen();
+  EXPECT_NE(Screen().find("[x] bBusy"), std::string::npos) << Screen();
+  // Back to the search field; a wildcard; "find next" twice goes to the second match, and
+  // Tab to the grid and Space check it.
+  Keys("BTab BTab");
+  Type("*Pos");
+  Keys("Tab Space Space Tab Space");
+  ASSERT_TRUE(WaitFor("[x] fPos")) << Screen();
+  const std::string screen = Screen();
+  EXPECT_LT(screen.find("[ ] fPos"), screen.find("[x] fPos")) << screen;
+  // Tab to OK, Space.
+  Keys("Tab Space");
+  EXPECT_EQ(Status(), "0\n") << Screen();
+  const std::string chosen =
+      "tagName\nMAIN.fbMotor.bBusy\nMAIN.fbMotor.nSpeed\nMAIN.fbMotor.fCurrent\nMAIN.aAxis[1].fPos\n";
+  EXPECT_EQ(Channels(), chosen);
+  Stop();
+
+  // A session that checks gCounter and then cancels changes nothing.
+  Start();
+  Keys("Tab Tab End Space");
+  ASSERT_TRUE(WaitFor("[x] gCounter")) << Screen();
+  Keys("Tab Tab Space");
+  EXPECT_EQ(Status(), "0\n") << Screen();
+  EXPECT_EQ(Channels(), chosen);
+  Stop();
+
+  // Importing the other file through the chooser replaces the tree; what is checked in it
+  // becomes the channels.
+  Start();
+  Keys("BTab Space");
+  ASSERT_TRUE(WaitFor("demo_gbk.tpy")) << Screen();
+  Keys("Down Down Enter");
+  ASSERT_TRUE(WaitFor("+ [ ] PRG_Station")) << Screen();
+  Keys("Tab Tab Tab End Space Tab Space");
+  EXPECT_EQ(Status(), "0\n") << Screen();
+  EXPECT_EQ(Channels(), "tagName\ngAlarm\n");
+}
+
+TEST_F(TerminalSession, ASmallTerminalShowsANoticeAndASignalRestoresTheTerminal) {
+  Start();
+  EXPECT_TRUE(AlternateScreen());
+  Shell(tmux_ + "resize-window -t t -x 50 -y 10");
+  EXPECT_TRUE(WaitFor("\xe7\xbb\x88\xe7\xab\xaf\xe5\xa4\xaa\xe5\xb0\x8f")) << Screen();  // 终端太小
+  Shell(tmux_ + "resize-window -t t -x 100 -y 30");
+  EXPECT_TRUE(WaitFor("[\xe7\xa1\xae\xe5\xae\x9a]")) << Screen();  // [确定]
+  // Killed while the dialog is open: the terminal leaves the dialog's screen, and nothing
+  // was saved.
+  std::string shell = Query("display-message -p -t t '#{pane_pid}'");
+  shell.erase(shell.find_last_not_of('\n') + 1);
+  const std::string host = Slurp("/proc/" + shell + "/task/" + shell + "/children");
+  ASSERT_FALSE(host.empty());
+  ASSERT_EQ(Shell("kill -TERM " + host), 0);
+  EXPECT_EQ(Status(), "143\n") << Screen();
+  EXPECT_FALSE(AlternateScreen()) << Screen();
+  EXPECT_FALSE(fs::exists(dir_ / "p.adsproj"));
+}
+
+}  // namespace
