@@ -113,11 +113,19 @@ TerminalFrame TooSmallFrame(TerminalSize size, TerminalSize needed) {
 
 bool TooSmall(TerminalSize size, TerminalSize needed) { return size.rows < needed.rows || size.cols < needed.cols; }
 
+// A column's text after its "|" separator, in `width` columns with the separator.
+void PutColumn(TerminalFrame& frame, int row, int col, std::u16string_view text, int width, CellStyle style) {
+  frame.Put(row, col, u"|", width, style);
+  frame.Put(row, col + 1, text, width - 1, style);
+}
+
 // A framed, blank box.
 void DrawBox(TerminalFrame& frame, int top, int left, int height, int width) {
   const size_t inner = static_cast<size_t>(std::max(0, width - 2));
-  const std::u16string edge = u"+" + std::u16string(inner, u'-') + u"+";
-  const std::u16string middle = u"|" + std::u16string(inner, u' ') + u"|";
+  std::u16string edge(inner + 2, u'-');
+  edge.front() = edge.back() = u'+';
+  std::u16string middle(inner + 2, u' ');
+  middle.front() = middle.back() = u'|';
   for (int r = top; r < top + height; ++r)
     frame.Put(r, left, r == top || r == top + height - 1 ? edge : middle, width, CellStyle::Box);
 }
@@ -431,8 +439,8 @@ class TerminalSurface final : public DialogSurface {
     const int commentLeft = typeLeft + typeWidth;
     frame.Fill(top, left, width, CellStyle::Heading);
     frame.Put(top, left, grid_->ColumnHeading(tree), nameWidth - 1, CellStyle::Heading);
-    frame.Put(top, typeLeft, u"|" + grid_->ColumnHeading(tree + 1), typeWidth - 1, CellStyle::Heading);
-    frame.Put(top, commentLeft, u"|" + grid_->ColumnHeading(tree + 2), commentWidth, CellStyle::Heading);
+    PutColumn(frame, top, typeLeft, grid_->ColumnHeading(tree + 1), typeWidth - 1, CellStyle::Heading);
+    PutColumn(frame, top, commentLeft, grid_->ColumnHeading(tree + 2), commentWidth, CellStyle::Heading);
 
     const std::vector<int> rows = VisibleRows();
     const int selected = grid_->SelectedRow();
@@ -459,8 +467,8 @@ class TerminalSurface final : public DialogSurface {
       cell += grid_->CellText(row, tree);
       frame.Fill(y, left, width, style);
       frame.Put(y, left, cell, nameWidth - 1, style);
-      frame.Put(y, typeLeft, u"|" + grid_->CellText(row, tree + 1), typeWidth - 1, style);
-      frame.Put(y, commentLeft, u"|" + grid_->CellText(row, tree + 2), commentWidth, style);
+      PutColumn(frame, y, typeLeft, grid_->CellText(row, tree + 1), typeWidth - 1, style);
+      PutColumn(frame, y, commentLeft, grid_->CellText(row, tree + 2), commentWidth, style);
       drawnRows_.push_back({row, left + indent, checkable ? left + indent + 2 : -10});
     }
     // Where the list goes on beyond the rows shown.
