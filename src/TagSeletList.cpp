@@ -657,16 +657,15 @@ void CTagSeletList::_SetRowSeletct(int row) {
 
 // ---- the selection ----
 
-void CTagSeletList::TakeName(ILabel& label, std::vector<std::u16string>& names, std::set<std::string>& taken) {
+void CTagSeletList::TakeName(ILabel& label, std::vector<std::u16string>& names, utils::StringSet& taken) {
   if (label.GetDataType() == -1) return;
-  const auto [entry, added] = taken.insert(label.GetFullName());
-  if (!added) return;
-  names.push_back(platform::AnsiToWide(*entry));
+  const std::string name = label.GetFullName();
+  if (taken.Insert(name)) names.push_back(platform::AnsiToWide(name));
 }
 
 void CTagSeletList::_GetSelectTag(std::vector<std::u16string>& names, grid::CTreeGridCtrl& grid) {
   TAG_TRACE("_GetSelectTag");
-  std::set<std::string> taken;
+  utils::StringSet taken;
   const int rows = grid.RowCount();
   for (int row = 1; row < rows; ++row) {
     const grid::TreeItem item = grid.GetItemForRow(row);
@@ -687,7 +686,7 @@ void CTagSeletList::_GetSelectTag(std::vector<std::u16string>& names, grid::CTre
   }
 }
 
-void CTagSeletList::_GetSelectSubNode(ITree* node, std::vector<std::u16string>& names, std::set<std::string>& taken,
+void CTagSeletList::_GetSelectSubNode(ITree* node, std::vector<std::u16string>& names, utils::StringSet& taken,
                                       int check) {
   TAG_TRACE("_GetSelectSubNode");
   struct Frame {

@@ -5,7 +5,6 @@
 // tags. CDevSelectTag is the small owner through which the framework drives it.
 #include <cstdint>
 #include <memory>
-#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -15,6 +14,7 @@
 #include "grid/TreeGridCtrl.h"
 #include "platform/DialogSurface.h"
 #include "tag/ITree.h"
+#include "utils/StringSet.h"
 
 namespace DEVICE {
 
@@ -117,8 +117,8 @@ class CTagSeletList : public platform::DialogEvents {
   void _SetRowSeletct(int row);
 
   void _GetSelectTag(std::vector<std::u16string>& names, grid::CTreeGridCtrl& grid);
-  void _GetSelectSubNode(ITree* node, std::vector<std::u16string>& names, std::set<std::string>& taken, int check);
-  static void TakeName(ILabel& label, std::vector<std::u16string>& names, std::set<std::string>& taken);
+  void _GetSelectSubNode(ITree* node, std::vector<std::u16string>& names, utils::StringSet& taken, int check);
+  static void TakeName(ILabel& label, std::vector<std::u16string>& names, utils::StringSet& taken);
 
   ITree* tree_ = nullptr;
   std::vector<std::string>* tagList_ = nullptr;
