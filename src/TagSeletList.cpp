@@ -1,6 +1,8 @@
 #include "TagSeletList.h"
 
 #include <cstdio>
+#include <functional>
+#include <stdexcept>
 
 #include "device/Texts.h"
 #include "platform/System.h"
@@ -657,15 +659,92 @@ void CTagSeletList::_SetRowSeletct(int row) {
 
 // ---- the selection ----
 
-void CTagSeletList::TakeName(ILabel& label, std::vector<std::u16string>& names, utils::StringSet& taken) {
-  if (label.GetDataType() == -1) return;
-  const std::string name = label.GetFullName();
-  if (taken.Insert(name)) names.push_back(platform::AnsiToWide(name));
-}
+namespace {
+
+// The names OK yields, each once, in the order they come. A table of the names' positions,
+// keyed by the hash of the narrow full name, finds repeats: a candidate is compared as wide
+// text and, when equal, confirmed on the narrow full name of the label it came from (two
+// narrow names may convert to the same wide one). Everything is allocated once, from the
+// count of a first walk: on a million names the page faults of growing buffers cost more
+// than the walk.
+class TakenNames final : public SelectedLeafSink {
+ public:
+  TakenNames(std::vector<std::u16string>& names, size_t expected) : names_(names), base_(names.size()) {
+    if (expected >= kMaxNames) throw std::length_error("too many tag names");
+    names_.reserve(base_ + expected);
+    platform::AdviseBulkFill(names_.data() + base_, expected * sizeof(std::u16string));
+    labels_.reserve(expected);
+    platform::AdviseBulkFill(labels_.data(), expected * sizeof(ILabel*));
+    size_t slots = 1024;
+    while (slots < 2 * expected) slots *= 2;
+    slots_.reserve(slots);
+    platform::AdviseBulkFill(slots_.data(), slots * sizeof(uint64_t));
+    slots_.assign(slots, kEmpty);
+  }
+
+  void Take(ILabel& label) override {
+    if (2 * (labels_.size() + 1) > slots_.size()) Grow();
+    std::string name = label.GetFullName();
+    const uint64_t hash = std::hash<std::string_view>{}(name);
+    std::u16string wide = platform::AnsiToWide(name);
+    const size_t mask = slots_.size() - 1;
+    for (size_t at = static_cast<size_t>(hash) & mask;; at = (at + 1) & mask) {
+      const uint64_t slot = slots_[at];
+      if (slot == kEmpty) {
+        slots_[at] = Slot(hash, labels_.size());
+        labels_.push_back(&label);
+        names_.push_back(std::move(wide));
+        return;
+      }
+      if ((slot ^ hash) >> 32 != 0) continue;
+      const size_t index = static_cast<uint32_t>(slot);
+      if (names_[base_ + index] == wide && labels_[index]->GetFullName() == name) return;
+    }
+  }
+
+ private:
+  static constexpr size_t kMaxNames = 0x7FFFFFFF;
+  static constexpr uint64_t kEmpty = ~uint64_t{0};
+  // A slot holds the upper half of the name's hash and, below it, the name's index.
+  static uint64_t Slot(uint64_t hash, size_t index) { return (hash & 0xFFFFFFFF00000000u) | index; }
+
+  // Only when more names come than were counted: doubles the table.
+  void Grow() {
+    if (labels_.size() >= kMaxNames / 2) throw std::length_error("too many tag names");
+    std::vector<uint64_t> slots(2 * slots_.size(), kEmpty);
+    const size_t mask = slots.size() - 1;
+    for (size_t i = 0; i < labels_.size(); ++i) {
+      const uint64_t hash = std::hash<std::string_view>{}(labels_[i]->GetFullName());
+      size_t at = static_cast<size_t>(hash) & mask;
+      while (slots[at] != kEmpty) at = (at + 1) & mask;
+      slots[at] = Slot(hash, i);
+    }
+    slots_ = std::move(slots);
+  }
+
+  std::vector<std::u16string>& names_;
+  const size_t base_;
+  std::vector<ILabel*> labels_;
+  std::vector<uint64_t> slots_;
+};
+
+class LeafCount final : public SelectedLeafSink {
+ public:
+  void Take(ILabel&) override { ++count; }
+  size_t count = 0;
+};
+
+}  // namespace
 
 void CTagSeletList::_GetSelectTag(std::vector<std::u16string>& names, grid::CTreeGridCtrl& grid) {
   TAG_TRACE("_GetSelectTag");
-  utils::StringSet taken;
+  LeafCount count;
+  VisitSelectedLeaves(grid, count, false);
+  TakenNames taken(names, count.count);
+  VisitSelectedLeaves(grid, taken, true);
+}
+
+void CTagSeletList::VisitSelectedLeaves(grid::CTreeGridCtrl& grid, SelectedLeafSink& sink, bool traced) {
   const int rows = grid.RowCount();
   for (int row = 1; row < rows; ++row) {
     const grid::TreeItem item = grid.GetItemForRow(row);
@@ -678,17 +757,23 @@ void CTagSeletList::_GetSelectTag(std::vector<std::u16string>& names, grid::CTre
     const grid::TreeItem parent = grid.GetParentItem(item);
     if (parent != grid::kRootItem && grid.GetCheck(parent) != grid::kUnchecked && grid.GetItemData(parent, 0)) continue;
     if (node->GetChildCount() > 0) {
-      _GetSelectSubNode(node, names, taken, check);
+      if (traced)
+        _GetSelectSubNode(node, check, sink);
+      else
+        WalkSelectedLeaves(node, check, sink);
       continue;
     }
     ILabel* label = node->GetLabel();
-    if (check == grid::kChecked && label) TakeName(*label, names, taken);
+    if (check == grid::kChecked && label && label->GetDataType() != -1) sink.Take(*label);
   }
 }
 
-void CTagSeletList::_GetSelectSubNode(ITree* node, std::vector<std::u16string>& names, utils::StringSet& taken,
-                                      int check) {
+void CTagSeletList::_GetSelectSubNode(ITree* node, int check, SelectedLeafSink& sink) {
   TAG_TRACE("_GetSelectSubNode");
+  WalkSelectedLeaves(node, check, sink);
+}
+
+void CTagSeletList::WalkSelectedLeaves(ITree* node, int check, SelectedLeafSink& sink) {
   struct Frame {
     ITree* node;
     uint32_t next;
@@ -714,8 +799,8 @@ void CTagSeletList::_GetSelectSubNode(ITree* node, std::vector<std::u16string>& 
     }
     if (child->GetChildCount() > 0) {
       if (value != grid::kUnchecked) frames.push_back({child, 0, value});
-    } else if (value == grid::kChecked) {
-      TakeName(*label, names, taken);
+    } else if (value == grid::kChecked && label->GetDataType() != -1) {
+      sink.Take(*label);
     }
   }
 }

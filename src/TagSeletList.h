@@ -14,7 +14,6 @@
 #include "grid/TreeGridCtrl.h"
 #include "platform/DialogSurface.h"
 #include "tag/ITree.h"
-#include "utils/StringSet.h"
 
 namespace DEVICE {
 
@@ -27,6 +26,14 @@ bool MatchPattern(std::string_view pattern, std::string_view text);
 // Display scale factor for the screen's vertical pixels per inch.
 double ScaleFactorFor(int pixelsPerInch);
 }  // namespace detail
+
+// Receives the labels of the leaves the dialog's OK yields, in row order, repeats included.
+struct SelectedLeafSink {
+  virtual void Take(ILabel& label) = 0;
+
+ protected:
+  ~SelectedLeafSink() = default;
+};
 
 class CTagSeletList : public platform::DialogEvents {
  public:
@@ -117,8 +124,10 @@ class CTagSeletList : public platform::DialogEvents {
   void _SetRowSeletct(int row);
 
   void _GetSelectTag(std::vector<std::u16string>& names, grid::CTreeGridCtrl& grid);
-  void _GetSelectSubNode(ITree* node, std::vector<std::u16string>& names, utils::StringSet& taken, int check);
-  static void TakeName(ILabel& label, std::vector<std::u16string>& names, utils::StringSet& taken);
+  // The rows' part of _GetSelectTag; `traced` writes the trace lines of the walks below them.
+  void VisitSelectedLeaves(grid::CTreeGridCtrl& grid, SelectedLeafSink& sink, bool traced);
+  void _GetSelectSubNode(ITree* node, int check, SelectedLeafSink& sink);
+  void WalkSelectedLeaves(ITree* node, int check, SelectedLeafSink& sink);
 
   ITree* tree_ = nullptr;
   std::vector<std::string>* tagList_ = nullptr;

@@ -1,5 +1,8 @@
 #include "tag/TypeNodes.h"
 
+#include <array>
+#include <charconv>
+
 #include "utils/stream_io.h"
 
 namespace {
@@ -29,18 +32,28 @@ uint32_t ArrayType::GetChildCount() const {
 }
 
 std::string ArrayType::GetChildName(uint32_t index) const {
-  std::vector<uint32_t> indices(dimensions_.size());
-  for (size_t d = dimensions_.size(); d-- > 0;) {
+  // Called for the array step of every full name the dialog yields: the indices of the
+  // usual few dimensions stay on the stack and the digits go straight into the name.
+  constexpr size_t kInlineDimensions = 8;
+  const size_t rank = dimensions_.size();
+  std::array<uint32_t, kInlineDimensions> inlineIndices;
+  std::vector<uint32_t> manyIndices(rank > kInlineDimensions ? rank : 0);
+  uint32_t* indices = rank > kInlineDimensions ? manyIndices.data() : inlineIndices.data();
+  for (size_t d = rank; d-- > 0;) {
     const uint32_t count = DimensionSize(dimensions_[d]);
     if (count == 0) return {};
     indices[d] = dimensions_[d].first + index % count;
     index /= count;
   }
-  if (formatter_) return formatter_(indices);
-  std::string name = "[";
-  for (size_t d = 0; d < indices.size(); ++d) {
+  if (formatter_) return formatter_(std::vector<uint32_t>(indices, indices + rank));
+  std::string name;
+  name.reserve(2 + 11 * rank);
+  name += '[';
+  for (size_t d = 0; d < rank; ++d) {
     if (d) name += ',';
-    name += std::to_string(indices[d]);
+    char digits[10];
+    const auto end = std::to_chars(digits, digits + sizeof digits, indices[d]).ptr;
+    name.append(digits, end);
   }
   name += ']';
   return name;

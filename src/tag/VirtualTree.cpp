@@ -79,17 +79,11 @@ std::string VirtualTree::GetFullName() const {
   size_t at = 0;
   for (const VirtualTree* node = this; node->parent_; node = node->parent_) chain[at++] = node;
   std::string full;
+  full.reserve(16 * depth);  // most names then fit without growing
   for (size_t i = depth; i-- > 0;) {
     const VirtualTree* node = chain[i];
-    const std::string own = node->GetName();
-    if (full.empty()) {
-      full = own;
-    } else if (node->ParentIsArray()) {
-      full += own;
-    } else {
-      full += '.';
-      full += own;
-    }
+    if (!full.empty() && !node->ParentIsArray()) full += '.';
+    full += node->GetName();
   }
   return full;
 }

@@ -173,6 +173,20 @@ TEST(TagSelectDialog, LazyRowsGreyRowsAndExpansion) {
   EXPECT_EQ(grid.CellText(12, 1), u"QORV Default item");
 }
 
+// OK yields a full name once, where it first occurs; names whose bytes differ stay apart even
+// when they read the same as wide text (an invalid GBK byte reads as "?").
+TEST(TagSelectDialog, RepeatedNamesComeOnceButDifferentBytesStay) {
+  Scripted s;
+  FakeTree tree;
+  auto* d = tree.Add(tree.Root(), "D", -1, "ST_D");
+  for (const char* name : {"x", "q?", "x", "q\xff", "q?"}) tree.Add(d, name, 2, "INT");
+  CDevSelectTag selector;
+  selector.SetTagTree(tree.Root());
+  selector.SetSelectTag({});
+  s.Run(selector, "click D\nok");
+  EXPECT_EQ(Names(selector), (std::vector<std::u16string>{u"D.x", u"D.q?", u"D.q?"}));
+}
+
 TEST(TagSelectDialog, InitialChecksAndSelectionOnOk) {
   Scripted s;
   auto tree = SampleTree();
