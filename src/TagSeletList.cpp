@@ -1,5 +1,6 @@
 #include "TagSeletList.h"
 
+#include <array>
 #include <cstdio>
 #include <functional>
 #include <stdexcept>
@@ -666,7 +667,9 @@ namespace {
 // text and, when equal, confirmed on the narrow full name of the label it came from (two
 // narrow names may convert to the same wide one). Everything is allocated once, from the
 // count of a first walk: on a million names the page faults of growing buffers cost more
-// than the walk.
+// than the walk. A name waits a few names before it is placed, while the table's memory for
+// it is fetched: the table is far larger than the caches, and that load was the largest
+// single cost of OK.
 class TakenNames final : public SelectedLeafSink {
  public:
   TakenNames(std::vector<std::u16string>& names, size_t expected) : names_(names), base_(names.size()) {
@@ -683,30 +686,54 @@ class TakenNames final : public SelectedLeafSink {
   }
 
   void Take(ILabel& label) override {
-    if (2 * (labels_.size() + 1) > slots_.size()) Grow();
-    std::string name = label.GetFullName();
-    const uint64_t hash = std::hash<std::string_view>{}(name);
-    std::u16string wide = platform::AnsiToWide(name);
-    const size_t mask = slots_.size() - 1;
-    for (size_t at = static_cast<size_t>(hash) & mask;; at = (at + 1) & mask) {
-      const uint64_t slot = slots_[at];
-      if (slot == kEmpty) {
-        slots_[at] = Slot(hash, labels_.size());
-        labels_.push_back(&label);
-        names_.push_back(std::move(wide));
-        return;
-      }
-      if ((slot ^ hash) >> 32 != 0) continue;
-      const size_t index = static_cast<uint32_t>(slot);
-      if (names_[base_ + index] == wide && labels_[index]->GetFullName() == name) return;
-    }
+    Candidate& candidate = waiting_[next_];
+    if (waitingCount_ == kAhead)
+      Place(candidate);
+    else
+      ++waitingCount_;
+    candidate.label = &label;
+    candidate.name = label.GetFullName();
+    candidate.hash = std::hash<std::string_view>{}(candidate.name);
+    candidate.wide = platform::AnsiToWide(candidate.name);
+    platform::PrefetchForRead(&slots_[static_cast<size_t>(candidate.hash) & (slots_.size() - 1)]);
+    next_ = (next_ + 1) % kAhead;
+  }
+
+  // Places the names still waiting, oldest first.
+  void Finish() {
+    for (size_t i = 0; i < waitingCount_; ++i) Place(waiting_[(next_ + kAhead - waitingCount_ + i) % kAhead]);
+    waitingCount_ = 0;
   }
 
  private:
   static constexpr size_t kMaxNames = 0x7FFFFFFF;
+  static constexpr size_t kAhead = 8;
   static constexpr uint64_t kEmpty = ~uint64_t{0};
+  struct Candidate {
+    ILabel* label = nullptr;
+    std::string name;
+    std::u16string wide;
+    uint64_t hash = 0;
+  };
   // A slot holds the upper half of the name's hash and, below it, the name's index.
   static uint64_t Slot(uint64_t hash, size_t index) { return (hash & 0xFFFFFFFF00000000u) | index; }
+
+  void Place(Candidate& candidate) {
+    if (2 * (labels_.size() + 1) > slots_.size()) Grow();
+    const size_t mask = slots_.size() - 1;
+    for (size_t at = static_cast<size_t>(candidate.hash) & mask;; at = (at + 1) & mask) {
+      const uint64_t slot = slots_[at];
+      if (slot == kEmpty) {
+        slots_[at] = Slot(candidate.hash, labels_.size());
+        labels_.push_back(candidate.label);
+        names_.push_back(std::move(candidate.wide));
+        return;
+      }
+      if ((slot ^ candidate.hash) >> 32 != 0) continue;
+      const size_t index = static_cast<uint32_t>(slot);
+      if (names_[base_ + index] == candidate.wide && labels_[index]->GetFullName() == candidate.name) return;
+    }
+  }
 
   // Only when more names come than were counted: doubles the table.
   void Grow() {
@@ -726,6 +753,9 @@ class TakenNames final : public SelectedLeafSink {
   const size_t base_;
   std::vector<ILabel*> labels_;
   std::vector<uint64_t> slots_;
+  std::array<Candidate, kAhead> waiting_;
+  size_t waitingCount_ = 0;
+  size_t next_ = 0;
 };
 
 class LeafCount final : public SelectedLeafSink {
@@ -742,6 +772,7 @@ void CTagSeletList::_GetSelectTag(std::vector<std::u16string>& names, grid::CTre
   VisitSelectedLeaves(grid, count, false);
   TakenNames taken(names, count.count);
   VisitSelectedLeaves(grid, taken, true);
+  taken.Finish();
 }
 
 void CTagSeletList::VisitSelectedLeaves(grid::CTreeGridCtrl& grid, SelectedLeafSink& sink, bool traced) {

@@ -42,6 +42,9 @@ void OutputDebugText(const std::string& text);
 // only; small blocks and systems without large pages ignore it.
 void AdviseBulkFill(void* data, size_t bytes);
 
+// Asks the processor to start loading the memory at `data`, which will be read soon. A hint.
+void PrefetchForRead(const void* data);
+
 // Local wall-clock time, for trace lines.
 struct LocalTime {
   int year, month, day, hour, minute, second, millisecond;

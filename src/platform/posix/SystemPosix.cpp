@@ -80,6 +80,8 @@ void AdviseBulkFill(void* data, size_t bytes) {
   if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
+void PrefetchForRead(const void* data) { __builtin_prefetch(data); }
+
 // A POSIX module has no resource chain: the dialog description lives in the code.
 ScopedModuleResources::ScopedModuleResources() = default;
 ScopedModuleResources::~ScopedModuleResources() = default;

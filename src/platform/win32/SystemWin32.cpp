@@ -95,6 +95,8 @@ LocalTime GetLocalTime() {
 
 void AdviseBulkFill(void*, size_t) {}
 
+void PrefetchForRead(const void* data) { __builtin_prefetch(data); }
+
 ScopedModuleResources::ScopedModuleResources() {
   previous_ = ResourceModuleSetting();
   ResourceModuleSetting() = ThisModule();
