@@ -4,11 +4,11 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "platform/ProcessServices.h"
+#include "support/ReadFile.h"
 
 namespace {
 
@@ -19,11 +19,6 @@ struct HostRun {
   std::string out;
   std::string err;
 };
-
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 class HostSession : public ::testing::Test {
  protected:

@@ -5,7 +5,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -15,6 +14,7 @@
 #include "platform/ProcessServices.h"
 #include "platform/Text.h"
 #include "platform/win32/GridWindowWin32.h"
+#include "support/ReadFile.h"
 
 namespace {
 
@@ -24,11 +24,6 @@ using platform::win32::GridPart;
 
 std::u16string Gbk(const char* text) { return platform::MultiByteToWide(936, text); }
 const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
-
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 class TagDialogWindow : public ::testing::Test {
  protected:
