@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <deque>
@@ -12,7 +11,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "beckhoff/BeckhoffDeviceCtrl.h"
 #include "device/Texts.h"
 #include "platform/ScriptedDialog.h"
 #include "platform/Text.h"
@@ -401,21 +399,6 @@ TEST(TagSelectDialog, FindCyclesWrapsRestartsAndSurvivesImport) {
   EXPECT_EQ(s.out.back(), "10\t0\t0\t0x0008\tD\tINT\t");
   EXPECT_EQ(s.out[s.out.size() - 3], "7\t0\t1\t0x0008\tC\tBOOL\t");  // the new search expanded A
   EXPECT_EQ(Names(selector), std::vector<std::u16string>{u"C"});
-}
-
-TEST(TagSelectDialog, DemoFileThroughTheDevice) {
-  const std::string demo = std::string(ADS_SOURCE_DIR) + "/examples/demo.tpy";
-  Scripted s;
-  Beckhoff::BeckhoffDeviceCtrl device;
-  s.backend.AddScript("import " + demo + "\nexpand MAIN.aValues\nrows\nclick MAIN.fbMotor.bEnable\nclick gCounter\nok");
-  ASSERT_TRUE(device.RunCustomCommand({texts::kTagImport, 0}));
-  EXPECT_NE(std::find(s.out.begin(), s.out.end(), "5\t2\t0\t0x0008\taValues[0]\tINT\t"), s.out.end());
-  EXPECT_EQ(device.Channels().GetChannelNames(), (std::vector<std::string>{"MAIN.fbMotor.bEnable", "gCounter"}));
-  s.out.clear();
-  s.backend.AddScript("rows\nok");
-  ASSERT_TRUE(device.RunCustomCommand({texts::kTagImport, 0}));
-  EXPECT_EQ(s.out.front(), "1\t0\t2\t0x0800\tMAIN\tMAIN\t");
-  EXPECT_EQ(device.Channels().GetChannelNames(), (std::vector<std::string>{"MAIN.fbMotor.bEnable", "gCounter"}));
 }
 
 // 1 + 1000 + 999,000 nodes, and a chain 20,000 deep: opening, checking everything and OK.
