@@ -171,15 +171,12 @@ TEST(TagTree, NamesCountsAndLabels) {
   uint64_t n = 9, l = 9;
   EXPECT_EQ(TreeVisitor(std::make_shared<InteriorDataTypeList>()).CreateTree(n, l), nullptr);
   EXPECT_EQ(n, 0u);
-}
-
-TEST(TagTree, EmptySymbolListGivesAChildlessRoot) {
-  auto table = std::make_shared<InteriorDataTypeList>();
-  uint64_t nodes = 0, leaves = 0;
-  auto root = TreeVisitor(Elementary(), table).BuildTree({}, nodes, leaves);
-  ASSERT_NE(root, nullptr);
-  EXPECT_EQ(root->GetChildCount(), 0u);
-  EXPECT_EQ(nodes, 1u);
+  // No symbols: a root without children.
+  const auto emptyTable = std::make_shared<InteriorDataTypeList>();
+  auto empty = TreeVisitor(Elementary(), emptyTable).BuildTree({}, n, l);
+  ASSERT_NE(empty, nullptr);
+  EXPECT_EQ(empty->GetChildCount(), 0u);
+  EXPECT_EQ(n, 1u);
 }
 
 TEST(TagTree, HugeInfiniteAndDeepTypeGraphs) {
