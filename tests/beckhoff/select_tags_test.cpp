@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "beckhoff/BeckhoffDeviceCtrl.h"
+#include "dialog/ScriptedSession.h"
 #include "device/Texts.h"
 #include "platform/ScriptedDialog.h"
 #include "platform/Text.h"
@@ -24,15 +25,6 @@ std::string Example(const char* name) { return std::string(ADS_SOURCE_DIR) + "/e
 
 class SelectTags : public testing::Test {
  protected:
-  SelectTags() : backend_(ui_, [this](const std::string& line) { output_.push_back(line); }) {
-    platform::SetUserInterface(&ui_);
-    platform::SetDialogBackend(&backend_);
-  }
-  ~SelectTags() override {
-    platform::SetDialogBackend(nullptr);
-    platform::SetUserInterface(nullptr);
-  }
-
   // Runs the custom command "标签导入" with the given script lines.
   bool Run(const std::string& script) {
     backend_.AddScript(script);
@@ -45,9 +37,10 @@ class SelectTags : public testing::Test {
     return texts;
   }
 
-  platform::ScriptedUserInterface ui_;
-  std::vector<std::string> output_;
-  platform::ScriptedDialogBackend backend_;
+  dialog_tests::ScriptedSession session_;
+  platform::ScriptedUserInterface& ui_ = session_.ui;
+  platform::ScriptedDialogBackend& backend_ = session_.backend;
+  std::vector<std::string>& output_ = session_.out;
   BeckhoffDeviceCtrl device_;
 };
 

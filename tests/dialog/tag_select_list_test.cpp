@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "ScriptedSession.h"
 #include "device/Texts.h"
 #include "platform/ScriptedDialog.h"
 #include "platform/Text.h"
@@ -19,6 +20,7 @@ namespace {
 
 using DEVICE::CDevSelectTag;
 using platform::Rect;
+using Scripted = dialog_tests::ScriptedSession;
 
 // A tag tree held in a deque so that node addresses stay put; -1 marks an unselectable label.
 class FakeTree final {
@@ -101,40 +103,6 @@ std::unique_ptr<FakeTree> SampleTree() {
   tree->Add(tree->Root(), "hidden", 0)->labelled = false;
   return tree;
 }
-
-// The scripted backend installed for one test; a message box is printed as the host does it.
-class PrintingUi final : public platform::ScriptedUserInterface {
- public:
-  explicit PrintingUi(std::vector<std::string>& out) : out_(out) {}
-  void ShowMessageBox(const std::u16string& text, platform::MessageBoxIcon icon) override {
-    ScriptedUserInterface::ShowMessageBox(text, icon);
-    out_.push_back("MESSAGE\t" + platform::WideToUtf8(text));
-  }
-
- private:
-  std::vector<std::string>& out_;
-};
-
-struct Scripted {
-  std::vector<std::string> out;
-  PrintingUi ui{out};
-  platform::ScriptedDialogBackend backend{ui, [this](const std::string& line) { out.push_back(line); }};
-  explicit Scripted(int ppi = 96) {
-    backend.SetScreenPixelsPerInchY(ppi);
-    platform::SetDialogBackend(&backend);
-    platform::SetUserInterface(&ui);
-  }
-  ~Scripted() {
-    platform::SetDialogBackend(nullptr);
-    platform::SetUserInterface(nullptr);
-  }
-  std::vector<std::string> Run(CDevSelectTag& selector, const std::string& script, bool expectOk = true) {
-    out.clear();
-    backend.AddScript(script);
-    EXPECT_EQ(selector.DoModal(), expectOk);
-    return out;
-  }
-};
 
 std::vector<std::u16string> Names(CDevSelectTag& selector) {
   std::vector<std::u16string> names;
