@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <unordered_map>
 #include <vector>
 
@@ -238,18 +239,14 @@ TEST(TagSelectDialog, LayoutFontAndScaleFactor) {
     const auto& last = s.backend.LastSurface();
     for (const auto& [id, rect] : c.rects) EXPECT_EQ(last.controls.at(id).rect, rect) << id;
     ASSERT_TRUE(last.font.has_value());
-    EXPECT_EQ(last.font->face, u"宋体");
-    EXPECT_EQ(last.font->height, c.fontHeight);
-    EXPECT_EQ(last.font->weight, 400);
-    EXPECT_EQ(last.font->charSet, 134);
-    EXPECT_EQ(last.font->pitchAndFamily, 0x22);
+    EXPECT_EQ(std::tie(last.font->face, last.font->height, last.font->weight, last.font->charSet,
+                       last.font->pitchAndFamily),
+              std::make_tuple(u"宋体", c.fontHeight, 400, 134, 0x22));
     EXPECT_EQ(last.focus, 10001);
     const auto& grid = selector.Dialog().Grid();
     EXPECT_EQ(grid.RowCount(), 1);  // no tree: header only
-    EXPECT_EQ(grid.ColumnWidth(0), 0);
-    EXPECT_EQ(grid.ColumnWidth(1), c.nameColumn);
-    EXPECT_EQ(grid.ColumnWidth(2), c.otherColumns);
-    EXPECT_EQ(grid.ColumnWidth(3), c.otherColumns);
+    EXPECT_EQ((std::vector<int>{grid.ColumnWidth(0), grid.ColumnWidth(1), grid.ColumnWidth(2), grid.ColumnWidth(3)}),
+              (std::vector<int>{0, c.nameColumn, c.otherColumns, c.otherColumns}));
     EXPECT_EQ(Names(selector), std::vector<std::u16string>{});
   }
   const std::pair<int, double> factors[] = {{96, 1.0},  {143, 1.0}, {144, 1.25}, {215, 1.25}, {216, 2.0},
