@@ -83,22 +83,6 @@ TEST(AdsDevice, IdentityPropertiesAndDefaults) {
   EXPECT_EQ(device.GetProperty("unknown"), nullptr);
 }
 
-// The port is an enumeration: its value is the item's index.
-TEST(AdsDevice, PortPropertyStoresTheItemIndex) {
-  BeckhoffDeviceCtrl device;
-  auto port = device.GetProperty("ADS_Port")->Clone();
-  port->SetString("851");
-  EXPECT_TRUE(device.SetProperty("ADS_Port", port));
-  EXPECT_EQ(device.GetProperty("ADS_Port")->GetUInt(), 9u);
-  port->SetString("1234");
-  EXPECT_EQ(port->GetUInt(), 9u);
-  // A value from a wider property is checked against the stored property's limit.
-  auto wide = device.GetProperty(texts::kPropWaitTime)->Clone();
-  wide->SetUInt(501);
-  EXPECT_TRUE(device.SetProperty(texts::kPropMaxTags, wide));
-  EXPECT_EQ(device.GetProperty(texts::kPropMaxTags)->GetUInt(), 500u);
-}
-
 TEST(AdsDevice, CheckChannelsReportsTheFirstUnknownChannel) {
   BeckhoffDeviceCtrl device;
   EXPECT_EQ(device.CheckChannels(), 0);  // no channels, no tree
@@ -240,9 +224,7 @@ TEST(AdsDevice, StaleDataVersionSetsTheReimportFlag) {
   EXPECT_TRUE(device.SerializeDevData(block, true));
   EXPECT_EQ(device.ReimportFlag(), 1u);
   EXPECT_EQ(device.CheckChannels(), -1);
-  ASSERT_EQ(host.reports.size(), 1u);
-  EXPECT_EQ(host.reports[0].object, platform::AnsiToWide(texts::kChannelInfoIncomplete));
-  EXPECT_EQ(host.reports[0].message, platform::AnsiToWide(texts::kPleaseReimport));
+  EXPECT_EQ(host.reports.size(), 1u);  // its texts: the module's stale-data test
   device.SetFileParser(MainProgram());  // importing tags clears the flag
   EXPECT_EQ(device.ReimportFlag(), 0u);
   EXPECT_EQ(device.CheckChannels(), 0);
