@@ -5,6 +5,7 @@
 #include <iterator>
 #include <map>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -51,8 +52,7 @@ TEST(BeckhoffFileparser, ChildrenAreSearchedAfterTheOneFoundLast) {
   ASSERT_TRUE(Read(parser, xml));
 
   TagDataType late = Entry(parser, "ST_LATE");
-  EXPECT_EQ(0u, late.ByteSize);
-  EXPECT_EQ("c", late.Comment);
+  EXPECT_EQ(std::make_tuple(0u, "c"), std::tie(late.ByteSize, late.Comment));
   ASSERT_EQ(1u, late.SubItems.size());
   EXPECT_EQ((SubItem{"a", "", ""}), late.SubItems[0]);  // a Type before the Name is not seen
 
@@ -61,21 +61,13 @@ TEST(BeckhoffFileparser, ChildrenAreSearchedAfterTheOneFoundLast) {
 
   const auto& symbols = parser.GetSymbols();
   ASSERT_EQ(3u, symbols.size());
-  EXPECT_EQ("MAIN.a", symbols[0].Name);
-  EXPECT_EQ("INT", symbols[0].Type);
-  EXPECT_EQ("", symbols[0].Comment);
-  EXPECT_EQ("MAIN.b", symbols[1].FullName);
-  EXPECT_EQ("", symbols[1].Type);
-  EXPECT_EQ("kept", symbols[1].Comment);
-  EXPECT_EQ("", symbols[2].Name);  // no Name at all
-  EXPECT_EQ("", symbols[2].FullName);
-  EXPECT_EQ("INT", symbols[2].Type);
-  for (const auto& s : symbols) {
-    EXPECT_EQ(Tag::kUnknown, s.TypeCode);
-    EXPECT_EQ(0u, s.ByteSize);
-    EXPECT_FALSE(s.InArray);
-    EXPECT_EQ(2u, s.Mode);
-  }
+  const std::tuple<std::string, std::string, std::string, std::string> expected[] = {
+      // name, full name, type, comment; the last symbol has no Name at all
+      {"MAIN.a", "MAIN.a", "INT", ""}, {"MAIN.b", "MAIN.b", "", "kept"}, {"", "", "INT", ""}};
+  for (size_t i = 0; i < 3; ++i)
+    EXPECT_EQ(std::tie(symbols[i].Name, symbols[i].FullName, symbols[i].Type, symbols[i].Comment), expected[i]) << i;
+  for (const auto& s : symbols)
+    EXPECT_EQ(std::make_tuple(Tag::kUnknown, 0u, false, 2u), std::tie(s.TypeCode, s.ByteSize, s.InArray, s.Mode));
 }
 
 TEST(BeckhoffFileparser, ReadsTypesWithCaseRulesSizesAndBounds) {
@@ -94,26 +86,20 @@ TEST(BeckhoffFileparser, ReadsTypesWithCaseRulesSizesAndBounds) {
   BeckhoffFileparser parser(nullptr);
   ASSERT_TRUE(Read(parser, xml));
 
-  TagDataType motor = Entry(parser, "FB_MOTOR");  // the first definition wins
-  EXPECT_EQ("FB_MOTOR", motor.Name);
-  EXPECT_EQ("Motor Block", motor.Comment);
-  EXPECT_EQ(Tag::kStruct, motor.TypeCode);
-  EXPECT_EQ(1u, motor.ByteSize);  // 12 bits
-  EXPECT_EQ("", motor.Type);
+  TagDataType motor = Entry(parser, "FB_MOTOR");  // the first definition wins; 12 bits are one byte
+  EXPECT_EQ(std::make_tuple("FB_MOTOR", "Motor Block", Tag::kStruct, 1u, ""),
+            std::tie(motor.Name, motor.Comment, motor.TypeCode, motor.ByteSize, motor.Type));
   EXPECT_EQ((std::vector<SubItem>{{"bEnable", "BOOL", ""}, {"nSpeed", "INT", ""}}), motor.SubItems);
 
   TagDataType big = Entry(parser, "BIG");
-  EXPECT_EQ(Tag::kArray, big.TypeCode);
-  EXPECT_EQ(204u, big.ByteSize);
-  EXPECT_EQ("BYTE", big.Type);
+  EXPECT_EQ(std::make_tuple(Tag::kArray, 204u, "BYTE"), std::tie(big.TypeCode, big.ByteSize, big.Type));
   EXPECT_EQ((std::vector<std::pair<uint32_t, uint32_t>>{{1, 10}, {4294967294u, 2}}), big.ArrayInfo);
   EXPECT_EQ(0u, Entry(parser, "NONUMBER").ByteSize);
   EXPECT_FALSE(parser.GetDataTypes()->Contains("EMPTY"));
   EXPECT_EQ(19u + 3u, parser.GetDataTypes()->Size());
 
   ASSERT_EQ(1u, parser.GetSymbols().size());
-  EXPECT_EQ("MAIN.fbMotor", parser.GetSymbols()[0].Name);
-  EXPECT_EQ("FB_MOTOR", parser.GetSymbols()[0].Type);
+  EXPECT_EQ(std::make_tuple("MAIN.fbMotor", "FB_MOTOR"), std::tie(parser.GetSymbols()[0].Name, parser.GetSymbols()[0].Type));
   EXPECT_TRUE(parser.GetAliases().empty());
 }
 
@@ -145,15 +131,11 @@ TEST(BeckhoffFileparser, RegistersStringTypesFromMembersArraysAndSymbols) {
   };
   for (const auto& c : cases) {
     TagDataType type = Entry(parser, c.name);
-    EXPECT_EQ(c.name, type.Name);
-    EXPECT_EQ(c.code, type.TypeCode) << c.name;
-    EXPECT_EQ(c.size, type.ByteSize) << c.name;
+    EXPECT_EQ(std::make_tuple(c.name, c.code, c.size), std::tie(type.Name, type.TypeCode, type.ByteSize));
   }
   // A plain STRING symbol leaves an unknown record without name under its type text.
   TagDataType plain = Entry(parser, "STRING");
-  EXPECT_EQ("", plain.Name);
-  EXPECT_EQ(Tag::kUnknown, plain.TypeCode);
-  EXPECT_EQ(0u, plain.ByteSize);
+  EXPECT_EQ(std::make_tuple("", Tag::kUnknown, 0u), std::tie(plain.Name, plain.TypeCode, plain.ByteSize));
   // The search for STRING is case-sensitive, ")" must follow "(".
   EXPECT_FALSE(parser.GetDataTypes()->Contains("STRING(7)"));
   EXPECT_FALSE(parser.GetDataTypes()->Contains("STRING(5)"));

@@ -2,6 +2,7 @@
 // scripted dialog and file dialog standing in for the user.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "beckhoff/BeckhoffDeviceCtrl.h"
+#include "dialog/ScriptedSession.h"
 #include "device/Texts.h"
 #include "platform/ScriptedDialog.h"
 #include "platform/Text.h"
@@ -23,15 +25,6 @@ std::string Example(const char* name) { return std::string(ADS_SOURCE_DIR) + "/e
 
 class SelectTags : public testing::Test {
  protected:
-  SelectTags() : backend_(ui_, [this](const std::string& line) { output_.push_back(line); }) {
-    platform::SetUserInterface(&ui_);
-    platform::SetDialogBackend(&backend_);
-  }
-  ~SelectTags() override {
-    platform::SetDialogBackend(nullptr);
-    platform::SetUserInterface(nullptr);
-  }
-
   // Runs the custom command "标签导入" with the given script lines.
   bool Run(const std::string& script) {
     backend_.AddScript(script);
@@ -44,16 +37,19 @@ class SelectTags : public testing::Test {
     return texts;
   }
 
-  platform::ScriptedUserInterface ui_;
-  std::vector<std::string> output_;
-  platform::ScriptedDialogBackend backend_;
+  dialog_tests::ScriptedSession session_;
+  platform::ScriptedUserInterface& ui_ = session_.ui;
+  platform::ScriptedDialogBackend& backend_ = session_.backend;
+  std::vector<std::string>& output_ = session_.out;
   BeckhoffDeviceCtrl device_;
 };
 
 TEST_F(SelectTags, ImportPickAndConfirmGivesTheCheckedLeavesInRowOrder) {
   device_.Channels().AddChannel({"OLD.channel"});
   // Checked in the opposite order of the rows: the channels follow the rows.
-  ASSERT_TRUE(Run("import " + Example("demo.tpy") + "\nclick gCounter\nclick MAIN.aValues[3]\nok\n"));
+  ASSERT_TRUE(Run("import " + Example("demo.tpy") + "\nexpand MAIN.aValues\nrows\nclick gCounter\n"
+                  "click MAIN.aValues[3]\nok\n"));
+  EXPECT_NE(std::find(output_.begin(), output_.end(), "5\t2\t0\t0x0008\taValues[0]\tINT\t"), output_.end());
   EXPECT_EQ(Channels(), (std::vector<std::string>{"MAIN.aValues[3]", "gCounter"}));
   EXPECT_TRUE(Messages().empty());
   ASSERT_NE(device_.GetTagTree(), nullptr);
@@ -68,7 +64,10 @@ TEST_F(SelectTags, ImportPickAndConfirmGivesTheCheckedLeavesInRowOrder) {
   EXPECT_EQ(request.options, platform::kHideReadOnly | platform::kOverwritePrompt);
 
   // The next run starts with the channels checked: OK alone keeps them.
-  ASSERT_TRUE(Run("ok\n"));
+  output_.clear();
+  ASSERT_TRUE(Run("rows\nok\n"));
+  ASSERT_FALSE(output_.empty());
+  EXPECT_EQ(output_.front(), "1\t0\t2\t0x0800\tMAIN\tMAIN\t");
   EXPECT_EQ(Channels(), (std::vector<std::string>{"MAIN.aValues[3]", "gCounter"}));
   // A checked structure yields its selectable leaves; unchecking one channel drops it.
   ASSERT_TRUE(Run("click MAIN.fbMotor\nclick gCounter\nok\n"));

@@ -1,9 +1,7 @@
 // Reads the bundled examples and the real symbol files end to end.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
-#include <iostream>
 #include <map>
 #include <string>
 #include <vector>
@@ -142,35 +140,16 @@ TEST(SymbolFiles, RealFilesReadCompletely) {
   if (!std::filesystem::is_directory(dir)) GTEST_SKIP() << "no corpus at " << dir;
   BeckhoffFileparser parser(nullptr);
   for (const auto& file : kCorpus) {
-    const auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(ReadFile(parser, (dir / file.name).string())) << file.name;
-    const auto ms =
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
     const auto& symbols = parser.GetSymbols();
     ASSERT_EQ(file.symbols, symbols.size()) << file.name;
     EXPECT_EQ(file.firstSymbol, symbols.front().Name) << file.name;
-
-    auto list = parser.GetDataTypes();
-    size_t arrays = 0;
-    size_t structs = 0;
-    for (const auto& [name, type] : list->Entries()) {
-      if (type.TypeCode == Tag::kArray) {
-        ++arrays;
-        EXPECT_TRUE(type.IsArray()) << name;
-      }
-      if (type.TypeCode == Tag::kStruct) {
-        ++structs;
-        EXPECT_TRUE(type.IsStruct()) << name;
-      }
+    // Codes agree with the records' contents; symbols are not expanded yet.
+    for (const auto& [name, type] : parser.GetDataTypes()->Entries()) {
+      EXPECT_TRUE(type.TypeCode != Tag::kArray || type.IsArray()) << name;
+      EXPECT_TRUE(type.TypeCode != Tag::kStruct || type.IsStruct()) << name;
     }
-    size_t unresolved = 0;
-    for (const auto& s : symbols) {
-      EXPECT_EQ(s.Name, s.FullName);
-      if (!list->Contains(s.Type)) ++unresolved;
-    }
-    std::cout << file.name << ": " << symbols.size() << " symbols, " << list->Size() << " types (" << arrays
-              << " arrays, " << structs << " structures), " << parser.GetAliases().size() << " aliases so far, "
-              << unresolved << " symbols of unlisted type, " << ms << " ms\n";
+    for (const auto& s : symbols) EXPECT_EQ(s.Name, s.FullName);
   }
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/Text.h"
+#include "tag/TypeBuilders.h"
 
 namespace {
 
@@ -14,19 +15,10 @@ using Beckhoff::BeckhoffTagParser;
 using Tag::TagDataType;
 using Tag::TagVariable;
 
-std::shared_ptr<Tag::DataTypeList> ElementaryList() {
-  auto list = std::make_shared<Tag::DataTypeList>();
-  list->ResetToElementary();
-  return list;
-}
+using namespace tag_tests;
 
 TagDataType ArrayOf(const std::string& element, std::vector<std::pair<uint32_t, uint32_t>> bounds) {
-  TagDataType type;
-  type.Name = "ARRAY OF " + element;
-  type.TypeCode = Tag::kArray;
-  type.Type = element;
-  type.ArrayInfo = std::move(bounds);
-  return type;
+  return Array("ARRAY OF " + element, element, std::move(bounds));
 }
 
 TagVariable Parent(const std::string& comment, bool inArray = false) {
@@ -46,7 +38,7 @@ std::vector<std::string> Names(const std::vector<TagVariable>& children) {
 }
 
 TEST(BeckhoffTagParser, ArrayChildrenRunLastDimensionFastest) {
-  BeckhoffTagParser parser(ElementaryList(), nullptr);
+  BeckhoffTagParser parser(Elementary(), nullptr);
   TagVariable parent = Parent("matrix");
   std::vector<TagVariable> children{TagVariable{}};  // stale content is replaced
   ASSERT_TRUE(parser.Parse(ArrayOf("int", {{1, 2}, {0, 1}}), parent, children));
@@ -74,7 +66,7 @@ TEST(BeckhoffTagParser, ArrayChildrenRunLastDimensionFastest) {
 }
 
 TEST(BeckhoffTagParser, ArrayBoundsWrapAsUnsignedAndHugeArraysAreRefused) {
-  BeckhoffTagParser parser(ElementaryList(), nullptr);
+  BeckhoffTagParser parser(Elementary(), nullptr);
   TagVariable parent = Parent("");
   std::vector<TagVariable> children;
 
@@ -106,16 +98,10 @@ TEST(BeckhoffTagParser, ArrayBoundsWrapAsUnsignedAndHugeArraysAreRefused) {
 }
 
 TEST(BeckhoffTagParser, StructMembersSkipUnknownTypes) {
-  auto list = ElementaryList();
-  TagDataType inner = ArrayOf("INT", {{0, 3}});
-  inner.Name = "ARRAY [0..3] OF INT";
-  list->Add(inner.Name, inner);
-
-  TagDataType record;
-  record.Name = "ST_DEMO";
-  record.TypeCode = Tag::kStruct;
-  record.SubItems = {{"a", "INT", "first"}, {"b", "ST_MISSING", ""}, {"c", "array [0..3] of int", ""},
-                     {"d", "string(80)", "text"}};
+  auto list = Elementary();
+  Add(*list, Array("ARRAY [0..3] OF INT", "INT", {{0, 3}}));
+  const TagDataType record = Struct("ST_DEMO", {{"a", "INT", "first"}, {"b", "ST_MISSING", ""},
+                                                {"c", "array [0..3] of int", ""}, {"d", "string(80)", "text"}});
   BeckhoffTagParser parser(list, nullptr);
 
   for (bool parentInArray : {false, true}) {
@@ -157,9 +143,7 @@ TEST(BeckhoffTagParser, BasicCopiesCodeAndSizeAndRefusesCompositeCodes) {
   }
 
   // Without a list every member and element type is unknown.
-  TagDataType record;
-  record.TypeCode = Tag::kStruct;
-  record.SubItems = {{"a", "INT", ""}};
+  const TagDataType record = Struct("", {{"a", "INT", ""}});
   TagVariable parent = Parent("");
   std::vector<TagVariable> children;
   EXPECT_TRUE(parser.Parse(record, parent, children));

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 using DEVICE::EnumPropertyConfig;
@@ -37,10 +39,8 @@ TEST(Property, UnsignedRangeIsInclusiveAndRefusalKeepsValue) {
   EXPECT_EQ(p->GetRange(), std::make_pair(1.0, 500.0));
   EXPECT_EQ(p->GetString(), "");
   EXPECT_TRUE(p->GetEnumItems().empty());
-  // The reserved operations.
-  EXPECT_EQ(p->GetReservedText(), "");
-  EXPECT_EQ(p->GetReservedWord1(), 2u);
-  EXPECT_EQ(p->GetReservedWord2(), 0u);
+  EXPECT_EQ(std::make_tuple(p->GetReservedText(), p->GetReservedWord1(), p->GetReservedWord2()),
+            std::make_tuple("", 2u, 0u));
 }
 
 TEST(Property, EnumerationItemsIndexAndText) {
@@ -109,17 +109,15 @@ TEST(PropertySet, AddLookupSetAndVersions) {
   EXPECT_EQ(set.AddProperty(nullptr), 4u);
   EXPECT_EQ(set.GetProperty("b")->GetString(), "x");
   EXPECT_EQ(set.GetProperty("b"), b);  // the stored property itself
-  EXPECT_EQ(set.GetProperty("zz"), nullptr);
-  EXPECT_EQ(set.GetProperty(""), nullptr);
   EXPECT_EQ(set.GetVersion("a"), 20000u);
-  EXPECT_EQ(set.GetVersion("zz"), 4294967295u);
-  EXPECT_EQ(set.GetVersion(""), 4294967295u);
+  for (const char* missing : {"zz", ""}) {
+    EXPECT_EQ(set.GetProperty(missing), nullptr);
+    EXPECT_EQ(set.GetVersion(missing), 4294967295u);
+  }
 
-  auto list = set.GetPropertyList();
-  ASSERT_EQ(list.size(), 3u);
-  EXPECT_EQ(list[0].first, "b");  // order of addition
-  EXPECT_EQ(list[1].first, "a");
-  EXPECT_EQ(list[2].first, "c");
+  std::vector<std::string> order;
+  for (const auto& [name, property] : set.GetPropertyList()) order.push_back(name);
+  EXPECT_EQ(order, (std::vector<std::string>{"b", "a", "c"}));  // order of addition
 
   auto source = a->Clone();
   source->SetUInt(4);

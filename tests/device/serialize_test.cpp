@@ -149,14 +149,19 @@ TEST(DeviceData, SectionsInAscendingOrderWithTableLast) {
       62);
   EXPECT_EQ(Finish(writer), expected);
 
+  // Loads `block` and reads section `number` into `out`.
   auto read = [](const std::string& block, uint32_t number, std::string& out) {
     DevDeserialize reader;
     utils::memoryRef view(block.data(), block.size());
-    if (!reader.Load(view)) return false;
     utils::MemoryBuffer section;
-    if (!reader.GetSection(number, section)) return false;
+    if (!reader.Load(view) || !reader.GetSection(number, section)) return false;
     out.assign(reinterpret_cast<const char*>(section.Data()), section.Size());
     return true;
+  };
+  auto loads = [](const std::string& block) {
+    DevDeserialize reader;
+    utils::memoryRef view(block.data(), block.size());
+    return reader.Load(view);
   };
   std::string out;
   EXPECT_TRUE(read(expected, 99, out));
@@ -175,17 +180,13 @@ TEST(DeviceData, SectionsInAscendingOrderWithTableLast) {
   // Total size one less than the length: refused as a whole.
   std::string shortTotal = expected;
   shortTotal[4] = 0x3d;
-  DevDeserialize reader;
-  utils::memoryRef view(shortTotal.data(), shortTotal.size());
-  EXPECT_FALSE(reader.Load(view));
+  EXPECT_FALSE(loads(shortTotal));
 
   // Table offset off by one: loads, but with no sections.
   std::string offByOne = expected;
   offByOne[16] = 0x1b;
   EXPECT_FALSE(read(offByOne, 1, out));
-  DevDeserialize loaded;
-  utils::memoryRef view2(offByOne.data(), offByOne.size());
-  EXPECT_TRUE(loaded.Load(view2));
+  EXPECT_TRUE(loads(offByOne));
 
   // A section reaching past the end reads as absent.
   std::string pastEnd = expected;
@@ -215,7 +216,7 @@ TEST(DeviceData, HostileBlocksNeverFault) {
   for (size_t length = 0; length < good.size(); ++length) {
     DevDeserialize reader;
     utils::memoryRef view(good.data(), length);
-    EXPECT_FALSE(reader.Load(view)) << length;
+    EXPECT_FALSE(reader.Load(view)) << length;  // every truncation is refused as a whole
   }
 }
 

@@ -2,17 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <deque>
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <unordered_map>
 #include <vector>
 
-#include "beckhoff/BeckhoffDeviceCtrl.h"
+#include "ScriptedSession.h"
 #include "device/Texts.h"
 #include "platform/ScriptedDialog.h"
 #include "platform/Text.h"
@@ -21,6 +21,7 @@ namespace {
 
 using DEVICE::CDevSelectTag;
 using platform::Rect;
+using Scripted = dialog_tests::ScriptedSession;
 
 // A tag tree held in a deque so that node addresses stay put; -1 marks an unselectable label.
 class FakeTree final {
@@ -103,40 +104,6 @@ std::unique_ptr<FakeTree> SampleTree() {
   tree->Add(tree->Root(), "hidden", 0)->labelled = false;
   return tree;
 }
-
-// The scripted backend installed for one test; a message box is printed as the host does it.
-class PrintingUi final : public platform::ScriptedUserInterface {
- public:
-  explicit PrintingUi(std::vector<std::string>& out) : out_(out) {}
-  void ShowMessageBox(const std::u16string& text, platform::MessageBoxIcon icon) override {
-    ScriptedUserInterface::ShowMessageBox(text, icon);
-    out_.push_back("MESSAGE\t" + platform::WideToUtf8(text));
-  }
-
- private:
-  std::vector<std::string>& out_;
-};
-
-struct Scripted {
-  std::vector<std::string> out;
-  PrintingUi ui{out};
-  platform::ScriptedDialogBackend backend{ui, [this](const std::string& line) { out.push_back(line); }};
-  explicit Scripted(int ppi = 96) {
-    backend.SetScreenPixelsPerInchY(ppi);
-    platform::SetDialogBackend(&backend);
-    platform::SetUserInterface(&ui);
-  }
-  ~Scripted() {
-    platform::SetDialogBackend(nullptr);
-    platform::SetUserInterface(nullptr);
-  }
-  std::vector<std::string> Run(CDevSelectTag& selector, const std::string& script, bool expectOk = true) {
-    out.clear();
-    backend.AddScript(script);
-    EXPECT_EQ(selector.DoModal(), expectOk);
-    return out;
-  }
-};
 
 std::vector<std::u16string> Names(CDevSelectTag& selector) {
   std::vector<std::u16string> names;
@@ -286,18 +253,14 @@ TEST(TagSelectDialog, LayoutFontAndScaleFactor) {
     const auto& last = s.backend.LastSurface();
     for (const auto& [id, rect] : c.rects) EXPECT_EQ(last.controls.at(id).rect, rect) << id;
     ASSERT_TRUE(last.font.has_value());
-    EXPECT_EQ(last.font->face, u"宋体");
-    EXPECT_EQ(last.font->height, c.fontHeight);
-    EXPECT_EQ(last.font->weight, 400);
-    EXPECT_EQ(last.font->charSet, 134);
-    EXPECT_EQ(last.font->pitchAndFamily, 0x22);
+    EXPECT_EQ(std::tie(last.font->face, last.font->height, last.font->weight, last.font->charSet,
+                       last.font->pitchAndFamily),
+              std::make_tuple(u"宋体", c.fontHeight, 400, 134, 0x22));
     EXPECT_EQ(last.focus, 10001);
     const auto& grid = selector.Dialog().Grid();
     EXPECT_EQ(grid.RowCount(), 1);  // no tree: header only
-    EXPECT_EQ(grid.ColumnWidth(0), 0);
-    EXPECT_EQ(grid.ColumnWidth(1), c.nameColumn);
-    EXPECT_EQ(grid.ColumnWidth(2), c.otherColumns);
-    EXPECT_EQ(grid.ColumnWidth(3), c.otherColumns);
+    EXPECT_EQ((std::vector<int>{grid.ColumnWidth(0), grid.ColumnWidth(1), grid.ColumnWidth(2), grid.ColumnWidth(3)}),
+              (std::vector<int>{0, c.nameColumn, c.otherColumns, c.otherColumns}));
     EXPECT_EQ(Names(selector), std::vector<std::u16string>{});
   }
   const std::pair<int, double> factors[] = {{96, 1.0},  {143, 1.0}, {144, 1.25}, {215, 1.25}, {216, 2.0},
@@ -415,21 +378,6 @@ TEST(TagSelectDialog, FindCyclesWrapsRestartsAndSurvivesImport) {
   EXPECT_EQ(s.out.back(), "10\t0\t0\t0x0008\tD\tINT\t");
   EXPECT_EQ(s.out[s.out.size() - 3], "7\t0\t1\t0x0008\tC\tBOOL\t");  // the new search expanded A
   EXPECT_EQ(Names(selector), std::vector<std::u16string>{u"C"});
-}
-
-TEST(TagSelectDialog, DemoFileThroughTheDevice) {
-  const std::string demo = std::string(ADS_SOURCE_DIR) + "/examples/demo.tpy";
-  Scripted s;
-  Beckhoff::BeckhoffDeviceCtrl device;
-  s.backend.AddScript("import " + demo + "\nexpand MAIN.aValues\nrows\nclick MAIN.fbMotor.bEnable\nclick gCounter\nok");
-  ASSERT_TRUE(device.RunCustomCommand({texts::kTagImport, 0}));
-  EXPECT_NE(std::find(s.out.begin(), s.out.end(), "5\t2\t0\t0x0008\taValues[0]\tINT\t"), s.out.end());
-  EXPECT_EQ(device.Channels().GetChannelNames(), (std::vector<std::string>{"MAIN.fbMotor.bEnable", "gCounter"}));
-  s.out.clear();
-  s.backend.AddScript("rows\nok");
-  ASSERT_TRUE(device.RunCustomCommand({texts::kTagImport, 0}));
-  EXPECT_EQ(s.out.front(), "1\t0\t2\t0x0800\tMAIN\tMAIN\t");
-  EXPECT_EQ(device.Channels().GetChannelNames(), (std::vector<std::string>{"MAIN.fbMotor.bEnable", "gCounter"}));
 }
 
 // 1 + 1000 + 999,000 nodes, and a chain 20,000 deep: opening, checking everything and OK.

@@ -1,5 +1,6 @@
 #pragma once
-// Run buffers made from the example symbol files, and the channel names a device reports.
+// Run buffers made from the example symbol files, and the channel names and property values a
+// device reports.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -38,6 +39,16 @@ inline std::vector<std::u16string> ChannelNames(const Exports& api, hostapi::Dev
   std::vector<std::u16string> names;
   for (const auto& record : reply) names.push_back(record.tagName);
   return names;
+}
+
+// The value the device lists for the property `name`, or "<missing>".
+inline std::u16string PropertyValue(const Exports& api, hostapi::DeviceHandle& handle, const std::u16string& name) {
+  hostapi::WideStringArray names, values;
+  hostapi::ByteArray flags;
+  api.SvrGetProperty(handle, names, values, flags);
+  for (size_t i = 0; i < names.size() && i < values.size(); ++i)
+    if (names[i] == name) return values[i];
+  return u"<missing>";
 }
 
 }  // namespace driver_tests

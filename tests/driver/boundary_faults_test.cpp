@@ -21,7 +21,6 @@ namespace {
 
 using std::chrono::steady_clock;
 
-
 class NamedChannel final : public DEVICE::stChlInfo {
  public:
   explicit NamedChannel(std::u16string name) : name_(std::move(name)) {}
@@ -59,15 +58,6 @@ class HostileHost final : public IDevSetInterfaceEx2 {
   size_t asked = 0;
   size_t reports = 0;
 };
-
-std::u16string PropertyValue(const Exports& api, hostapi::DeviceHandle& handle, const std::u16string& name) {
-  hostapi::WideStringArray names, values;
-  hostapi::ByteArray flags;
-  api.SvrGetProperty(handle, names, values, flags);
-  for (size_t i = 0; i < names.size() && i < values.size(); ++i)
-    if (names[i] == name) return values[i];
-  return {};
-}
 
 // The device still works: a property change (and a new channel, when `tag` is given) is saved
 // and a fresh control over the saved bytes has the same properties and channels.

@@ -3,7 +3,7 @@
 // core's own device control, and handed to the module as a host would.
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <tuple>
 
 #include "ModuleFixture.h"
 #include "RunBuffers.h"
@@ -13,7 +13,6 @@
 
 namespace driver_tests {
 namespace {
-
 
 std::vector<std::string> Values(size_t count) {
   std::vector<std::string> names;
@@ -46,11 +45,8 @@ TEST_F(ModuleTest, ChannelRecordsDescribeTheTags) {
   };
   for (int32_t i = 0; i < 4; ++i) {
     const auto& r = reply[static_cast<size_t>(i)];
-    EXPECT_EQ(r.index, i);
-    EXPECT_EQ(r.address, expected[i].name);
-    EXPECT_EQ(r.tagName, expected[i].name);
-    EXPECT_EQ(r.varName, expected[i].varName);
-    EXPECT_EQ(r.dataKind, expected[i].dataKind) << i;
+    EXPECT_EQ(std::tie(r.index, r.address, r.tagName, r.varName, r.dataKind),
+              std::make_tuple(i, expected[i].name, expected[i].name, expected[i].varName, expected[i].dataKind));
     EXPECT_EQ((std::vector<int32_t>{r.value1, r.value2, r.value3, r.value4, r.value5}),
               (std::vector<int32_t>{0, -1, -1, 1, 2}));
     EXPECT_TRUE(r.list1.empty() && r.list2.empty());
@@ -62,15 +58,10 @@ TEST_F(ModuleTest, ChannelRecordsDescribeTheTags) {
   // a new record with only value4 set.
   hostapi::ChlInfoArray picked;
   ASSERT_EQ(api.SvrGetChlInfo(device.handle, {2, 0, 7}, picked), 3);
-  EXPECT_EQ(picked[0].tagName, u"MAIN.sMessage");
-  EXPECT_EQ(picked[0].index, 0);
-  EXPECT_EQ(picked[1].tagName, u"MAIN.fbMotor.bEnable");
-  EXPECT_EQ(picked[1].index, 1);
-  EXPECT_EQ(picked[2].tagName, u"");
-  EXPECT_EQ(picked[2].index, -1);
-  EXPECT_EQ(picked[2].value4, 1);
-  EXPECT_EQ(picked[2].address, u"0");
-  EXPECT_EQ(picked[2].dataKind, -1);
+  EXPECT_EQ(std::tie(picked[0].tagName, picked[0].index), std::make_tuple(u"MAIN.sMessage", 0));
+  EXPECT_EQ(std::tie(picked[1].tagName, picked[1].index), std::make_tuple(u"MAIN.fbMotor.bEnable", 1));
+  EXPECT_EQ(std::tie(picked[2].tagName, picked[2].index, picked[2].value4, picked[2].address, picked[2].dataKind),
+            std::make_tuple(u"", -1, 1, u"0", -1));
 }
 
 TEST_F(ModuleTest, AChannelTheTreeDoesNotKnowIsReportedBareAndRefusesGeneration) {
@@ -80,10 +71,8 @@ TEST_F(ModuleTest, AChannelTheTreeDoesNotKnowIsReportedBareAndRefusesGeneration)
   ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
   hostapi::ChlInfoArray reply;
   ASSERT_EQ(api.SvrGetChlInfo(device.handle, {}, reply), 2);
-  EXPECT_EQ(reply[1].tagName, u"MAIN.gone");
-  EXPECT_EQ(reply[1].varName, u"");
-  EXPECT_EQ(reply[1].value4, 1);
-  EXPECT_EQ(reply[1].value1, -1);
+  EXPECT_EQ(std::tie(reply[1].tagName, reply[1].varName, reply[1].value4, reply[1].value1),
+            std::make_tuple(u"MAIN.gone", u"", 1, -1));
 
   EXPECT_EQ(api.SvrGenerate(device.handle), 0);
   ASSERT_EQ(host.reports.size(), 1u);

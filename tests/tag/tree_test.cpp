@@ -1,27 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <iostream>
 #include <string>
 
+#include "TypeBuilders.h"
 #include "tag/RootType.h"
 #include "tag/VirtualTree.h"
 
 namespace {
 
-Tag::TagVariable Symbol(const std::string& name, const std::string& type, const std::string& comment = "") {
-  Tag::TagVariable v;
-  v.Name = v.FullName = name;
-  v.Type = type;
-  v.Comment = comment;
-  return v;
-}
-
-std::shared_ptr<Tag::DataTypeList> Elementary() {
-  auto list = std::make_shared<Tag::DataTypeList>();
-  list->ResetToElementary();
-  return list;
-}
+using namespace tag_tests;
 
 TEST(RootType, GroupsDottedNamesIntoGeneratedStructures) {
   auto list = Elementary();
@@ -46,14 +34,11 @@ TEST(RootType, GroupsDottedNamesIntoGeneratedStructures) {
 
 TEST(RootType, NameClashesCountUpReplacingTheLastCharacter) {
   auto list = Elementary();
-  Tag::TagDataType other;
-  other.Name = "MAIN";
-  other.TypeCode = Tag::kStruct;
+  auto other = Struct("MAIN", {});
   other.Comment = "defined by the file";
-  list->Add("MAIN", other);
-  for (int i = 1; i <= 9; ++i) {
-    other.Name = "MAIN" + std::to_string(i);
-    list->Add(other.Name, other);
+  for (int i = 0; i <= 9; ++i) {
+    other.Name = i ? "MAIN" + std::to_string(i) : "MAIN";
+    Add(*list, other);
   }
   std::vector<Tag::TagVariable> symbols = {Symbol("MAIN.a", "INT")};
   Tag::BuildRootType(*list, symbols);
@@ -112,18 +97,10 @@ TEST(RootType, IndexedSymbolsBecomeArraysOfGeneratedElements) {
 std::shared_ptr<DEVICE::ITree> SampleTree(std::shared_ptr<InteriorDataTypeList>& table, uint64_t& nodes,
                                           uint64_t& leaves) {
   auto list = Elementary();
-  Tag::TagDataType point;
-  point.Name = "POINT";
-  point.TypeCode = Tag::kStruct;
+  auto point = Struct("POINT", {{"x", "REAL", ""}, {"y.z", "REAL", ""}});
   point.Comment = "a point";
-  point.SubItems = {{"x", "REAL", ""}, {"y.z", "REAL", ""}};
-  list->Add("POINT", point);
-  Tag::TagDataType matrix;
-  matrix.Name = "MATRIX";
-  matrix.TypeCode = Tag::kArray;
-  matrix.Type = "POINT";
-  matrix.ArrayInfo = {{1, 2}, {0, 2}};
-  list->Add("MATRIX", matrix);
+  Add(*list, point);
+  Add(*list, Array("MATRIX", "POINT", {{1, 2}, {0, 2}}));
   // TIME has no entry; it must not be MAIN's last member, or MAIN would become unknown.
   std::vector<Tag::TagVariable> symbols = {Symbol("MAIN.i", "INT"),          Symbol("MAIN.t", "TIME"),
                                            Symbol("MAIN.aValues[0]", "INT"), Symbol("MAIN.aValues[9]", "INT"),
@@ -182,11 +159,7 @@ TEST(TagTree, NamesCountsAndLabels) {
   EXPECT_FALSE(main->GetLabel()->IsInArray());
 
   // The same tree from the saved table.
-  utils::MemoryBuffer saved;
-  table->Serialize(&saved);
-  auto reloaded = std::make_shared<InteriorDataTypeList>();
-  utils::memoryRef view(saved.Data(), saved.Size());
-  reloaded->Deserialize(&view);
+  const auto reloaded = Reloaded(*table);  // the tree refers to the table's nodes
   uint64_t nodes2 = 0, leaves2 = 0;
   auto again = TreeVisitor(reloaded).CreateTree(nodes2, leaves2);
   ASSERT_NE(again, nullptr);
@@ -198,26 +171,18 @@ TEST(TagTree, NamesCountsAndLabels) {
   uint64_t n = 9, l = 9;
   EXPECT_EQ(TreeVisitor(std::make_shared<InteriorDataTypeList>()).CreateTree(n, l), nullptr);
   EXPECT_EQ(n, 0u);
-}
-
-TEST(TagTree, EmptySymbolListGivesAChildlessRoot) {
-  auto table = std::make_shared<InteriorDataTypeList>();
-  uint64_t nodes = 0, leaves = 0;
-  auto root = TreeVisitor(Elementary(), table).BuildTree({}, nodes, leaves);
-  ASSERT_NE(root, nullptr);
-  EXPECT_EQ(root->GetChildCount(), 0u);
-  EXPECT_EQ(nodes, 1u);
+  // No symbols: a root without children.
+  const auto emptyTable = std::make_shared<InteriorDataTypeList>();
+  auto empty = TreeVisitor(Elementary(), emptyTable).BuildTree({}, n, l);
+  ASSERT_NE(empty, nullptr);
+  EXPECT_EQ(empty->GetChildCount(), 0u);
+  EXPECT_EQ(n, 1u);
 }
 
 TEST(TagTree, HugeInfiniteAndDeepTypeGraphs) {
   // An array of a billion structures is refused before anything is allocated.
   auto list = Elementary();
-  Tag::TagDataType big;
-  big.Name = "BIG";
-  big.TypeCode = Tag::kArray;
-  big.Type = "INT";
-  big.ArrayInfo = {{0, 999'999'999}};
-  list->Add("BIG", big);
+  Add(*list, Array("BIG", "INT", {{0, 999'999'999}}));
   auto table = std::make_shared<InteriorDataTypeList>();
   uint64_t nodes = 0, leaves = 0;
   TreeVisitor visitor(list, table);
@@ -225,33 +190,19 @@ TEST(TagTree, HugeInfiniteAndDeepTypeGraphs) {
   EXPECT_NE(visitor.LastError().find("too large"), std::string::npos);
 
   // A saved table may describe a structure that contains itself.
-  auto cyclic = std::make_shared<InteriorDataTypeList>();
-  utils::MemoryBuffer saved;
-  {
-    Tag::DataTypeList loop;
-    Tag::TagDataType a;
-    a.Name = "QORV_ROOT";
-    a.TypeCode = Tag::kStruct;
-    a.SubItems = {{"next", "QORV_ROOT", ""}};
-    loop.Add("QORV_ROOT", a);
-    InteriorDataTypeList built;
-    built.Build("QORV_ROOT", loop);
-    built.Serialize(&saved);
-  }
-  utils::memoryRef view(saved.Data(), saved.Size());
-  cyclic->Deserialize(&view);
+  Tag::DataTypeList loop;
+  Add(loop, Struct("QORV_ROOT", {{"next", "QORV_ROOT", ""}}));
+  InteriorDataTypeList built;
+  built.Build("QORV_ROOT", loop);
   // The member's type name is read before its own node exists: no reference, finite tree.
+  const auto cyclic = Reloaded(built);
   EXPECT_NE(TreeVisitor(cyclic).CreateTree(nodes, leaves), nullptr);
 
   // A chain of 100,000 nested structures builds, finds and destroys without recursion.
   auto deep = Elementary();
   const int depth = 100'000;
   for (int i = 0; i < depth; ++i) {
-    Tag::TagDataType level;
-    level.Name = "L" + std::to_string(i);
-    level.TypeCode = Tag::kStruct;
-    level.SubItems = {{"m", i + 1 < depth ? "L" + std::to_string(i + 1) : "INT", ""}};
-    deep->Add(level.Name, level);
+    Add(*deep, Struct("L" + std::to_string(i), {{"m", i + 1 < depth ? "L" + std::to_string(i + 1) : "INT", ""}}));
   }
   auto deepTable = std::make_shared<InteriorDataTypeList>();
   deepTable->Build("L0", *deep);
@@ -267,17 +218,10 @@ TEST(TagTree, HugeInfiniteAndDeepTypeGraphs) {
 
 TEST(TagTree, MillionNodeTree) {
   auto list = Elementary();
-  Tag::TagDataType rec;
-  rec.Name = "REC";
-  rec.TypeCode = Tag::kStruct;
+  auto rec = Struct("REC", {});
   for (int i = 0; i < 9; ++i) rec.SubItems.push_back({"m" + std::to_string(i), "INT", ""});
-  list->Add("REC", rec);
-  Tag::TagDataType array;
-  array.Name = "ARR";
-  array.TypeCode = Tag::kArray;
-  array.Type = "REC";
-  array.ArrayInfo = {{0, 99'999}};
-  list->Add("ARR", array);
+  Add(*list, rec);
+  Add(*list, Array("ARR", "REC", {{0, 99'999}}));
   auto table = std::make_shared<InteriorDataTypeList>();
   uint64_t nodes = 0, leaves = 0;
   const auto start = std::chrono::steady_clock::now();
@@ -287,8 +231,7 @@ TEST(TagTree, MillionNodeTree) {
   EXPECT_EQ(nodes, 1u + 1 + 1 + 100'000 * 10);
   EXPECT_EQ(leaves, 900'000u);
   EXPECT_EQ(root->Find("MAIN.a[99999].m8")->GetLabel()->GetFullName(), "MAIN.a[99999].m8");
-  std::cout << "tree of " << nodes << " nodes built in " << ms << " ms, " << sizeof(VirtualTree)
-            << " bytes per node\n";
+  RecordProperty("build_ms", std::to_string(ms));
 }
 
 }  // namespace

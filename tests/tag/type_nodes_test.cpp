@@ -2,43 +2,20 @@
 
 #include <string>
 
+#include "TypeBuilders.h"
 #include "tag/InteriorDataTypeList.h"
-#include "utils/stream_io.h"
 
 namespace {
 
-Tag::TagDataType Array(const std::string& name, const std::string& element,
-                       std::vector<std::pair<uint32_t, uint32_t>> bounds, uint32_t size = 0) {
-  Tag::TagDataType type;
-  type.Name = name;
-  type.TypeCode = Tag::kArray;
-  type.Type = element;
-  type.ArrayInfo = std::move(bounds);
-  type.ByteSize = size;
-  return type;
-}
-
-Tag::TagDataType Struct(const std::string& name, std::vector<SubItem> members, uint32_t size = 0) {
-  Tag::TagDataType type;
-  type.Name = name;
-  type.TypeCode = Tag::kStruct;
-  type.SubItems = std::move(members);
-  type.ByteSize = size;
-  return type;
-}
-
-std::string Bytes(const utils::MemoryBuffer& buffer) {
-  return {reinterpret_cast<const char*>(buffer.Data()), static_cast<size_t>(buffer.Size())};
-}
+using namespace tag_tests;
 
 TEST(TypeNodes, ArrayChildNamesAndFindChild) {
-  Tag::DataTypeList list;
-  list.ResetToElementary();
-  list.Add("A10", Array("A10", "INT", {{0, 9}}));
-  list.Add("A2D", Array("A2D", "INT", {{1, 2}, {0, 1}}));
-  list.Add("NEG", Array("NEG", "INT", {{static_cast<uint32_t>(-5), 5}}));
+  auto list = Elementary();
+  for (const auto& type : {Array("A10", "INT", {{0, 9}}), Array("A2D", "INT", {{1, 2}, {0, 1}}),
+                           Array("NEG", "INT", {{static_cast<uint32_t>(-5), 5}})})
+    Add(*list, type);
   InteriorDataTypeList table;
-  table.Build("", list);
+  table.Build("", *list);
 
   auto* a10 = table.Lookup("A10");
   ASSERT_NE(a10, nullptr);
@@ -71,15 +48,14 @@ TEST(TypeNodes, ArrayChildNamesAndFindChild) {
 }
 
 TEST(TypeNodes, BuildResolvesReferencesInDependencyOrder) {
-  Tag::DataTypeList list;
-  list.ResetToElementary();
+  auto list = Elementary();
   // "AAA" refers to "ZZZ", which comes later in name order.
-  list.Add("AAA", Struct("AAA", {{"z", "ZZZ", ""}, {"missing", "NOPE", "c"}}));
-  list.Add("ZZZ", Struct("ZZZ", {{"i", "INT", ""}}));
-  list.Add("SELF", Struct("SELF", {{"me", "SELF", ""}}));
+  for (const auto& type : {Struct("AAA", {{"z", "ZZZ", ""}, {"missing", "NOPE", "c"}}),
+                           Struct("ZZZ", {{"i", "INT", ""}}), Struct("SELF", {{"me", "SELF", ""}})})
+    Add(*list, type);
   InteriorDataTypeList table;
-  table.Build("AAA", list);
-  EXPECT_EQ(table.Size(), list.Size());
+  table.Build("AAA", *list);
+  EXPECT_EQ(table.Size(), list->Size());
   auto* aaa = table.Lookup("AAA");
   EXPECT_EQ(aaa->GetChildType(0), table.Lookup("ZZZ"));
   EXPECT_EQ(aaa->GetChildType(1), nullptr);  // unknown name: no reference, still a member
@@ -94,28 +70,23 @@ TEST(TypeNodes, BuildResolvesReferencesInDependencyOrder) {
 // name when the table is built, but the saved form writes "no type" as an empty name, so
 // references to it come back as none.
 TEST(TypeNodes, NamelessTypeLosesItsReferencesWhenSavedAndLoaded) {
-  Tag::DataTypeList list;
-  list.ResetToElementary();
-  list.Add("", Struct("", {{"x", "INT", ""}}));
-  list.Add("QORV_ROOT", Struct("QORV_ROOT", {{"", "", ""}}));
+  auto list = Elementary();
+  Add(*list, Struct("", {{"x", "INT", ""}}));
+  Add(*list, Struct("QORV_ROOT", {{"", "", ""}}));
   InteriorDataTypeList built;
-  built.Build("QORV_ROOT", list);
+  built.Build("QORV_ROOT", *list);
   ASSERT_NE(built.Lookup("QORV_ROOT")->GetChildType(0), nullptr);
   EXPECT_EQ(built.Lookup("QORV_ROOT")->GetChildType(0), built.Lookup(""));
 
-  utils::MemoryBuffer saved;
-  built.Serialize(&saved);
-  InteriorDataTypeList loaded;
-  utils::memoryRef view(saved.Data(), saved.Size());
-  loaded.Deserialize(&view);
-  ASSERT_NE(loaded.Lookup(""), nullptr);
-  EXPECT_EQ(loaded.Lookup("QORV_ROOT")->GetChildType(0), nullptr);
-  EXPECT_EQ(loaded.Lookup("QORV_ROOT")->GetChildCount(), 1u);
+  const auto loaded = Reloaded(built);
+  ASSERT_NE(loaded->Lookup(""), nullptr);
+  EXPECT_EQ(loaded->Lookup("QORV_ROOT")->GetChildType(0), nullptr);
+  EXPECT_EQ(loaded->Lookup("QORV_ROOT")->GetChildCount(), 1u);
 }
 
 TEST(TypeNodes, SavedFormRoundTripAndLiteralRootOnlyTable) {
   Tag::DataTypeList rootOnly;
-  rootOnly.Add("QORV_ROOT", Struct("QORV_ROOT", {}));
+  Add(rootOnly, Struct("QORV_ROOT", {}));
   InteriorDataTypeList table;
   table.Build("QORV_ROOT", rootOnly);
   utils::MemoryBuffer out;
@@ -128,24 +99,21 @@ TEST(TypeNodes, SavedFormRoundTripAndLiteralRootOnlyTable) {
       51);
   EXPECT_EQ(Bytes(out), expected);
 
-  Tag::DataTypeList list;
-  list.ResetToElementary();
-  list.Add("S", Struct("S", {{"a", "INT", "first"}, {"b", "ARR", ""}, {"c", "GONE", ""}}, 12));
-  list.Add("ARR", Array("ARR", "REAL", {{1, 2}, {static_cast<uint32_t>(-1), 1}}, 24));
-  list.Add("QORV_ROOT", Struct("QORV_ROOT", {{"s", "S", ""}}));
+  auto list = Elementary();
+  Add(*list, Struct("S", {{"a", "INT", "first"}, {"b", "ARR", ""}, {"c", "GONE", ""}}, 12));
+  Add(*list, Array("ARR", "REAL", {{1, 2}, {static_cast<uint32_t>(-1), 1}}, 24));
+  Add(*list, Struct("QORV_ROOT", {{"s", "S", ""}}));
   InteriorDataTypeList source;
-  source.Build("QORV_ROOT", list);
+  source.Build("QORV_ROOT", *list);
   utils::MemoryBuffer saved;
   source.Serialize(&saved);
 
-  InteriorDataTypeList loaded;
-  utils::memoryRef view(saved.Data(), saved.Size());
-  loaded.Deserialize(&view);
-  EXPECT_EQ(loaded.GetRootName(), "QORV_ROOT");
-  ASSERT_EQ(loaded.Size(), source.Size());
+  const auto loaded = Loaded(Bytes(saved));
+  EXPECT_EQ(loaded->GetRootName(), "QORV_ROOT");
+  ASSERT_EQ(loaded->Size(), source.Size());
   for (size_t i = 0; i < source.Size(); ++i) {
     auto* a = source.Node(i);
-    auto* b = loaded.Node(i);
+    auto* b = loaded->Node(i);
     EXPECT_EQ(a->GetName(), b->GetName());
     EXPECT_EQ(a->GetComment(), b->GetComment());
     EXPECT_EQ(a->GetTypeCode(), b->GetTypeCode());
@@ -158,36 +126,28 @@ TEST(TypeNodes, SavedFormRoundTripAndLiteralRootOnlyTable) {
     }
   }
   utils::MemoryBuffer again;
-  loaded.Serialize(&again);
+  loaded->Serialize(&again);
   EXPECT_EQ(Bytes(again), Bytes(saved));
 
   // The mode read back is ignored.
   std::string modeSeven = expected;
   modeSeven[43] = 7;
-  InteriorDataTypeList seven;
-  utils::memoryRef sevenView(modeSeven.data(), modeSeven.size());
-  seven.Deserialize(&sevenView);
-  EXPECT_EQ(seven.Lookup("QORV_ROOT")->GetMode(), 2u);
+  EXPECT_EQ(Loaded(modeSeven)->Lookup("QORV_ROOT")->GetMode(), 2u);
 
   // Every truncation reads what it can and never faults; an empty stream leaves no root.
   const std::string whole = Bytes(saved);
   for (size_t length = 0; length < whole.size(); ++length) {
-    InteriorDataTypeList partial;
-    utils::memoryRef cut(whole.data(), length);
-    partial.Deserialize(&cut);
-    EXPECT_LE(partial.Size(), source.Size());
+    const auto partial = Loaded(whole.substr(0, length));
+    EXPECT_LE(partial->Size(), source.Size());
     if (length < 8) {
-      EXPECT_EQ(partial.GetRootName(), "");
+      EXPECT_EQ(partial->GetRootName(), "");
     }
   }
   // Bit flips: no fault, no runaway allocation.
   for (size_t bit = 0; bit < whole.size() * 8; bit += 3) {
     std::string bad = whole;
     bad[bit / 8] = static_cast<char>(bad[bit / 8] ^ (1 << (bit % 8)));
-    InteriorDataTypeList flipped;
-    utils::memoryRef badView(bad.data(), bad.size());
-    flipped.Deserialize(&badView);
-    EXPECT_LE(flipped.Size(), source.Size());
+    EXPECT_LE(Loaded(bad)->Size(), source.Size());
   }
 }
 

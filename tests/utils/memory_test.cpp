@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 #include <utility>
 
 #include "utils/stream_io.h"
@@ -44,7 +45,8 @@ TEST(MemoryBuffer, GrowsByShortfallOrDoubling) {
   EXPECT_EQ(14u, buffer.WritePos());
 }
 
-TEST(MemoryBuffer, SeekReadAcceptsSizeAndReturnsPrevious) {
+TEST(MemoryBuffer, SeeksReturnThePreviousPosition) {
+  // Reading: the size itself is a valid position, past it is refused.
   MemoryBuffer buffer;
   const unsigned char bytes[8] = {9, 8, 7, 6, 5, 4, 3, 2};
   buffer.Write(bytes, 8);
@@ -56,21 +58,18 @@ TEST(MemoryBuffer, SeekReadAcceptsSizeAndReturnsPrevious) {
   unsigned char out[2];
   ASSERT_TRUE(buffer.Read(out, 2));
   EXPECT_EQ(7, out[0]);
-}
 
-TEST(MemoryBuffer, SeekWriteBeyondCapacityThenWrite) {
-  MemoryBuffer buffer;
+  // Writing beyond the capacity grows it and the size; moving back does not shrink.
+  MemoryBuffer written;
   const unsigned char two[2] = {0xAA, 0xBB};
-  buffer.Write(two, 2);
-  EXPECT_EQ(2u, buffer.SeekWrite(10));  // previous write position
-  EXPECT_EQ(2u + 2 * 10, buffer.Capacity());
-  EXPECT_EQ(10u, buffer.Size());
-  buffer.Write(two, 2);
-  EXPECT_EQ(12u, buffer.Size());
-  EXPECT_EQ(0xAA, buffer.Data()[10]);
-  EXPECT_EQ(0xBB, buffer.Data()[11]);
-  EXPECT_EQ(12u, buffer.SeekWrite(0));
-  EXPECT_EQ(12u, buffer.Size());  // moving back does not shrink
+  written.Write(two, 2);
+  EXPECT_EQ(2u, written.SeekWrite(10));
+  EXPECT_EQ(std::make_tuple(2u + 2 * 10, 10u), std::make_tuple(written.Capacity(), written.Size()));
+  written.Write(two, 2);
+  ASSERT_EQ(12u, written.Size());
+  EXPECT_EQ(std::make_tuple(0xAA, 0xBB), std::make_tuple(int{written.Data()[10]}, int{written.Data()[11]}));
+  EXPECT_EQ(12u, written.SeekWrite(0));
+  EXPECT_EQ(12u, written.Size());
 }
 
 TEST(MemoryBuffer, MoveLeavesSourceEmpty) {
@@ -80,9 +79,7 @@ TEST(MemoryBuffer, MoveLeavesSourceEmpty) {
   MemoryBuffer target(std::move(source));
   EXPECT_EQ(4u, target.Size());
   EXPECT_EQ(nullptr, source.Data());
-  EXPECT_EQ(0u, source.Size());
-  EXPECT_EQ(0u, source.Capacity());
-  EXPECT_EQ(0u, source.WritePos());
+  EXPECT_EQ(std::make_tuple(0u, 0u, 0u), std::make_tuple(source.Size(), source.Capacity(), source.WritePos()));
   MemoryBuffer other;
   other = std::move(target);
   EXPECT_EQ(3, other.Data()[2]);
