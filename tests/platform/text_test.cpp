@@ -36,4 +36,33 @@ TEST(Text, ConversionsKeepGoingPastWhatTheyCannotTake) {
   EXPECT_TRUE(IsCodePageSupported(kCodePageAnsi));
 }
 
+TEST(Text, InvalidUtf8BecomesOneReplacementPerMaximalSubpart) {
+  // A subpart is the longest start of a well-formed sequence, else one byte: an overlong form,
+  // a surrogate or a code point beyond U+10FFFF is invalid from its second byte on.
+  const struct {
+    const char* utf8;
+    std::u16string wide;
+  } cases[] = {
+      {"\xc0\x80", u"\ufffd\ufffd"},                          // overlong NUL
+      {"\xe0\x80\x80", u"\ufffd\ufffd\ufffd"},                 // overlong, three bytes
+      {"\xf0\x80\x80\x80z", u"\ufffd\ufffd\ufffd\ufffdz"},      // overlong, four bytes
+      {"\xed\xa0\x80", u"\ufffd\ufffd\ufffd"},                 // a surrogate
+      {"\xf4\x90\x80\x80", u"\ufffd\ufffd\ufffd\ufffd"},        // above U+10FFFF
+      {"\xf5\x80", u"\ufffd\ufffd"},                          // no such lead byte
+      {"\x80\xbf", u"\ufffd\ufffd"},                          // continuation bytes alone
+      {"\xf0\x9f\x98z", u"\ufffdz"},                          // cut short, then ASCII
+      {"\xe6\xa0\xe6\xa0\x87", u"\ufffd\u6807"},                // cut short by a new lead
+      {"\xf0\x9f\x98", u"\ufffd"},                            // cut short by the end
+      {"\xed\x9f\xbf\xee\x80\x80\xf4\x8f\xbf\xbf", u"\ud7ff\ue000\U0010ffff"},  // the edges, valid
+      {"\xef\xbf\xbf\xf0\x90\x80\x80", u"\uffff\U00010000"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Utf8ToWide(c.utf8), c.wide) << c.utf8;
+    // The same when UTF-8 is the ANSI code page.
+    SetAnsiCodePage(kCodePageUtf8);
+    EXPECT_EQ(AnsiToWide(c.utf8), c.wide) << c.utf8;
+    SetAnsiCodePage(936);
+  }
+}
+
 }  // namespace

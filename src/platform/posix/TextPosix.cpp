@@ -8,6 +8,8 @@
 #include <cstring>
 #include <vector>
 
+#include "utils/utf8.h"
+
 namespace platform {
 namespace {
 
@@ -126,34 +128,6 @@ bool IsAsciiCompatible(unsigned codePage) {
   }
 }
 
-// The length of the invalid UTF-8 at the start of the bytes: the longest start of a
-// well-formed sequence there (a sequence cut short), at least one byte.
-size_t Utf8InvalidSubpartLength(const char* at, size_t left) {
-  const auto byte = [at](size_t i) { return static_cast<unsigned char>(at[i]); };
-  const unsigned char lead = byte(0);
-  size_t length = 0;
-  unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
-  if (lead >= 0xC2 && lead <= 0xDF) length = 2;
-  else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  }
-  if (length == 0) return 1;
-  size_t taken = 1;
-  while (taken < length && taken < left) {
-    const unsigned char next = byte(taken);
-    const bool fits = taken == 1 ? next >= low && next <= high : next >= 0x80 && next <= 0xBF;
-    if (!fits) break;
-    ++taken;
-  }
-  return taken;
-}
-
 bool IsAscii(std::string_view text) {
   for (char c : text)
     if (static_cast<unsigned char>(c) >= 0x80) return false;
@@ -181,20 +155,19 @@ bool IsCodePageSupported(unsigned codePage) {
 std::u16string MultiByteToWide(unsigned codePage, std::string_view text) {
   if (text.empty()) return {};
   if (IsAsciiCompatible(Resolve(codePage)) && IsAscii(text)) return std::u16string(text.begin(), text.end());
+  // UTF-8 replaces each maximal invalid subpart by U+FFFD, decoded as in every backend.
+  if (Resolve(codePage) == kCodePageUtf8) return utils::DecodeUtf8Replacing(text);
   const char* name = IconvName(Resolve(codePage));
   if (!name) name = IconvName(g_ansiCodePage);
   if (!name) return {};
   Converter cd("UTF-16LE", name);
   if (!cd.ok()) return {};
   std::vector<char> out;
-  const bool utf8 = Resolve(codePage) == 65001;
-  ConvertAll(cd.get(), text.data(), text.size(), out, 1, [utf8](const char* at, size_t left, std::vector<char>& o) {
-    // UTF-8 replaces each maximal invalid subpart by U+FFFD; the other code pages put their
-    // default character "?" for each byte they cannot take.
-    const char16_t replacement = utf8 ? u'\uFFFD' : u'?';
-    o.push_back(static_cast<char>(replacement & 0xFF));
-    o.push_back(static_cast<char>(replacement >> 8));
-    return utf8 ? Utf8InvalidSubpartLength(at, left) : size_t{1};
+  ConvertAll(cd.get(), text.data(), text.size(), out, 1, [](const char*, size_t, std::vector<char>& o) {
+    // The code pages put their default character "?" for each byte they cannot take.
+    o.push_back('?');
+    o.push_back('\0');
+    return size_t{1};
   });
   std::u16string result(out.size() / 2, u'\0');
   for (size_t i = 0; i < result.size(); ++i)

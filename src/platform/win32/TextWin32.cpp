@@ -1,8 +1,10 @@
-// Code-page conversion through the system's MultiByteToWideChar and WideCharToMultiByte.
+// Code-page conversion through the system's MultiByteToWideChar and WideCharToMultiByte, but
+// for UTF-8 to UTF-16, which is decoded here.
 #include <climits>
 
 #include "platform/Text.h"
 #include "platform/win32/WideWin32.h"
+#include "utils/utf8.h"
 
 namespace platform {
 namespace {
@@ -31,6 +33,9 @@ std::u16string MultiByteToWide(unsigned codePage, std::string_view text) {
   if (text.empty() || text.size() > INT_MAX) return {};
   unsigned resolved = Resolve(codePage);
   if (!::IsValidCodePage(resolved)) resolved = GetAnsiCodePage();
+  // Not every implementation of the system call replaces invalid UTF-8 one maximal subpart at
+  // a time (some take a cut-short or overlong sequence as one); the decoder here always does.
+  if (resolved == kCodePageUtf8) return utils::DecodeUtf8Replacing(text);
   const int inLength = static_cast<int>(text.size());
   const int needed = ::MultiByteToWideChar(resolved, 0, text.data(), inLength, nullptr, 0);
   if (needed <= 0) return {};

@@ -1,0 +1,60 @@
+#pragma once
+// UTF-8 to UTF-16 that never stops: each maximal invalid subpart (the longest start of a
+// well-formed sequence, or else a single byte) becomes one U+FFFD. Both platform backends
+// decode code page 65001 through this, so that invalid input gives the same text everywhere.
+#include <string>
+#include <string_view>
+
+#include "utils/utf16.h"
+
+namespace utils {
+
+inline std::u16string DecodeUtf8Replacing(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  const auto byte = [text](size_t i) { return static_cast<unsigned char>(text[i]); };
+  size_t i = 0;
+  while (i < text.size()) {
+    const unsigned char lead = byte(i);
+    if (lead < 0x80) {
+      out += static_cast<char16_t>(lead);
+      ++i;
+      continue;
+    }
+    size_t length = 0;
+    char32_t cp = 0;
+    // The range of the second byte: narrower after the leads that could start an overlong
+    // form, a surrogate or a code point beyond U+10FFFF.
+    unsigned char low = 0x80, high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      length = 2;
+      cp = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      length = 3;
+      cp = lead & 0x0F;
+      if (lead == 0xE0) low = 0xA0;
+      if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      length = 4;
+      cp = lead & 0x07;
+      if (lead == 0xF0) low = 0x90;
+      if (lead == 0xF4) high = 0x8F;
+    }
+    size_t taken = 1;
+    while (taken < length && i + taken < text.size()) {
+      const unsigned char next = byte(i + taken);
+      if (taken == 1 ? next < low || next > high : next < 0x80 || next > 0xBF) break;
+      cp = cp << 6 | (next & 0x3F);
+      ++taken;
+    }
+    if (length != 0 && taken == length) {
+      AppendUtf16(out, cp);
+    } else {
+      out += u'\uFFFD';
+    }
+    i += taken;
+  }
+  return out;
+}
+
+}  // namespace utils
