@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "utils/utf16.h"
+#include "utils/utf8.h"
 
 namespace platform {
 namespace {
@@ -33,39 +34,6 @@ constexpr char16_t kChooserHint[] =
     u"\u2191\u2193 \u79fb\u52a8  Enter \u6253\u5f00  \u2190 \u4e0a\u4e00\u7ea7  "
     u"Tab \u5207\u6362  Esc \u53d6\u6d88";  // ↑↓ 移动  Enter 打开  ← 上一级  Tab 切换  Esc 取消
 constexpr char16_t kTooSmall[] = u"\u7ec8\u7aef\u592a\u5c0f";  // 终端太小
-
-// Calls f(code point) for each character of UTF-16 text; a lone surrogate is U+FFFD.
-template <typename F>
-void ForEachCodePoint(std::u16string_view text, F f) {
-  for (size_t i = 0; i < text.size(); ++i) {
-    char32_t cp = text[i];
-    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    } else if (cp >= 0xD800 && cp < 0xE000) {
-      cp = 0xFFFD;
-    }
-    if (!f(cp)) return;
-  }
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 
 void PopCodePoint(std::u16string& text) {
   if (text.empty()) return;
@@ -825,7 +793,7 @@ std::string TerminalFrame::Text(int row) const {
   std::string line;
   if (row < 0 || row >= rows_) return line;
   for (int c = 0; c < cols_; ++c)
-    if (const char32_t ch = At(row, c).ch) AppendUtf8(line, ch);
+    if (const char32_t ch = At(row, c).ch) utils::AppendUtf8(line, ch);
   return line;
 }
 
@@ -833,7 +801,7 @@ int TerminalFrame::Put(int row, int col, std::u16string_view text, int width, Ce
   if (row < 0 || row >= rows_ || col < 0) return 0;
   const int limit = std::min(cols_, col + std::max(width, 0));
   int at = col;
-  ForEachCodePoint(text, [&](char32_t cp) {
+  utils::ForEachCodePoint(text, [&](char32_t cp) {
     if (cp < 0x20 || cp == 0x7f) cp = U' ';
     const int w = TerminalCellWidth(cp);
     if (w == 0) return true;
@@ -860,7 +828,7 @@ void TerminalFrame::Set(int row, int col, char32_t ch, CellStyle style) {
 
 int TextColumns(std::u16string_view text) {
   int columns = 0;
-  ForEachCodePoint(text, [&](char32_t cp) {
+  utils::ForEachCodePoint(text, [&](char32_t cp) {
     columns += TerminalCellWidth(cp);
     return true;
   });

@@ -1,6 +1,7 @@
 #pragma once
-// Appending a Unicode code point to UTF-16 text: a surrogate pair above U+FFFF.
+// UTF-16 code points: appending one (a surrogate pair above U+FFFF) and walking them.
 #include <string>
+#include <string_view>
 
 namespace utils {
 
@@ -11,6 +12,22 @@ inline void AppendUtf16(std::u16string& out, char32_t cp) {
     out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
   } else {
     out += static_cast<char16_t>(cp);
+  }
+}
+
+// Calls f(code point) for each character of the text, a lone surrogate being U+FFFD, until f
+// returns false.
+template <typename F>
+void ForEachCodePoint(std::u16string_view text, F f) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    char32_t cp = text[i];
+    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp < 0xE000) {
+      cp = 0xFFFD;
+    }
+    if (!f(cp)) return;
   }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// UTF-8 to UTF-16 that never stops: each maximal invalid subpart (the longest start of a
-// well-formed sequence, or else a single byte) becomes one U+FFFD. Both platform backends
-// decode code page 65001 through this, so that invalid input gives the same text everywhere.
+// UTF-8 to and from UTF-16 without failing: invalid input is replaced by U+FFFD. Both platform
+// backends convert code page 65001 through these, so that invalid input gives the same text
+// everywhere.
 #include <string>
 #include <string_view>
 
@@ -9,6 +9,37 @@
 
 namespace utils {
 
+inline void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+// Each lone surrogate becomes U+FFFD.
+inline std::string EncodeUtf8Replacing(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  ForEachCodePoint(text, [&out](char32_t cp) {
+    AppendUtf8(out, cp);
+    return true;
+  });
+  return out;
+}
+
+// Each maximal invalid subpart (the longest start of a well-formed sequence, or else a single
+// byte) becomes one U+FFFD.
 inline std::u16string DecodeUtf8Replacing(std::string_view text) {
   std::u16string out;
   out.reserve(text.size());

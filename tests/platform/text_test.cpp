@@ -27,6 +27,9 @@ TEST(Text, ConversionsKeepGoingPastWhatTheyCannotTake) {
     EXPECT_EQ(MultiByteToWide(codePage, "A\\~+-"), u"A\\~+-") << codePage;
   EXPECT_EQ(MultiByteToWide(65000, "+AGE-"), u"a");
   EXPECT_EQ(WideToUtf8(u"\u6807"), "\xe6\xa0\x87");
+  // A lone surrogate becomes U+FFFD; a pair is one character.
+  const std::u16string loneSurrogates{u'a', 0xD800, u'b', 0xD83D, 0xDE00, 0xDC00};
+  EXPECT_EQ(WideToUtf8(loneSurrogates), "a\xef\xbf\xbd" "b\xf0\x9f\x98\x80\xef\xbf\xbd");
   EXPECT_TRUE(AnsiToWide("").empty());
 
   SetAnsiCodePage(1252);

@@ -179,6 +179,8 @@ std::u16string MultiByteToWide(unsigned codePage, std::string_view text) {
 std::string WideToMultiByte(unsigned codePage, std::u16string_view text) {
   if (text.empty()) return {};
   if (IsAsciiCompatible(Resolve(codePage)) && IsAscii(text)) return std::string(text.begin(), text.end());
+  // UTF-8 replaces each lone surrogate by U+FFFD, encoded as in every backend.
+  if (Resolve(codePage) == kCodePageUtf8) return utils::EncodeUtf8Replacing(text);
   const char* name = IconvName(Resolve(codePage));
   if (!name) name = IconvName(g_ansiCodePage);
   if (!name) return {};

@@ -1,5 +1,5 @@
 // Code-page conversion through the system's MultiByteToWideChar and WideCharToMultiByte, but
-// for UTF-8 to UTF-16, which is decoded here.
+// for UTF-8, which is converted here.
 #include <climits>
 
 #include "platform/Text.h"
@@ -49,6 +49,7 @@ std::string WideToMultiByte(unsigned codePage, std::u16string_view text) {
   if (text.empty() || text.size() > INT_MAX) return {};
   unsigned resolved = Resolve(codePage);
   if (!::IsValidCodePage(resolved)) resolved = GetAnsiCodePage();
+  if (resolved == kCodePageUtf8) return utils::EncodeUtf8Replacing(text);
   const auto* in = reinterpret_cast<const wchar_t*>(text.data());
   const int inLength = static_cast<int>(text.size());
   const char* defaultChar = RefusesDefaultChar(resolved) ? nullptr : "?";
