@@ -1,0 +1,39 @@
+#pragma once
+// Pieces the terminal dialog and the terminal file chooser share.
+#include <optional>
+#include <string>
+
+#include "platform/TerminalDialog.h"
+#include "platform/UserInterface.h"
+
+namespace platform::terminal {
+
+inline constexpr char16_t kCancelCaption[] = u"\u53d6\u6d88";  // 取消
+
+// Where a control was drawn, for mouse clicks.
+struct HitArea {
+  int id = 0;
+  int row = 0;
+  int col = 0;
+  int width = 0;
+};
+
+inline bool IsChar(const TerminalKey& key, char32_t ch) { return key.kind == TerminalKey::Char && key.ch == ch; }
+inline bool IsText(const TerminalKey& key) { return key.kind == TerminalKey::Char && key.ch >= 0x20; }
+
+// Removes the last character, a surrogate pair being one.
+void PopCodePoint(std::u16string& text);
+
+inline bool TooSmall(TerminalSize size, TerminalSize needed) {
+  return size.rows < needed.rows || size.cols < needed.cols;
+}
+// A frame that only says the terminal is too small for what it should show.
+TerminalFrame TooSmallFrame(TerminalSize size, TerminalSize needed);
+
+// A framed, blank box.
+void DrawBox(TerminalFrame& frame, int top, int left, int height, int width);
+
+// The file-open dialog over the whole terminal: the path chosen, or none for Cancel.
+std::optional<std::u16string> RunFileChooser(TerminalIo& io, const FileDialogRequest& request);
+
+}  // namespace platform::terminal
