@@ -7,8 +7,6 @@
 
 #include "ModuleFixture.h"
 #include "RunBuffers.h"
-#include "beckhoff/BeckhoffDeviceCtrl.h"
-#include "beckhoff/BeckhoffFileparser.h"
 #include "support/FakeHost.h"
 
 namespace driver_tests {
@@ -33,6 +31,7 @@ TEST_F(ModuleTest, ChannelRecordsDescribeTheTags) {
   ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
   hostapi::ChlInfoArray reply(9);
   ASSERT_EQ(api.SvrGetChlInfo(device.handle, {}, reply), 4);
+  ASSERT_EQ(reply.size(), 4u);  // the host's array is sized to the records
   const struct {
     const char16_t* name;
     const char16_t* varName;
