@@ -18,11 +18,9 @@ std::vector<std::string> Values(size_t count) {
   return names;
 }
 
-std::u16string Wide(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
-
 std::vector<std::u16string> Wide(const std::vector<std::string>& ascii) {
   std::vector<std::u16string> out;
-  for (const auto& name : ascii) out.push_back(Wide(name));
+  for (const auto& name : ascii) out.emplace_back(name.begin(), name.end());
   return out;
 }
 
