@@ -124,7 +124,7 @@ TEST_F(ModuleTest, ControlLifecycle) {
   EXPECT_EQ(handle.devCtrl, nullptr);
 }
 
-TEST_F(ModuleTest, PropertyListing) {
+TEST_F(ModuleTest, PropertyListingAndEnumerationItems) {
   Device device(api);
   // Arrays that already hold entries are replaced, whatever their sizes.
   hostapi::WideStringArray names(5000, u"stale"), values{u"old"};
@@ -135,6 +135,19 @@ TEST_F(ModuleTest, PropertyListing) {
   EXPECT_EQ(values, (hostapi::WideStringArray{u"200", u"801", u"500", u"169.254.1.190.1.1", u"169.254.1.1.1.1",
                                               u"169.254.1.1"}));
   EXPECT_EQ(flags, (hostapi::ByteArray{0, 1, 0, 0, 0, 0}));
+
+  // Enumeration items are appended to what the host's array holds.
+  hostapi::WideStringArray items{u"host entry"};
+  ASSERT_EQ(api.SvrEnumPropertyValue(device.handle, u"ADS_Port", items), 1);
+  ASSERT_EQ(api.SvrEnumPropertyValue(device.handle, u"ADS_Port", items), 1);
+  ASSERT_EQ(items.size(), 27u);
+  EXPECT_EQ(items[0], u"host entry");
+  EXPECT_EQ(items[1], u"300");
+  EXPECT_EQ(items[13], u"854");
+  EXPECT_EQ(items[14], u"300");
+  EXPECT_EQ(api.SvrEnumPropertyValue(device.handle, u"Nope", items), 0);
+  EXPECT_EQ(api.SvrEnumPropertyValue(device.handle, u"Remote Ip", items), 1);  // no items
+  EXPECT_EQ(items.size(), 27u);
 }
 
 TEST_F(ModuleTest, SetPropertyParsesByKind) {
@@ -171,21 +184,6 @@ TEST_F(ModuleTest, SetPropertyParsesByKind) {
             0);
   EXPECT_EQ(PropertyValue(api, device.handle, u"Remote Ip"), u"1.1.1.1");
   EXPECT_EQ(PropertyValue(api, device.handle, u"Local AMS NetId"), u"169.254.1.190.1.1");
-}
-
-TEST_F(ModuleTest, EnumerationItemsAreAppended) {
-  Device device(api);
-  hostapi::WideStringArray items{u"host entry"};
-  ASSERT_EQ(api.SvrEnumPropertyValue(device.handle, u"ADS_Port", items), 1);
-  ASSERT_EQ(api.SvrEnumPropertyValue(device.handle, u"ADS_Port", items), 1);
-  ASSERT_EQ(items.size(), 27u);
-  EXPECT_EQ(items[0], u"host entry");
-  EXPECT_EQ(items[1], u"300");
-  EXPECT_EQ(items[13], u"854");
-  EXPECT_EQ(items[14], u"300");
-  EXPECT_EQ(api.SvrEnumPropertyValue(device.handle, u"Nope", items), 0);
-  EXPECT_EQ(api.SvrEnumPropertyValue(device.handle, u"Remote Ip", items), 1);  // no items
-  EXPECT_EQ(items.size(), 27u);
 }
 
 }  // namespace
