@@ -9,24 +9,18 @@ namespace {
 using testing_support::BasicHost;
 using testing_support::FakeHost;
 
-TEST(ChannelTable, AddSkipsDuplicatesButHandsEveryNameToVersion2Host) {
-  DEVICE::stChlInfoTable table;
-  FakeHost host(2);
-  table.SetHostInterface(&host);
-  EXPECT_TRUE(table.AddChannel({"A", "B", "A"}));
-  EXPECT_EQ(table.Names(), (std::vector<std::string>{"A", "B"}));
-  EXPECT_EQ(host.handed, (std::vector<std::u16string>{u"A", u"B", u"A"}));
-  // A host that refuses or throws: the module's channel tests check the results.
-}
-
-TEST(ChannelTable, OnlyVersion2HostsWithTheExtendedInterfaceAreHandedChannels) {
-  for (uint32_t version : {0u, 1u, 3u}) {
+// Duplicates are skipped in the table; a version-2 host with the extended interface is handed
+// every name, other hosts none (so their refusal does not count).
+TEST(ChannelTable, AddSkipsDuplicatesAndHandsNamesOnlyToExtendedVersion2Hosts) {
+  for (uint32_t version : {0u, 1u, 2u, 3u}) {
     DEVICE::stChlInfoTable table;
     FakeHost host(version);
     table.SetHostInterface(&host);
-    host.acceptChannels = false;
-    EXPECT_TRUE(table.AddChannel({"A"})) << version;
-    EXPECT_TRUE(host.handed.empty());
+    host.acceptChannels = version == 2;
+    EXPECT_TRUE(table.AddChannel({"A", "B", "A"})) << version;
+    EXPECT_EQ(table.Names(), (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(host.handed, version == 2 ? (std::vector<std::u16string>{u"A", u"B", u"A"})
+                                        : std::vector<std::u16string>{});
   }
   DEVICE::stChlInfoTable table;
   BasicHost basic(2);

@@ -20,10 +20,6 @@ class Module {
   const std::string& error() const { return error_; }
 
   void* Symbol(const char* name) const { return module_ ? module_->Symbol(name) : nullptr; }
-  template <typename Fn>
-  Fn Export(const char* name) const {
-    return reinterpret_cast<Fn>(Symbol(name));
-  }
 
  private:
   Module() { module_ = platform::LoadModule(ADS_DRIVER_PATH, error_); }
@@ -33,7 +29,7 @@ class Module {
 
 // Every export, resolved; a test fails at once when one is missing.
 struct Exports {
-#define ADS_EXPORT(name) hostapi::name##Fn name = Module::Get().Export<hostapi::name##Fn>(#name);
+#define ADS_EXPORT(name) hostapi::name##Fn name = reinterpret_cast<hostapi::name##Fn>(Module::Get().Symbol(#name));
   ADS_EXPORT(CreateDeviceCtrl)
   ADS_EXPORT(DestroyDeviceCtrl)
   ADS_EXPORT(SvrChangeableAddress)

@@ -10,9 +10,6 @@
 
 #include "ModuleFixture.h"
 #include "RunBuffers.h"
-#include "beckhoff/BeckhoffDeviceCtrl.h"
-#include "beckhoff/BeckhoffFileparser.h"
-#include "device/Texts.h"
 
 namespace {
 
@@ -68,14 +65,13 @@ bool WithFailingAllocation(long k, const std::function<void()>& operation) {
   return g_failed;
 }
 
-unsigned long AllocationsOf(const std::function<void()>& operation) {
+// The failure points of `operation`, which is run once to count its allocations (recorded
+// with the test): every allocation up to 300, then about 300 more spread over the rest.
+std::vector<long> FailurePointsOf(const std::function<void()>& operation) {
   const unsigned long before = g_allocations;
   operation();
-  return g_allocations - before;
-}
-
-// Every allocation up to 300, then about 300 more spread over the rest.
-std::vector<long> FailurePoints(unsigned long total) {
+  const unsigned long total = g_allocations - before;
+  ::testing::Test::RecordProperty("allocations", static_cast<int>(total));
   std::vector<long> points;
   const unsigned long step = total > 600 ? (total - 300) / 300 : 1;
   for (unsigned long k = 0; k < total; k += k < 300 ? 1 : step) points.push_back(static_cast<long>(k));
@@ -86,12 +82,11 @@ const std::vector<std::u16string> kChannels{u"MAIN.aValues[0]", u"MAIN.aValues[1
 
 TEST_F(ModuleTest, RunningOutOfMemoryWhileLoadingKeepsTheStoredData) {
   const auto saved = RunBufferWith({"MAIN.aValues[0]", "MAIN.aValues[1]", "gCounter"});
-  const unsigned long total = AllocationsOf([&] {
+  const auto points = FailurePointsOf([&] {
     Device device(api, saved);
     api.SvrInitDevSet(device.handle);
   });
-  RecordProperty("allocations", static_cast<int>(total));
-  for (long k : FailurePoints(total)) {
+  for (long k : points) {
     SCOPED_TRACE(k);
     Device device(api, saved);
     int32_t result = -1;
@@ -116,14 +111,13 @@ TEST_F(ModuleTest, RunningOutOfMemoryWhileSavingKeepsTheOldOrWritesTheNew) {
     hostapi::WordArray first{0};
     ASSERT_EQ(api.SvrDeleteChlInfo(handle, first), 1);
   };
-  const unsigned long total = AllocationsOf([&] {
+  const auto points = FailurePointsOf([&] {
     Device device(api, saved);
     api.SvrInitDevSet(device.handle);
     change(device.handle);
     api.SvrSaveDevData(device.handle);
   });
-  RecordProperty("allocations", static_cast<int>(total));
-  for (long k : FailurePoints(total)) {
+  for (long k : points) {
     SCOPED_TRACE(k);
     Device device(api, saved);
     ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
@@ -181,12 +175,11 @@ TEST_F(ModuleTest, RunningOutOfMemoryWhileEditingChannelsAndProperties) {
 TEST(AllocationFaults, RunningOutOfMemoryWhileImportingKeepsThePreviousTree) {
   const auto oldFile = ParsedExample("demo_gbk.tpy");
   const auto newFile = ParsedExample("demo.tpy");
-  const unsigned long total = AllocationsOf([&] {
+  const auto points = FailurePointsOf([&] {
     Beckhoff::BeckhoffDeviceCtrl device;
     device.SetFileParser(newFile);
   });
-  RecordProperty("allocations", static_cast<int>(total));
-  for (long k : FailurePoints(total)) {
+  for (long k : points) {
     SCOPED_TRACE(k);
     Beckhoff::BeckhoffDeviceCtrl device;
     device.SetFileParser(oldFile);

@@ -7,8 +7,6 @@
 
 #include "ModuleFixture.h"
 #include "RunBuffers.h"
-#include "beckhoff/BeckhoffDeviceCtrl.h"
-#include "beckhoff/BeckhoffFileparser.h"
 #include "support/FakeHost.h"
 
 namespace driver_tests {
@@ -20,11 +18,9 @@ std::vector<std::string> Values(size_t count) {
   return names;
 }
 
-std::u16string Wide(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
-
 std::vector<std::u16string> Wide(const std::vector<std::string>& ascii) {
   std::vector<std::u16string> out;
-  for (const auto& name : ascii) out.push_back(Wide(name));
+  for (const auto& name : ascii) out.emplace_back(name.begin(), name.end());
   return out;
 }
 
@@ -33,6 +29,7 @@ TEST_F(ModuleTest, ChannelRecordsDescribeTheTags) {
   ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
   hostapi::ChlInfoArray reply(9);
   ASSERT_EQ(api.SvrGetChlInfo(device.handle, {}, reply), 4);
+  ASSERT_EQ(reply.size(), 4u);  // the host's array is sized to the records
   const struct {
     const char16_t* name;
     const char16_t* varName;

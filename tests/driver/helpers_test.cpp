@@ -1,6 +1,9 @@
 // The module's pure helpers: the stream rules, variable names, data kinds and host rows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -69,6 +72,47 @@ TEST(DataStream, SwitchingModeCutsAtThePositionAndRestarts) {
   EXPECT_EQ(atStart.bytes.size(), 3u);
 }
 
+// Hostile positions and counts: reads and writes fail rather than reach outside the bytes.
+TEST(DataStream, HostileReadsAndWritesStayInsideTheBytesAndPositions) {
+  const std::vector<uint8_t> four{1, 2, 3, 4};
+  const struct {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    int32_t position;
+    uint32_t mode;
+    size_t n;
+    bool reads, writes;
+    size_t sizeAfterWrite;
+  } cases[] = {
+      {"no bytes, nothing to move", {}, 0, hostapi::kStreamReading, 0, true, true, 0},
+      {"no bytes, one byte", {}, 0, hostapi::kStreamReading, 1, false, true, 16534},
+      // Switching a reading stream to writing keeps only the bytes before the position.
+      {"inside", four, 2, hostapi::kStreamReading, 2, true, true, 2},
+      {"one past the end", four, 3, hostapi::kStreamReading, 2, false, true, 3},
+      {"reading past the end", four, 100, hostapi::kStreamReading, 1, false, true, 4},
+      {"reading at the limit", four, INT32_MAX, hostapi::kStreamReading, 1, false, true, 4},
+      {"reading before the start", four, INT32_MIN, hostapi::kStreamReading, 1, false, true, 4},
+      // Writing on from a position that no write could reach fails; reading restarts at 0.
+      {"writing at the limit", four, INT32_MAX, hostapi::kStreamWriting, 1, true, false, 4},
+      {"writing before the start", four, -3, hostapi::kStreamWriting, 1, true, false, 4},
+      {"a count that wraps", four, 1, hostapi::kStreamReading, SIZE_MAX, false, false, 1},
+      {"a count past any position", four, 0, hostapi::kStreamReading, size_t{1} << 31, false, false, 4},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<uint8_t> buffer(c.n <= 16 ? c.n : 0, 0xAB);
+    auto reading = StreamOf(c.bytes, c.position, c.mode);
+    EXPECT_EQ(driver::StreamRead(reading, buffer.data(), c.n), c.reads);
+    EXPECT_LE(reading.bytes.size(), c.bytes.size());
+    if (!c.reads) {
+      EXPECT_TRUE(std::all_of(buffer.begin(), buffer.end(), [](uint8_t b) { return b == 0xAB; }));
+    }
+    auto writing = StreamOf(c.bytes, c.position, c.mode);
+    EXPECT_EQ(driver::StreamWrite(writing, buffer.data(), c.n), c.writes);
+    EXPECT_EQ(writing.bytes.size(), c.sizeAfterWrite);
+  }
+}
+
 TEST(VarName, ReplacementsInTheirOrder) {
   const struct {
     std::u16string path, tag, expected;
@@ -130,6 +174,23 @@ TEST(DevRow, ColumnsWriteValuesAndTextsAndReadBackByVersion) {
   ASSERT_TRUE(driver::ReadRow(untouched, columns, newer));
   EXPECT_EQ(untouched.values[0], 0);
   EXPECT_EQ(newer.position, 0);
+
+  // Rows that end early or claim texts longer than the bytes are refused, as is reading from
+  // past the end.
+  const std::vector<std::vector<uint8_t>> hostile = {
+      {},
+      {0x10},
+      {0x10, 0x00, 0x00},
+      {0x10, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 'a'},
+      {0x10, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 'a'},
+  };
+  for (const auto& bytes : hostile) {
+    auto stream = StreamOf(bytes, 0, hostapi::kStreamReading);
+    auto row = driver::MakeRow(columns);
+    EXPECT_FALSE(driver::ReadRow(row, columns, stream)) << bytes.size();
+    stream.position = 1000;
+    EXPECT_FALSE(driver::ReadRow(row, columns, stream));
+  }
 }
 
 }  // namespace

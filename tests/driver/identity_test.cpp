@@ -69,13 +69,13 @@ TEST_F(ModuleTest, IdentityExports) {
 TEST_F(ModuleTest, ConfigurationListsAndChannelStatus) {
   hostapi::WideStringArray names{u"old"}, fourth{u"x"}, fifth{u"y"};
   hostapi::WordArray words{5, 6};
-  hostapi::WideStringListArray lists;
+  hostapi::WideStringListArray lists(2);  // null lists, then lists with entries
   for (int i = 0; i < 3; ++i) lists.push_back(std::make_unique<hostapi::WideStringArray>(2, u"item"));
   EXPECT_EQ(api.SvrGetCofigPro(0, names, words, lists, fourth, fifth), 1);
   EXPECT_EQ(names, hostapi::WideStringArray{u"\u6807\u7B7E"});
   EXPECT_EQ(words, hostapi::WordArray{2});
   ASSERT_EQ(lists.size(), 1u);
-  EXPECT_TRUE(lists[0]->empty());
+  EXPECT_TRUE(lists[0] && lists[0]->empty());
   EXPECT_TRUE(fourth.empty());
   EXPECT_TRUE(fifth.empty());
 
@@ -124,56 +124,19 @@ TEST_F(ModuleTest, ControlLifecycle) {
   EXPECT_EQ(handle.devCtrl, nullptr);
 }
 
-TEST_F(ModuleTest, PropertyListing) {
+TEST_F(ModuleTest, PropertyListingAndEnumerationItems) {
   Device device(api);
-  hostapi::WideStringArray names{u"stale"}, values;
-  hostapi::ByteArray flags;
+  // Arrays that already hold entries are replaced, whatever their sizes.
+  hostapi::WideStringArray names(5000, u"stale"), values{u"old"};
+  hostapi::ByteArray flags(3, 9);
   ASSERT_EQ(api.SvrGetProperty(device.handle, names, values, flags), 1);
   EXPECT_EQ(names, (hostapi::WideStringArray{kWaitTime, u"ADS_Port", kMaxTags, u"Local AMS NetId",
                                              u"Remote AMS NetId", u"Remote Ip"}));
   EXPECT_EQ(values, (hostapi::WideStringArray{u"200", u"801", u"500", u"169.254.1.190.1.1", u"169.254.1.1.1.1",
                                               u"169.254.1.1"}));
   EXPECT_EQ(flags, (hostapi::ByteArray{0, 1, 0, 0, 0, 0}));
-}
 
-TEST_F(ModuleTest, SetPropertyParsesByKind) {
-  Device device(api);
-  const struct {
-    std::u16string name, text, expected;
-    int32_t result;
-  } cases[] = {
-      {kWaitTime, u"  0X1F \t", u"31", 1},        // hexadecimal after an upper-case 0X
-      {kWaitTime, u"ab0X10", u"16", 1},           // the first 0X anywhere in the text
-      {kWaitTime, u"0x20", u"16", 1},             // lower-case x: decimal "0" is refused, value kept
-      {kWaitTime, u"1F", u"1", 1},                // decimal digits up to the first other character
-      {kWaitTime, u"4294967295", u"-1", 1},       // shown with %d
-      {kWaitTime, u"4294967298", u"2", 1},        // beyond 32 bits: the low 32 bits
-      {kWaitTime, u"99999999999999999999", u"-1", 1},  // saturated at 64 bits, then cut
-      {kWaitTime, u"0X1FFFFFFFE", u"-2", 1},
-      {kWaitTime, u"-3", u"-3", 1},
-      {kMaxTags, u"501", u"500", 1},              // refused by the limit, the value stays
-      {kMaxTags, u"7", u"7", 1},
-      {u"ADS_Port", u" 851 ", u"851", 1},
-      {u"ADS_Port", u"1234", u"851", 1},
-      {u"Remote Ip", u"  10.1.2.3  ", u"10.1.2.3", 1},
-      {u"Remote Ip", u"   ", u"10.1.2.3", 1},      // an empty text is refused, silently
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(api.SvrSetProperty(device.handle, {c.name}, {c.text}), c.result) << std::string(c.text.begin(), c.text.end());
-    EXPECT_EQ(PropertyValue(api, device.handle, c.name), c.expected) << std::string(c.text.begin(), c.text.end());
-  }
-  EXPECT_EQ(api.SvrSetProperty(device.handle, {}, {}), 1);
-
-  // The first unknown name ends the call: the names before it are set, the ones after are not.
-  EXPECT_EQ(api.SvrSetProperty(device.handle, {u"Remote Ip", u"No such property", u"Local AMS NetId"},
-                               {u"1.1.1.1", u"x", u"2.2.2.2.1.1"}),
-            0);
-  EXPECT_EQ(PropertyValue(api, device.handle, u"Remote Ip"), u"1.1.1.1");
-  EXPECT_EQ(PropertyValue(api, device.handle, u"Local AMS NetId"), u"169.254.1.190.1.1");
-}
-
-TEST_F(ModuleTest, EnumerationItemsAreAppended) {
-  Device device(api);
+  // Enumeration items are appended to what the host's array holds.
   hostapi::WideStringArray items{u"host entry"};
   ASSERT_EQ(api.SvrEnumPropertyValue(device.handle, u"ADS_Port", items), 1);
   ASSERT_EQ(api.SvrEnumPropertyValue(device.handle, u"ADS_Port", items), 1);
@@ -185,6 +148,42 @@ TEST_F(ModuleTest, EnumerationItemsAreAppended) {
   EXPECT_EQ(api.SvrEnumPropertyValue(device.handle, u"Nope", items), 0);
   EXPECT_EQ(api.SvrEnumPropertyValue(device.handle, u"Remote Ip", items), 1);  // no items
   EXPECT_EQ(items.size(), 27u);
+}
+
+TEST_F(ModuleTest, SetPropertyParsesByKind) {
+  Device device(api);
+  const struct {
+    std::u16string name, text, expected;
+  } cases[] = {
+      {kWaitTime, u"  0X1F \t", u"31"},       // hexadecimal after an upper-case 0X
+      {kWaitTime, u"ab0X10", u"16"},          // the first 0X anywhere in the text
+      {kWaitTime, u"0x20", u"16"},            // lower-case x: decimal "0" is refused, value kept
+      {kWaitTime, u"1F", u"1"},               // decimal digits up to the first other character
+      {kWaitTime, u"4294967295", u"-1"},      // shown with %d
+      {kWaitTime, u"4294967298", u"2"},       // beyond 32 bits: the low 32 bits
+      {kWaitTime, u"99999999999999999999", u"-1"},  // saturated at 64 bits, then cut
+      {kWaitTime, u"0X1FFFFFFFE", u"-2"},
+      {kWaitTime, u"-3", u"-3"},
+      {kMaxTags, u"501", u"500"},             // refused by the limit, the value stays
+      {kMaxTags, u"7", u"7"},
+      {u"ADS_Port", u" 851 ", u"851"},
+      {u"ADS_Port", u"1234", u"851"},
+      {u"Remote Ip", u"  10.1.2.3  ", u"10.1.2.3"},
+      {u"Remote Ip", u"   ", u"10.1.2.3"},    // an empty text is refused, silently
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
+    EXPECT_EQ(api.SvrSetProperty(device.handle, {c.name}, {c.text}), 1);  // refusals are silent
+    EXPECT_EQ(PropertyValue(api, device.handle, c.name), c.expected);
+  }
+  EXPECT_EQ(api.SvrSetProperty(device.handle, {}, {}), 1);
+
+  // The first unknown name ends the call: the names before it are set, the ones after are not.
+  EXPECT_EQ(api.SvrSetProperty(device.handle, {u"Remote Ip", u"No such property", u"Local AMS NetId"},
+                               {u"1.1.1.1", u"x", u"2.2.2.2.1.1"}),
+            0);
+  EXPECT_EQ(PropertyValue(api, device.handle, u"Remote Ip"), u"1.1.1.1");
+  EXPECT_EQ(PropertyValue(api, device.handle, u"Local AMS NetId"), u"169.254.1.190.1.1");
 }
 
 }  // namespace
