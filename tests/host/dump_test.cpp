@@ -56,11 +56,10 @@ TEST(ProjectDump, DecodesEveryPartOfAWellFormedFile) {
   EXPECT_EQ(FieldOf(property, "version"), "20000");
   EXPECT_EQ(FieldOf(Find(report, "data-version"), "dataVersion"), "20002");
   EXPECT_EQ(FieldOf(Find(report, "channels"), "count"), "2");
-  EXPECT_EQ(FieldOf(Find(report, "channel", 1), "name"), "BC");
-  EXPECT_EQ(Find(report, "channel", 1)->offset, 123u);
   EXPECT_EQ(FieldOf(Find(report, "surplus"), "bytes"), "3");
   EXPECT_EQ(FieldOf(Find(report, "surplus"), "nonZero"), "1");
 
+  // The channels, with their offsets, through both formats.
   const std::string text = adshost::FormatText(report);
   EXPECT_NE(text.find("channel\t118\tindex=0\tname=A\n"), std::string::npos) << text;
   const std::string json = adshost::FormatJson(report);

@@ -15,6 +15,7 @@
 
 #include "beckhoff/BeckhoffDeviceCtrl.h"
 #include "platform/ProcessServices.h"
+#include "support/ReadFile.h"
 
 namespace {
 
@@ -26,24 +27,12 @@ constexpr auto kLoopBudget = std::chrono::seconds(60);  // for slow machines and
 constexpr size_t kChannels = 2000;
 constexpr size_t kSurplusBytes = 512 << 10;  // older content past the run buffer, saved along
 
-std::vector<uint8_t> Slurp(const fs::path& path) {
-  std::error_code code;
-  const auto size = fs::file_size(path, code);
-  if (code) return {};
-  std::vector<uint8_t> bytes(size);
-  std::ifstream in(path, std::ios::binary);
-  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
-  bytes.resize(static_cast<size_t>(in.gcount()));
-  return bytes;
-}
-
-void Store(const fs::path& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+void Store(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 // A project with many channels and a long tail of older bytes, so that a save takes a while.
-std::vector<uint8_t> BigProject() {
+std::string BigProject() {
   Beckhoff::BeckhoffDeviceCtrl control;
   std::vector<std::string> names;
   for (size_t i = 0; i < kChannels; ++i) names.push_back("MAIN.aMotors[" + std::to_string(i) + "].stStatus.bReady");
@@ -51,7 +40,7 @@ std::vector<uint8_t> BigProject() {
   DEVICE::ByteArray bytes;
   EXPECT_TRUE(control.SerializeRunBuffer(bytes));
   for (size_t i = 0; i < kSurplusBytes; ++i) bytes.push_back(static_cast<uint8_t>(i * 131 + 7));
-  return bytes;
+  return std::string(bytes.begin(), bytes.end());
 }
 
 bool HasTemporary(const fs::path& dir) {
@@ -109,13 +98,13 @@ class ProjectKill : public ::testing::Test {
 TEST_F(ProjectKill, AKilledSaveLeavesTheOldOrTheNewProject) {
   const fs::path project = dir_ / "p.adsproj";
   Store(project, BigProject());
-  ASSERT_EQ(platform::RunProgram(SetRemoteIp("10.0.0.1")), 0) << Slurp(dir_ / "err").size();
-  const std::vector<uint8_t> oldBytes = Slurp(project);
+  ASSERT_EQ(platform::RunProgram(SetRemoteIp("10.0.0.1")), 0) << Slurp(dir_ / "err");
+  const std::string oldBytes = Slurp(project);
   const auto start = steady_clock::now();
   ASSERT_EQ(platform::RunProgram(SetRemoteIp("10.0.0.2")), 0);
   const auto fullRun = steady_clock::now() - start;
-  const std::vector<uint8_t> newBytes = Slurp(project);
-  ASSERT_NE(oldBytes, newBytes);
+  const std::string newBytes = Slurp(project);
+  ASSERT_TRUE(oldBytes != newBytes);
   ASSERT_EQ(oldBytes.size(), newBytes.size());  // same-length texts: only bytes inside change
   ASSERT_TRUE(Strays(dir_).empty());
 
@@ -146,7 +135,7 @@ TEST_F(ProjectKill, AKilledSaveLeavesTheOldOrTheNewProject) {
     std::this_thread::sleep_for(microseconds(targeted ? inSave(random) : anywhere(random)));
     run->Kill();
     run->Wait();
-    const std::vector<uint8_t> now = Slurp(project);
+    const std::string now = Slurp(project);
     const bool isOld = now == oldBytes, isNew = now == newBytes;
     ASSERT_TRUE(isOld || isNew) << "project of " << now.size() << " bytes is neither";
     oldSeen += isOld;
@@ -168,7 +157,7 @@ TEST_F(ProjectKill, AKilledSaveLeavesTheOldOrTheNewProject) {
 
   // One save that is not interrupted leaves the new project and no temporary file.
   ASSERT_EQ(platform::RunProgram(SetRemoteIp("10.0.0.2")), 0);
-  EXPECT_EQ(Slurp(project), newBytes);
+  EXPECT_TRUE(Slurp(project) == newBytes);
   EXPECT_TRUE(Strays(dir_).empty());
 }
 

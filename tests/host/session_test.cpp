@@ -33,40 +33,22 @@ class HostSession : public ::testing::Test {
     if (!dir_.empty()) fs::remove_all(dir_, ignored);
   }
 
-  // Runs adshost in the test's directory with the arguments (words separated by spaces,
-  // single quotes keep spaces inside a word) on `project`.
-  HostRun Host(const std::string& project, const std::string& arguments, const std::string& input = "") {
+  // Runs adshost in the test's directory with the arguments on `project`.
+  HostRun Host(const std::string& project, const std::vector<std::string>& arguments, const std::string& input = "") {
     const fs::path out = dir_ / "out", err = dir_ / "err", in = dir_ / "in";
     std::ofstream(in, std::ios::binary) << input;
     platform::ProgramRun program{ADS_HOST_PATH, {"--project", project}, dir_.string(), in.string(), out.string(),
                                  err.string()};
-    for (auto& word : Words(arguments)) program.arguments.push_back(std::move(word));
+    program.arguments.insert(program.arguments.end(), arguments.begin(), arguments.end());
     HostRun run;
     run.status = platform::RunProgram(program);
     run.out = Slurp(out);
     run.err = Slurp(err);
     return run;
   }
-
-  static std::vector<std::string> Words(const std::string& text) {
-    std::vector<std::string> words;
-    std::string word;
-    bool quoted = false, inWord = false;
-    for (char c : text) {
-      if (c == '\'') {
-        quoted = !quoted;
-        inWord = true;
-      } else if (c == ' ' && !quoted) {
-        if (inWord) words.push_back(std::move(word));
-        word.clear();
-        inWord = false;
-      } else {
-        word += c;
-        inWord = true;
-      }
-    }
-    if (inWord) words.push_back(std::move(word));
-    return words;
+  // The dialog with the script as its user.
+  HostRun Select(const std::string& project, const std::string& script) {
+    return Host(project, {"select", "--script", "-"}, script);
   }
 
   std::string Script(const std::vector<std::string>& tags) const {
@@ -81,10 +63,10 @@ class HostSession : public ::testing::Test {
 
 TEST_F(HostSession, ImportSelectSaveReloadGenerate) {
   const std::vector<std::string> tags{"MAIN.aValues[3]", "gCounter", "MAIN.sMessage"};
-  const HostRun selected = Host("one.adsproj", "select --script -", Script(tags));
+  const HostRun selected = Select("one.adsproj", Script(tags));
   ASSERT_EQ(selected.status, 0) << selected.out << selected.err;
 
-  const HostRun channels = Host("one.adsproj", "channels");
+  const HostRun channels = Host("one.adsproj", {"channels"});
   ASSERT_EQ(channels.status, 0) << channels.err;
   EXPECT_EQ(channels.out.substr(0, channels.out.find('\n')),
             "index\tvalue1\tvalue2\tvalue3\taddress\tvalue4\tvalue5\tdataKind\ttagName\tvarName\tcomment");
@@ -93,33 +75,33 @@ TEST_F(HostSession, ImportSelectSaveReloadGenerate) {
       << channels.out;
   EXPECT_NE(channels.out.find("\tMAIN.sMessage\tMAIN_sMessage\t"), std::string::npos) << channels.out;
 
-  const HostRun generate = Host("one.adsproj", "generate");
+  const HostRun generate = Host("one.adsproj", {"generate"});
   EXPECT_EQ(generate.status, 0) << generate.err;
   EXPECT_EQ(generate.out, "generate\tok\n");
 
   // A second, identical session saves identical bytes.
-  ASSERT_EQ(Host("two.adsproj", "select --script -", Script(tags)).status, 0);
+  ASSERT_EQ(Select("two.adsproj", Script(tags)).status, 0);
   const std::string first = Slurp(dir_ / "one.adsproj");
   EXPECT_FALSE(first.empty());
   EXPECT_EQ(first, Slurp(dir_ / "two.adsproj"));
 
   // Editing channels and properties in later runs.
-  EXPECT_EQ(Host("one.adsproj", "add MAIN.nope").status, 1);
-  const HostRun add = Host("one.adsproj", "add MAIN.aValues[4]");
+  EXPECT_EQ(Host("one.adsproj", {"add", "MAIN.nope"}).status, 1);
+  const HostRun add = Host("one.adsproj", {"add", "MAIN.aValues[4]"});
   EXPECT_EQ(add.status, 0) << add.err;
   EXPECT_EQ(add.out, "channels\t4\n");
-  EXPECT_EQ(Host("one.adsproj", "delete 0 9").status, 0);
-  const HostRun after = Host("one.adsproj", "channels");
+  EXPECT_EQ(Host("one.adsproj", {"delete", "0", "9"}).status, 0);
+  const HostRun after = Host("one.adsproj", {"channels"});
   EXPECT_EQ(after.out.find("MAIN.aValues[3]"), std::string::npos) << after.out;
   EXPECT_NE(after.out.find("MAIN.aValues[4]"), std::string::npos) << after.out;
 
-  ASSERT_EQ(Host("one.adsproj", "set 'Remote Ip=10.1.1.1' 'ADS_Port=851'").status, 0);
-  const HostRun props = Host("one.adsproj", "props");
+  ASSERT_EQ(Host("one.adsproj", {"set", "Remote Ip=10.1.1.1", "ADS_Port=851"}).status, 0);
+  const HostRun props = Host("one.adsproj", {"props"});
   EXPECT_NE(props.out.find("Remote Ip\t10.1.1.1\t0\n"), std::string::npos) << props.out;
   EXPECT_NE(props.out.find("ADS_Port\t851\t1\n"), std::string::npos) << props.out;
-  EXPECT_EQ(Host("one.adsproj", "set 'No such=1'").status, 1);
+  EXPECT_EQ(Host("one.adsproj", {"set", "No such=1"}).status, 1);
 
-  const HostRun dump = Host("one.adsproj", "dump");
+  const HostRun dump = Host("one.adsproj", {"dump"});
   EXPECT_EQ(dump.status, 0) << dump.out << dump.err;
   EXPECT_NE(dump.out.find("name=MAIN.aValues[4]"), std::string::npos) << dump.out;
   EXPECT_NE(dump.out.find("property\t"), std::string::npos);
@@ -131,51 +113,50 @@ TEST_F(HostSession, ImportSelectSaveReloadGenerate) {
 // records come back unresolved (a new record with value4 1 and the name) and generation is
 // refused until the channels are deleted or the tags imported again.
 TEST_F(HostSession, CancelAfterImportingAnotherFileKeepsTheNamesAgainstTheNewTree) {
-  ASSERT_EQ(Host("p.adsproj", "select --script -", Script({"gCounter"})).status, 0);
+  ASSERT_EQ(Select("p.adsproj", Script({"gCounter"})).status, 0);
   const std::string other = std::string(ADS_SOURCE_DIR) + "/examples/demo_gbk.tpy";
-  const HostRun cancelled = Host("p.adsproj", "select --script -", "import " + other + "\ncancel\n");
+  const HostRun cancelled = Select("p.adsproj", "import " + other + "\ncancel\n");
   ASSERT_EQ(cancelled.status, 0) << cancelled.err;
 
-  const HostRun channels = Host("p.adsproj", "channels");
+  const HostRun channels = Host("p.adsproj", {"channels"});
   EXPECT_EQ(channels.out.substr(channels.out.find('\n') + 1), "-1\t-1\t-1\t-1\t0\t1\t-1\t-1\tgCounter\t\t\n");
-  const HostRun generate = Host("p.adsproj", "generate");
+  const HostRun generate = Host("p.adsproj", {"generate"});
   EXPECT_EQ(generate.status, 1);
   EXPECT_NE(generate.err.find("REPORT\tgCounter\t"), std::string::npos) << generate.err;
 
   // The new tree's tags can be picked at once, and they resolve.
-  ASSERT_EQ(Host("p.adsproj", "select --script -", "click gAlarm\nok\n").status, 0);
-  EXPECT_NE(Host("p.adsproj", "channels").out.find("0\t0\t-1\t-1\tgAlarm\t1\t2\t1\tgAlarm\tgAlarm\t"),
+  ASSERT_EQ(Select("p.adsproj", "click gAlarm\nok\n").status, 0);
+  EXPECT_NE(Host("p.adsproj", {"channels"}).out.find("0\t0\t-1\t-1\tgAlarm\t1\t2\t1\tgAlarm\tgAlarm\t"),
             std::string::npos);
-  EXPECT_EQ(Host("p.adsproj", "generate").status, 0);
+  EXPECT_EQ(Host("p.adsproj", {"generate"}).status, 0);
 }
 
-TEST_F(HostSession, InfoEnumAndErrors) {
-  const HostRun info = Host("none.adsproj", "info");
+TEST_F(HostSession, InfoEnumErrorsMessagesAndTrace) {
+  const HostRun info = Host("none.adsproj", {"info"});
   ASSERT_EQ(info.status, 0) << info.err;
   EXPECT_NE(info.out.find("runtimeModuleU\tBeckhoff_ADS_Ethernet_BrevakU.drv\n"), std::string::npos) << info.out;
   EXPECT_NE(info.out.find("dataVersion\t20002\n"), std::string::npos);
   EXPECT_FALSE(fs::exists(dir_ / "none.adsproj"));  // reading commands leave no project
 
-  const HostRun items = Host("none.adsproj", "enum ADS_Port");
+  const HostRun items = Host("none.adsproj", {"enum", "ADS_Port"});
   EXPECT_EQ(items.status, 0);
   EXPECT_EQ(items.out.substr(0, 12), "300\n301\n302\n");
 
-  EXPECT_EQ(Host("none.adsproj", "bogus").status, 2);
-  EXPECT_EQ(Host("none.adsproj", "--driver /no/such.so info").status, 2);
-  EXPECT_EQ(Host("none.adsproj", "delete x").status, 2);
-  const HostRun noDir = Host("/no/such/dir/p.adsproj", "set 'Remote Ip=1'");
+  EXPECT_EQ(Host("none.adsproj", {"bogus"}).status, 2);
+  EXPECT_EQ(Host("none.adsproj", {"--driver", "/no/such.so", "info"}).status, 2);
+  EXPECT_EQ(Host("none.adsproj", {"delete", "x"}).status, 2);
+  const HostRun noDir = Host("/no/such/dir/p.adsproj", {"set", "Remote Ip=1"});
   EXPECT_EQ(noDir.status, 2);
   EXPECT_EQ(std::count(noDir.err.begin(), noDir.err.end(), '\n'), 1) << noDir.err;
 
   // A damaged project is reported with the place where the damage starts.
   std::ofstream(dir_ / "bad.adsproj", std::ios::binary) << std::string("\x10\x00\x00\x00\x02\x00\x00\x00", 8);
-  const HostRun dump = Host("bad.adsproj", "dump --json");
+  const HostRun dump = Host("bad.adsproj", {"dump", "--json"});
   EXPECT_EQ(dump.status, 1);
   EXPECT_NE(dump.out.find("\"damage\":{\"offset\":0,"), std::string::npos) << dump.out;
-}
 
-TEST_F(HostSession, MessagesAndTraceOfTheDialog) {
-  const HostRun run = Host("m.adsproj", "--trace select --script -", "import /no/such/file.tpy\ncancel\n");
+  // The dialog's message boxes go to the output, its trace to the error stream.
+  const HostRun run = Host("m.adsproj", {"--trace", "select", "--script", "-"}, "import /no/such/file.tpy\ncancel\n");
   EXPECT_EQ(run.status, 0) << run.err;
   // 打开标签文件失败
   EXPECT_NE(run.out.find("MESSAGE\t\xE6\x89\x93\xE5\xBC\x80\xE6\xA0\x87\xE7\xAD\xBE\xE6\x96\x87\xE4\xBB\xB6\xE5\xA4\xB1\xE8\xB4\xA5\n"),

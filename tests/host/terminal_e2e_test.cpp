@@ -121,18 +121,6 @@ TEST_F(TerminalSession, BrowseCheckSearchImportAndConfirmOrCancel) {
   Keys("Tab Tab Space");
   EXPECT_EQ(Status(), "0\n") << Screen();
   EXPECT_EQ(Channels(), chosen);
-  Stop();
-
-  // Importing the other file through the chooser replaces the tree; what is checked in it
-  // becomes the channels.
-  Start();
-  Keys("BTab Space");
-  ASSERT_TRUE(WaitFor("demo_gbk.tpy")) << Screen();
-  Keys("Down Down Enter");
-  ASSERT_TRUE(WaitFor("+ [ ] PRG_Station")) << Screen();
-  Keys("Tab Tab Tab End Space Tab Space");
-  EXPECT_EQ(Status(), "0\n") << Screen();
-  EXPECT_EQ(Channels(), "tagName\ngAlarm\n");
 }
 
 TEST_F(TerminalSession, ASmallTerminalShowsANoticeAndASignalRestoresTheTerminal) {

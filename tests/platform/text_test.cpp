@@ -1,4 +1,4 @@
-// The text layer's conversions with the desktop platform's semantics.
+// The text layer's conversions between code pages, as every backend makes them.
 #include "platform/Text.h"
 
 #include <gtest/gtest.h>
@@ -7,13 +7,40 @@ namespace {
 
 using namespace platform;
 
-TEST(Text, ConversionsKeepGoingPastWhatTheyCannotTake) {
+TEST(Text, ConvertsBothWaysByCodePage) {
   EXPECT_EQ(GetAnsiCodePage(), 936u);
-  // Code pages 0 and 3 are the ANSI code page (GBK).
-  for (unsigned ansi : {kCodePageAnsi, kCodePageThreadAnsi}) {
-    EXPECT_EQ(MultiByteToWide(ansi, "a\xb1\xea\xc7\xa9z"), u"a\u6807\u7b7ez");
-    EXPECT_EQ(WideToMultiByte(ansi, u"a\u6807\u7b7ez"), "a\xb1\xea\xc7\xa9z");
+  const struct {
+    unsigned codePage;
+    std::u16string wide;
+    std::string narrow;
+  } cases[] = {
+      {936, u"\u500D\u798F", "\xb1\xb6\xb8\xa3"},  // 倍福
+      // Code pages 0 and 3 are the ANSI code page (GBK).
+      {kCodePageAnsi, u"a\u6807\u7b7ez", "a\xb1\xea\xc7\xa9z"},  // 标签
+      {kCodePageThreadAnsi, u"a\u6807\u7b7ez", "a\xb1\xea\xc7\xa9z"},
+      {1252, u"\u00E9\u20AC", "\xe9\x80"},
+      {65001, u"\u500D", "\xe5\x80\x8d"},
+      {65001, u"\U0001F600", "\xf0\x9f\x98\x80"},
+      {936, u"", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(WideToMultiByte(c.codePage, c.wide), c.narrow) << c.codePage;
+    EXPECT_EQ(MultiByteToWide(c.codePage, c.narrow), c.wide) << c.codePage;
   }
+  // ASCII is ASCII in the ASCII-compatible code pages, but not in UTF-7.
+  for (unsigned codePage : {936u, 1252u, 65001u, 28591u, 932u})
+    EXPECT_EQ(MultiByteToWide(codePage, "A\\~+-"), u"A\\~+-") << codePage;
+  EXPECT_EQ(MultiByteToWide(65000, "+AGE-"), u"a");
+
+  SetAnsiCodePage(1252);
+  EXPECT_EQ(AnsiToWide("\xe9"), u"\u00e9");
+  EXPECT_EQ(WideToMultiByte(kCodePageThreadAnsi, u"\u00e9"), "\xe9");
+  SetAnsiCodePage(936);
+  for (unsigned supported : {0u, 3u, 936u, 1252u, 65001u}) EXPECT_TRUE(IsCodePageSupported(supported)) << supported;
+  EXPECT_FALSE(IsCodePageSupported(12345));
+}
+
+TEST(Text, ConversionsKeepGoingPastWhatTheyCannotTake) {
   // Unmappable characters become "?", one per UTF-16 unit (a surrogate pair gives two).
   EXPECT_EQ(WideToAnsi(u"x\u00e9\U0001F600y"), "x\xa8\xa6??y");
   EXPECT_EQ(WideToMultiByte(28591, u"\u6807a\U0001F600"), "?a??");
@@ -22,21 +49,9 @@ TEST(Text, ConversionsKeepGoingPastWhatTheyCannotTake) {
   EXPECT_EQ(Utf8ToWide("a\xff" "b\xe6\xa0"), u"a\ufffdb\ufffd");
   EXPECT_EQ(Utf8ToWide("\xe6\xa0z\xe0\x80\xf0\x9f\x98"), u"\ufffdz\ufffd\ufffd\ufffd");
   EXPECT_EQ(AnsiToWide("a\x80" "b\xb1"), u"a\u20acb?");
-  // ASCII is ASCII in the ASCII-compatible code pages, but not in UTF-7.
-  for (unsigned codePage : {936u, 1252u, 65001u, 28591u, 932u})
-    EXPECT_EQ(MultiByteToWide(codePage, "A\\~+-"), u"A\\~+-") << codePage;
-  EXPECT_EQ(MultiByteToWide(65000, "+AGE-"), u"a");
-  EXPECT_EQ(WideToUtf8(u"\u6807"), "\xe6\xa0\x87");
-  // A lone surrogate becomes U+FFFD; a pair is one character.
+  // A lone surrogate becomes U+FFFD in UTF-8; a pair is one character.
   const std::u16string loneSurrogates{u'a', 0xD800, u'b', 0xD83D, 0xDE00, 0xDC00};
   EXPECT_EQ(WideToUtf8(loneSurrogates), "a\xef\xbf\xbd" "b\xf0\x9f\x98\x80\xef\xbf\xbd");
-  EXPECT_TRUE(AnsiToWide("").empty());
-
-  SetAnsiCodePage(1252);
-  EXPECT_EQ(AnsiToWide("\xe9"), u"\u00e9");
-  SetAnsiCodePage(936);
-  EXPECT_FALSE(IsCodePageSupported(12345));
-  EXPECT_TRUE(IsCodePageSupported(kCodePageAnsi));
 }
 
 TEST(Text, InvalidUtf8BecomesOneReplacementPerMaximalSubpart) {
