@@ -100,24 +100,23 @@ TEST(AdsDevice, RunBufferLayout) {
 
   DEVICE::ByteArray deviceData;
   ASSERT_TRUE(device.SerializeDevData(deviceData, false));
-  const size_t d = deviceData.size();
+  const auto d = static_cast<uint32_t>(deviceData.size());
+  // The 32-bit words of `bytes` from `from` up to `to`.
+  auto words = [](const DEVICE::ByteArray& bytes, size_t from, size_t to) {
+    std::vector<uint32_t> out;
+    for (size_t at = from; at + 4 <= to; at += 4) out.push_back(utils::LoadU32(bytes.data() + at));
+    return out;
+  };
   ASSERT_EQ(run.size(), d + 11 + 20);
-  EXPECT_EQ(utils::LoadU32(run.data()), d + 11);
-  EXPECT_EQ(utils::LoadU32(run.data() + 4), 2u);
-  EXPECT_EQ(utils::LoadU32(run.data() + 8), d);
-  EXPECT_EQ(utils::LoadU32(run.data() + 12), 11u);
+  EXPECT_EQ(words(run, 0, 16), (std::vector<uint32_t>{d + 11, 2, d, 11}));
   EXPECT_EQ(Str(run, 16, d), Str(deviceData, 0, d));
   EXPECT_EQ(Str(run, 16 + d, 15), std::string("\x02\x00\x00\x00" "\x01\x00\x00\x00" "A" "\x02\x00\x00\x00" "BC", 15));
 
-  // Device data: header, section 1 (274 bytes), 99 (8), 100 (empty table), table of three.
-  EXPECT_EQ(utils::LoadU32(deviceData.data()), 40000u);
-  EXPECT_EQ(utils::LoadU32(deviceData.data() + 4), d);
-  EXPECT_EQ(utils::LoadU32(deviceData.data() + 12), 3u);
-  const size_t table = utils::LoadU32(deviceData.data() + 16);
-  EXPECT_EQ(table, d - 36);
-  std::vector<uint32_t> entries;  // number, offset, length of each section
-  for (size_t at = table; at + 4 <= d; at += 4) entries.push_back(utils::LoadU32(deviceData.data() + at));
-  EXPECT_EQ(entries, (std::vector<uint32_t>{1, 20, 274, 99, 294, 8, 100, 302, static_cast<uint32_t>(table - 302)}));
+  // Device data: header, section 1 (274 bytes), 99 (8), 100 (empty table), then the table of
+  // number, offset and length of each section.
+  const uint32_t table = d - 36;
+  EXPECT_EQ(words(deviceData, 0, 20), (std::vector<uint32_t>{40000, d, 0, 3, table}));
+  EXPECT_EQ(words(deviceData, table, d), (std::vector<uint32_t>{1, 20, 274, 99, 294, 8, 100, 302, table - 302}));
   EXPECT_EQ(Str(deviceData, 294, 8), std::string("\x00\x00\x00\x00\x22\x4e\x00\x00", 8));
 }
 
