@@ -137,9 +137,8 @@ TEST(BeckhoffFileparser, RegistersStringTypesFromMembersArraysAndSymbols) {
   TagDataType plain = Entry(parser, "STRING");
   EXPECT_EQ(std::make_tuple("", Tag::kUnknown, 0u), std::tie(plain.Name, plain.TypeCode, plain.ByteSize));
   // The search for STRING is case-sensitive, ")" must follow "(".
-  EXPECT_FALSE(parser.GetDataTypes()->Contains("STRING(7)"));
-  EXPECT_FALSE(parser.GetDataTypes()->Contains("STRING(5)"));
-  EXPECT_FALSE(parser.GetDataTypes()->Contains("STRING)9("));
+  for (const char* absent : {"STRING(7)", "STRING(5)", "STRING)9("})
+    EXPECT_FALSE(parser.GetDataTypes()->Contains(absent)) << absent;
   EXPECT_EQ("STRING(5)", parser.GetSymbols()[3].Type);
   EXPECT_EQ((std::map<std::string, std::string>{{"T_MAXSTRING", "STRING(255)"}}), parser.GetAliases());
 }

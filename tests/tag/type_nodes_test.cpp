@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "TypeBuilders.h"
 #include "tag/InteriorDataTypeList.h"
@@ -19,9 +20,8 @@ TEST(TypeNodes, ArrayChildNamesAndFindChild) {
 
   auto* a10 = table.Lookup("A10");
   ASSERT_NE(a10, nullptr);
-  EXPECT_EQ(a10->GetChildCount(), 10u);
-  EXPECT_EQ(a10->GetChildName(0), "[0]");
-  EXPECT_EQ(a10->GetChildName(9), "[9]");
+  EXPECT_EQ(std::make_tuple(a10->GetChildCount(), a10->GetChildName(0), a10->GetChildName(9)),
+            std::make_tuple(10u, "[0]", "[9]"));
   EXPECT_EQ(a10->GetChildType(3), table.Lookup("INT"));
 
   auto* a2d = table.Lookup("A2D");
@@ -35,16 +35,13 @@ TEST(TypeNodes, ArrayChildNamesAndFindChild) {
   // Negative bounds are unsigned: -5..5 still has 11 elements, named by the wrapped number,
   // but no index lies within [4294967291, 5], so none can be found.
   auto* neg = table.Lookup("NEG");
-  EXPECT_EQ(neg->GetChildCount(), 11u);
-  EXPECT_EQ(neg->GetChildName(0), "[4294967291]");
-  EXPECT_EQ(neg->GetChildName(5), "[0]");
-  EXPECT_EQ(neg->FindChild("[0]"), -1);
-  EXPECT_EQ(neg->FindChild("[4294967291]"), -1);
+  EXPECT_EQ(std::make_tuple(neg->GetChildCount(), neg->GetChildName(0), neg->GetChildName(5)),
+            std::make_tuple(11u, "[4294967291]", "[0]"));
+  EXPECT_EQ(std::make_tuple(neg->FindChild("[0]"), neg->FindChild("[4294967291]")), std::make_tuple(-1, -1));
 
   auto* basic = table.Lookup("INT");
-  EXPECT_EQ(basic->GetChildCount(), 0u);
-  EXPECT_EQ(basic->FindChild("x"), -1);
-  EXPECT_EQ(basic->GetMode(), 2u);
+  EXPECT_EQ(std::make_tuple(basic->GetChildCount(), basic->FindChild("x"), basic->GetMode()),
+            std::make_tuple(0u, -1, 2u));
 }
 
 TEST(TypeNodes, BuildResolvesReferencesInDependencyOrder) {
@@ -114,11 +111,8 @@ TEST(TypeNodes, SavedFormRoundTripAndLiteralRootOnlyTable) {
   for (size_t i = 0; i < source.Size(); ++i) {
     auto* a = source.Node(i);
     auto* b = loaded->Node(i);
-    EXPECT_EQ(a->GetName(), b->GetName());
-    EXPECT_EQ(a->GetComment(), b->GetComment());
-    EXPECT_EQ(a->GetTypeCode(), b->GetTypeCode());
-    EXPECT_EQ(a->GetByteSize(), b->GetByteSize());
-    EXPECT_EQ(b->GetMode(), 2u);
+    EXPECT_EQ(std::make_tuple(a->GetName(), a->GetComment(), a->GetTypeCode(), a->GetByteSize(), 2u),
+              std::make_tuple(b->GetName(), b->GetComment(), b->GetTypeCode(), b->GetByteSize(), b->GetMode()));
     ASSERT_EQ(a->GetChildCount(), b->GetChildCount());
     for (uint32_t c = 0; c < std::min(a->GetChildCount(), 4u); ++c) {
       EXPECT_EQ(a->GetChildName(c), b->GetChildName(c));

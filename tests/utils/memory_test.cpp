@@ -40,9 +40,7 @@ TEST(MemoryBuffer, GrowsByShortfallOrDoubling) {
   buffer.Write(bytes, 1);
   EXPECT_EQ(6u, buffer.Capacity());
   buffer.Write(bytes, 10);  // shortfall 8 exceeds the capacity 6: exactly what is needed
-  EXPECT_EQ(14u, buffer.Capacity());
-  EXPECT_EQ(14u, buffer.Size());
-  EXPECT_EQ(14u, buffer.WritePos());
+  EXPECT_EQ(std::make_tuple(14u, 14u, 14u), std::make_tuple(buffer.Capacity(), buffer.Size(), buffer.WritePos()));
 }
 
 TEST(MemoryBuffer, SeeksReturnThePreviousPosition) {
@@ -51,9 +49,7 @@ TEST(MemoryBuffer, SeeksReturnThePreviousPosition) {
   const unsigned char bytes[8] = {9, 8, 7, 6, 5, 4, 3, 2};
   buffer.Write(bytes, 8);
   EXPECT_EQ(0u, buffer.SeekRead(8));
-  EXPECT_EQ(8u, buffer.ReadPos());
   EXPECT_EQ(8u, buffer.SeekRead(9));  // refused, still reports the previous position
-  EXPECT_EQ(8u, buffer.ReadPos());
   EXPECT_EQ(8u, buffer.SeekRead(2));
   unsigned char out[2];
   ASSERT_TRUE(buffer.Read(out, 2));

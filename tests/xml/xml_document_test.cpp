@@ -93,19 +93,16 @@ TEST(XmlDocument, NavigationVisitsLikeNamedChildrenInOrder) {
   XmlDocument doc;
   ASSERT_TRUE(Load(doc, "<r><s><n>1</n><t>x</t><n>2</n></s><s><n>3</n></s></r>"));
   std::u16string seen;
+  auto take = [&] {
+    doc.EnterElement();
+    seen += doc.GetElementText();
+    doc.LeaveElement();
+  };
   while (doc.FindChildElement(u"s")) {
     ASSERT_TRUE(doc.EnterElement());
     // Order matters: after "t" the first "n" is behind the position and is not seen.
-    if (doc.FindChildElement(u"t")) {
-      doc.EnterElement();
-      seen += doc.GetElementText();
-      doc.LeaveElement();
-    }
-    while (doc.FindChildElement(u"n")) {
-      doc.EnterElement();
-      seen += doc.GetElementText();
-      doc.LeaveElement();
-    }
+    if (doc.FindChildElement(u"t")) take();
+    while (doc.FindChildElement(u"n")) take();
     ASSERT_TRUE(doc.LeaveElement());
   }
   EXPECT_EQ(seen, u"x23");
