@@ -4,9 +4,9 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
-#include <vector>
 
 #include "utils/utf8.h"
 
@@ -71,45 +71,47 @@ class Converter {
   iconv_t cd_;
 };
 
-// Runs iconv over the whole input; at an input sequence it cannot take it calls onBad, which
-// appends a replacement to the output and says how many input bytes to skip.
-template <typename OnBad>
-void ConvertAll(iconv_t cd, const char* in, size_t inLeft, std::vector<char>& out, size_t unit,
-                OnBad onBad) {
-  out.resize(inLeft * 4 + 16);
-  size_t used = 0;
-  char* inPtr = const_cast<char*>(in);
-  while (true) {
-    char* outPtr = out.data() + used;
-    size_t outLeft = out.size() - used;
-    size_t rc = inLeft ? iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) : iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
-    used = out.size() - outLeft;
-    if (rc != static_cast<size_t>(-1)) {
-      if (inLeft == 0) {
-        // Flush the shift state once more for stateful encodings.
-        outPtr = out.data() + used;
-        outLeft = out.size() - used;
-        iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
-        used = out.size() - outLeft;
-        break;
-      }
-      continue;
-    }
-    if (errno == E2BIG) {
+// UTF-16 in this machine's byte order, so that iconv reads and writes char16_t directly.
+constexpr const char* kUtf16 = std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
+
+// Runs iconv over the whole input into `out`, a string of the output's code units, which starts
+// with room for `room` units per input byte and doubles when that is not enough. An input
+// sequence it cannot take becomes one `replacement` unit, and `skip` input bytes (or what is
+// left) are passed over.
+template <typename Out>
+void ConvertAll(iconv_t cd, std::string_view in, Out& out, size_t room, typename Out::value_type replacement,
+                size_t skip) {
+  constexpr size_t kUnit = sizeof(typename Out::value_type);
+  out.resize(in.size() * room + 16);
+  size_t used = 0;  // bytes
+  char* inPtr = const_cast<char*>(in.data());
+  size_t inLeft = in.size();
+  // Converts what is left; without input, ends the shift state of stateful encodings.
+  const auto convert = [&](bool flush) {
+    for (;;) {
+      char* outPtr = reinterpret_cast<char*>(out.data()) + used;
+      size_t outLeft = out.size() * kUnit - used;
+      const size_t rc = flush ? iconv(cd, nullptr, nullptr, &outPtr, &outLeft)
+                              : iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+      used = out.size() * kUnit - outLeft;
+      if (rc != static_cast<size_t>(-1)) return true;
+      if (errno != E2BIG) return false;
       out.resize(out.size() * 2);
-      continue;
     }
+  };
+  while (inLeft > 0) {
+    if (convert(false)) break;
     // EILSEQ or EINVAL: a sequence that is invalid, unmappable or cut off at the end.
-    out.resize(used);
-    size_t skip = onBad(inPtr, inLeft, out);
-    used = out.size();
-    out.resize(used + inLeft * 4 + 16);
-    inPtr += skip;
-    inLeft -= skip;
-    (void)unit;
+    if (used / kUnit == out.size()) out.resize(out.size() * 2);
+    out[used / kUnit] = replacement;
+    used += kUnit;
+    const size_t passed = std::min(inLeft, skip);
+    inPtr += passed;
+    inLeft -= passed;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
   }
-  out.resize(used);
+  convert(true);
+  out.resize(used / kUnit);
 }
 
 // Code pages in which every byte below 0x80 is that ASCII character and nothing else: pure
@@ -160,19 +162,12 @@ std::u16string MultiByteToWide(unsigned codePage, std::string_view text) {
   const char* name = IconvName(Resolve(codePage));
   if (!name) name = IconvName(g_ansiCodePage);
   if (!name) return {};
-  Converter cd("UTF-16LE", name);
+  Converter cd(kUtf16, name);
   if (!cd.ok()) return {};
-  std::vector<char> out;
-  ConvertAll(cd.get(), text.data(), text.size(), out, 1, [](const char*, size_t, std::vector<char>& o) {
-    // The code pages put their default character "?" for each byte they cannot take.
-    o.push_back('?');
-    o.push_back('\0');
-    return size_t{1};
-  });
-  std::u16string result(out.size() / 2, u'\0');
-  for (size_t i = 0; i < result.size(); ++i)
-    result[i] = static_cast<char16_t>(static_cast<unsigned char>(out[2 * i]) |
-                                      (static_cast<unsigned char>(out[2 * i + 1]) << 8));
+  std::u16string result;
+  // No code page gives more UTF-16 units than it has bytes.
+  // The code pages put their default character "?" for each byte they cannot take.
+  ConvertAll(cd.get(), text, result, 1, u'?', 1);
   return result;
 }
 
@@ -184,20 +179,13 @@ std::string WideToMultiByte(unsigned codePage, std::u16string_view text) {
   const char* name = IconvName(Resolve(codePage));
   if (!name) name = IconvName(g_ansiCodePage);
   if (!name) return {};
-  Converter cd(name, "UTF-16LE");
+  Converter cd(name, kUtf16);
   if (!cd.ok()) return {};
-  std::string bytes(text.size() * 2, '\0');
-  for (size_t i = 0; i < text.size(); ++i) {
-    bytes[2 * i] = static_cast<char>(text[i] & 0xFF);
-    bytes[2 * i + 1] = static_cast<char>(text[i] >> 8);
-  }
-  std::vector<char> out;
-  ConvertAll(cd.get(), bytes.data(), bytes.size(), out, 2, [](const char*, size_t left, std::vector<char>& o) {
-    // One "?" per UTF-16 unit, so a character beyond the BMP becomes "??".
-    o.push_back('?');
-    return std::min<size_t>(left, 2);
-  });
-  return std::string(out.begin(), out.end());
+  std::string result;
+  // One "?" per UTF-16 unit, so a character beyond the BMP becomes "??".
+  const std::string_view units(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+  ConvertAll(cd.get(), units, result, 1, '?', 2);
+  return result;
 }
 
 }  // namespace platform
