@@ -317,7 +317,7 @@ class TerminalSurface final : public DialogSurface {
     ControlState* control = Find(focus_);
     if (!control) return;
     if (control->kind == ControlKind::Edit) {
-      if (key.kind == TerminalKey::Backspace) PopCodePoint(control->text);
+      if (key.kind == TerminalKey::Backspace) utils::PopCodePoint(control->text);
       if (IsText(key)) utils::AppendUtf16(control->text, key.ch);
       return;
     }
@@ -464,13 +464,6 @@ class TerminalSurface final : public DialogSurface {
 }  // namespace
 
 namespace terminal {
-
-void PopCodePoint(std::u16string& text) {
-  if (text.empty()) return;
-  const bool pair = text.size() >= 2 && text.back() >= 0xDC00 && text.back() < 0xE000 &&
-                    text[text.size() - 2] >= 0xD800 && text[text.size() - 2] < 0xDC00;
-  text.resize(text.size() - (pair ? 2 : 1));
-}
 
 TerminalFrame TooSmallFrame(TerminalSize size, TerminalSize needed) {
   TerminalFrame frame(size.rows, size.cols);

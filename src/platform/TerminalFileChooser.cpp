@@ -157,7 +157,7 @@ class FileChooser {
     if (focus_ == kOpen && activate) return Opened();
     if (key.kind == TerminalKey::Enter) return Opened();
     if (focus_ == kName) {
-      if (key.kind == TerminalKey::Backspace) PopCodePoint(typed_);
+      if (key.kind == TerminalKey::Backspace) utils::PopCodePoint(typed_);
       if (IsText(key)) utils::AppendUtf16(typed_, key.ch);
       if (key.kind == TerminalKey::Up || key.kind == TerminalKey::Down) focus_ = kList;
       return std::nullopt;

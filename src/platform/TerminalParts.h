@@ -21,9 +21,6 @@ struct HitArea {
 inline bool IsChar(const TerminalKey& key, char32_t ch) { return key.kind == TerminalKey::Char && key.ch == ch; }
 inline bool IsText(const TerminalKey& key) { return key.kind == TerminalKey::Char && key.ch >= 0x20; }
 
-// Removes the last character, a surrogate pair being one.
-void PopCodePoint(std::u16string& text);
-
 inline bool TooSmall(TerminalSize size, TerminalSize needed) {
   return size.rows < needed.rows || size.cols < needed.cols;
 }

@@ -1,5 +1,6 @@
 #pragma once
-// UTF-16 code points: appending one (a surrogate pair above U+FFFF) and walking them.
+// UTF-16 code points: appending one (a surrogate pair above U+FFFF), removing the last one and
+// walking them.
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,14 @@ inline void AppendUtf16(std::u16string& out, char32_t cp) {
   } else {
     out += static_cast<char16_t>(cp);
   }
+}
+
+// Removes the last character, a surrogate pair being one.
+inline void PopCodePoint(std::u16string& text) {
+  if (text.empty()) return;
+  const bool pair = text.size() >= 2 && text.back() >= 0xDC00 && text.back() < 0xE000 &&
+                    text[text.size() - 2] >= 0xD800 && text[text.size() - 2] < 0xDC00;
+  text.resize(text.size() - (pair ? 2 : 1));
 }
 
 // Calls f(code point) for each character of the text, a lone surrogate being U+FFFD, until f

@@ -150,7 +150,7 @@ void SetAnsiCodePage(unsigned codePage) { g_ansiCodePage = codePage; }
 bool IsCodePageSupported(unsigned codePage) {
   const char* name = IconvName(Resolve(codePage));
   if (!name) return false;
-  Converter probe("UTF-16LE", name);
+  Converter probe(kUtf16, name);
   return probe.ok();
 }
 
@@ -165,8 +165,8 @@ std::u16string MultiByteToWide(unsigned codePage, std::string_view text) {
   Converter cd(kUtf16, name);
   if (!cd.ok()) return {};
   std::u16string result;
-  // No code page gives more UTF-16 units than it has bytes.
-  // The code pages put their default character "?" for each byte they cannot take.
+  // No code page gives more UTF-16 units than it has bytes; each byte a code page cannot take
+  // becomes its default character "?".
   ConvertAll(cd.get(), text, result, 1, u'?', 1);
   return result;
 }
