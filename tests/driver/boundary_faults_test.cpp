@@ -62,6 +62,10 @@ void ExpectUsable(const Exports& api, hostapi::DeviceHandle& handle, hostapi::De
   EXPECT_EQ(ChannelNames(api, reloaded.handle), channels);
 }
 
+// Bounds that only a runaway (quadratic or unbounded) walk exceeds, even on a loaded machine
+// under the sanitizers; the figures themselves are the benchmarks' business.
+constexpr double kRunawaySeconds = 60.0;
+
 double SecondsSince(steady_clock::time_point start) {
   return std::chrono::duration<double>(steady_clock::now() - start).count();
 }
@@ -301,7 +305,7 @@ TEST_F(ModuleTest, RunBufferHeadersThatClaimBillions) {
     Device device(api, bytes);
     ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
     EXPECT_TRUE(ChannelNames(api, device.handle).empty());
-    EXPECT_LT(SecondsSince(start), 5.0);
+    EXPECT_LT(SecondsSince(start), kRunawaySeconds);
     ExpectUsable(api, device.handle, device.stream);
   }
 }
@@ -330,7 +334,7 @@ TEST_F(ModuleTest, HostArraysOfAnySize) {
   EXPECT_EQ(many[0], 1u);
   EXPECT_EQ(many[1], 7u);
   EXPECT_EQ(ChannelNames(api, device.handle), (std::vector<std::u16string>{u"MAIN.aValues[0]", u"MAIN.aValues[2]"}));
-  EXPECT_LT(SecondsSince(start), 10.0);
+  EXPECT_LT(SecondsSince(start), kRunawaySeconds);
 
   // Property names without values, unknown names in bulk, and names that are no text.
   // A name without a value gets an empty text, which the property ignores.
