@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <fstream>
 #include <map>
+#include <optional>
+#include <utility>
 #include <set>
 
 #include "ChannelList.h"
@@ -106,6 +108,71 @@ Reimport ImportAndConfirm(Session& session, const std::u16string& file, const st
   return result;
 }
 
+struct NewTree {
+  std::map<std::u16string, std::u16string> types;  // of the kept channels
+  Candidates candidates;                           // for the dropped ones
+};
+
+// A second look at the imported tree, cancelled, so that expanding rows cannot change what the
+// confirmation returned.
+NewTree LookAtNewTree(Session& session, const std::vector<std::u16string>& kept,
+                      const std::vector<std::u16string>& dropped) {
+  NewTree tree;
+  if (kept.empty() && dropped.empty()) return tree;
+  RunDialogProbe(session, [&](ProbeDialog& dialog) {
+    if (platform::GridControl* grid = dialog.Grid()) tree.types = RevealTypes(*grid, kept);
+    tree.candidates = FindCandidates(dialog, dropped);
+    dialog.Cancel();
+  });
+  return tree;
+}
+
+struct DiffArguments {
+  std::string file;
+  bool json = false;
+};
+
+std::optional<DiffArguments> ParseArguments(const std::vector<std::string>& arguments) {
+  DiffArguments parsed;
+  for (const auto& word : arguments) {
+    if (word == "--json" && !parsed.json) {
+      parsed.json = true;
+    } else {
+      if (!parsed.file.empty()) return std::nullopt;
+      parsed.file = word;
+    }
+  }
+  if (parsed.file.empty()) return std::nullopt;
+  return parsed;
+}
+
+// The lines for the channels before and after, and whether any was dropped or changed.
+std::pair<std::vector<ReportLine>, bool> Compare(const std::vector<std::u16string>& oldNames, const Channels& old,
+                                                 const std::vector<std::u16string>& newNames, const Channels& now,
+                                                 Candidates& candidates,
+                                                 const std::map<std::u16string, int32_t>& kinds) {
+  std::vector<ReportLine> lines;
+  bool differs = false;
+  for (const auto& name : oldNames) {
+    const Channel& was = old.at(name);
+    const std::string utf8 = WideToUtf8(name);
+    const auto is = now.find(name);
+    if (is == now.end()) {
+      lines.push_back({"dropped", {{"name", utf8}}, "suggestions",
+                       Suggestions(name, was.dataKind, candidates[LastSegment(name)], kinds)});
+    } else if (was.dataKind != is->second.dataKind || was.type != is->second.type) {
+      lines.push_back(
+          {"changed", {{"name", utf8}, {"old", KindAndType(was)}, {"new", KindAndType(is->second)}}, {}, {}});
+    } else {
+      lines.push_back({"kept", {{"name", utf8}}, {}, {}});
+    }
+    differs = differs || lines.back().kind != "kept";
+  }
+  for (const auto& name : newNames)
+    if (!old.count(name)) lines.push_back({"added", {{"name", WideToUtf8(name)}}, {}, {}});
+  return {std::move(lines), differs};
+}
+
 }  // namespace
 
 size_t SegmentDistance(const std::u16string& a, const std::u16string& b) {
@@ -117,84 +184,41 @@ size_t SegmentDistance(const std::u16string& a, const std::u16string& b) {
 }
 
 int RunDiff(Session& session, const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
-  std::string file;
-  bool json = false;
-  bool usage = false;
-  for (const auto& word : arguments) {
-    if (word == "--json" && !json) {
-      json = true;
-    } else {
-      usage = usage || !file.empty();
-      file = word;
-    }
-  }
-  if (usage || file.empty()) {
+  const auto parsed = ParseArguments(arguments);
+  if (!parsed) {
     err << "adshost: usage: diff NEW.tpy [--json]\n";
     return kExitUsage;
   }
-  if (!std::ifstream(file, std::ios::binary)) {
-    err << "adshost: cannot read " << file << '\n';
+  if (!std::ifstream(parsed->file, std::ios::binary)) {
+    err << "adshost: cannot read " << parsed->file << '\n';
     return kExitUsage;
   }
-
   const hostapi::ChlInfoArray before = ChannelRecords(session);
   const std::vector<std::u16string> oldNames = ChannelNames(before);
-  const Reimport reimport = ImportAndConfirm(session, platform::Utf8ToWide(file), oldNames);
+  const Reimport reimport = ImportAndConfirm(session, platform::Utf8ToWide(parsed->file), oldNames);
   if (!reimport.messages.empty()) {
-    err << "adshost: cannot import " << file << ": " << WideToUtf8(reimport.messages.front()) << '\n';
+    err << "adshost: cannot import " << parsed->file << ": " << WideToUtf8(reimport.messages.front()) << '\n';
     return kExitUsage;
   }
   const hostapi::ChlInfoArray after = ChannelRecords(session);
   const std::vector<std::u16string> newNames = ChannelNames(after);
   const std::set<std::u16string> newSet(newNames.begin(), newNames.end());
-
   std::vector<std::u16string> kept, dropped;
   for (const auto& name : oldNames) (newSet.count(name) ? kept : dropped).push_back(name);
 
-  // A second look at the imported tree, cancelled: the types of the kept channels and the
-  // tags that might be the dropped ones renamed.
-  std::map<std::u16string, std::u16string> newTypes;
-  Candidates candidates;
-  if (!kept.empty() || !dropped.empty()) {
-    RunDialogProbe(session, [&](ProbeDialog& dialog) {
-      if (platform::GridControl* grid = dialog.Grid()) newTypes = RevealTypes(*grid, kept);
-      candidates = FindCandidates(dialog, dropped);
-      dialog.Cancel();
-    });
-  }
-  const Channels oldChannels = Describe(before, reimport.oldTypes);
-  const Channels newChannels = Describe(after, newTypes);
-  std::vector<std::u16string> candidateNames;
-  for (const auto& [segment, names] : candidates)
+  NewTree tree = LookAtNewTree(session, kept, dropped);
+  const Channels now = Describe(after, tree.types);
+  std::vector<std::u16string> unknownKinds;
+  for (const auto& [segment, names] : tree.candidates)
     for (const auto& name : names)
-      if (!newChannels.count(name)) candidateNames.push_back(name);
-  auto kinds = DataKindsByAdding(session, candidateNames);
-  for (const auto& [name, channel] : newChannels) kinds.emplace(name, channel.dataKind);
-  std::vector<ReportLine> lines;
-  bool differs = false;
-  for (const auto& name : oldNames) {
-    const Channel& old = oldChannels.at(name);
-    const std::string utf8 = WideToUtf8(name);
-    if (!newSet.count(name)) {
-      differs = true;
-      lines.push_back({"dropped", {{"name", utf8}}, "suggestions",
-                       Suggestions(name, old.dataKind, candidates[LastSegment(name)], kinds)});
-      continue;
-    }
-    const Channel& now = newChannels.at(name);
-    if (old.dataKind == now.dataKind && old.type == now.type) {
-      lines.push_back({"kept", {{"name", utf8}}, {}, {}});
-    } else {
-      differs = true;
-      lines.push_back({"changed", {{"name", utf8}, {"old", KindAndType(old)}, {"new", KindAndType(now)}}, {}, {}});
-    }
-  }
-  const std::set<std::u16string> oldSet(oldNames.begin(), oldNames.end());
-  for (const auto& name : newNames)
-    if (!oldSet.count(name)) lines.push_back({"added", {{"name", WideToUtf8(name)}}, {}, {}});
+      if (!now.count(name)) unknownKinds.push_back(name);
+  auto kinds = DataKindsByAdding(session, unknownKinds);
+  for (const auto& [name, channel] : now) kinds.emplace(name, channel.dataKind);
 
+  const auto [lines, differs] =
+      Compare(oldNames, Describe(before, reimport.oldTypes), newNames, now, tree.candidates, kinds);
   const int status = differs ? kExitFailure : kExitSuccess;
-  out << (json ? FormatLinesJson(lines, status) : FormatLinesText(lines));
+  out << (parsed->json ? FormatLinesJson(lines, status) : FormatLinesText(lines));
   return status;
 }
 

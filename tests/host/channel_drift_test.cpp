@@ -23,8 +23,13 @@ namespace fs = std::filesystem;
 const std::vector<std::string> kChannels{"MAIN.fbMotor.nSpeed", "MAIN.aAxis[0].fPos", "MAIN.aAxis[0].fVelo",
                                          "MAIN.sOperator",      "MAIN.tCycle",        "gCounter"};
 
+std::string Symbol(const std::string& name, const std::string& type) {
+  return "\t\t<Symbol>\n\t\t\t<Name>" + name + "</Name>\n\t\t\t<Type>" + type + "</Type>\n\t\t</Symbol>\n";
+}
+
 // The changed program: a renamed function block instance, an elementary type changed, a
-// variable removed, and one turned into a structure by a new member.
+// variable removed, one turned into a structure by a new member, and more tags named nSpeed:
+// one path apart, two, three, and one of another kind.
 const std::vector<std::pair<std::string, std::string>> kChanges{
     {"<Name>MAIN.fbMotor</Name>", "<Name>MAIN.fbDrive</Name>"},
     {"<Name>MAIN.sOperator</Name>\n\t\t\t<Type>STRING(20)</Type>", "<Name>MAIN.sOperator</Name>\n\t\t\t<Type>INT</Type>"},
@@ -32,6 +37,8 @@ const std::vector<std::pair<std::string, std::string>> kChanges{
     {"<Name>MAIN.aAxis[0].fVelo</Name>\n\t\t\t<Type>LREAL</Type>",
      "<Name>MAIN.aAxis[0].fVelo.fSet</Name>\n\t\t\t<Type>LREAL</Type>\n\t\t</Symbol>\n\t\t<Symbol>\n"
      "\t\t\t<Name>MAIN.aAxis[0].fVelo.fAct</Name>\n\t\t\t<Type>LREAL</Type>"},
+    {"\t</Symbols>", Symbol("Aux.a.b.nSpeed", "INT") + Symbol("Aux.nSpeed", "INT") + Symbol("Aux.x.nSpeed", "BOOL") +
+                         Symbol("Aux.fbMotor.nSpeed", "INT") + "\t</Symbols>"},
 };
 
 class ChannelDrift : public HostProgramTest {
@@ -58,7 +65,7 @@ TEST_F(ChannelDrift, DiffNamesEveryChannelsFateAndLeavesTheProjectAlone) {
   const HostRun diff = Host("p.adsproj", {"diff", changed_});
   EXPECT_EQ(diff.status, 1) << diff.err;
   EXPECT_EQ(diff.out,
-            "dropped\tMAIN.fbMotor.nSpeed\tMAIN.fbDrive.nSpeed\n"
+            "dropped\tMAIN.fbMotor.nSpeed\tMAIN.fbDrive.nSpeed\tAux.fbMotor.nSpeed\tAux.nSpeed\n"
             "kept\tMAIN.aAxis[0].fPos\n"
             "dropped\tMAIN.aAxis[0].fVelo\n"
             "changed\tMAIN.sOperator\t3/STRING(20)\t2/INT\n"
@@ -73,7 +80,7 @@ TEST_F(ChannelDrift, DiffAsJson) {
   const HostRun diff = Host("p.adsproj", {"diff", "--json", changed_});
   EXPECT_EQ(diff.status, 1) << diff.err;
   EXPECT_NE(diff.out.find("{\"kind\":\"dropped\",\"name\":\"MAIN.fbMotor.nSpeed\",\"suggestions\":"
-                          "[\"MAIN.fbDrive.nSpeed\"]}"),
+                          "[\"MAIN.fbDrive.nSpeed\",\"Aux.fbMotor.nSpeed\",\"Aux.nSpeed\"]}"),
             std::string::npos)
       << diff.out;
   EXPECT_NE(diff.out.find("{\"kind\":\"changed\",\"name\":\"MAIN.sOperator\",\"old\":\"3/STRING(20)\",\"new\":\"2/INT\"}"),
