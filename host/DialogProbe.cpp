@@ -1,5 +1,6 @@
 #include "DialogProbe.h"
 
+#include <cstddef>
 #include <deque>
 #include <map>
 

@@ -162,7 +162,9 @@ TEST(ChannelNames, SegmentsAndTheirDistance) {
 
 // A real program with thousands of channels, checked row by row at the top level, compared
 // with itself.
-TEST_F(HostProgramTest, DiffOfALargeProgramAgainstItselfKeepsEveryChannelInSeconds) {
+using LargeProgram = HostProgramTest;
+
+TEST_F(LargeProgram, DiffAgainstItselfKeepsEveryChannelInSeconds) {
   const std::string file = std::string(ADS_CORPUS_DIR) + "/EuropeanSpallationSource__epics-twincat-ads__MCAG_PLC_Project.tpy";
   if (!fs::is_regular_file(file)) GTEST_SKIP() << "no corpus file " << file;
   // The rows printed are ROW, LEVEL, CHECK, STATE, NAME, TYPE, COMMENT.
