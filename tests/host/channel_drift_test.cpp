@@ -193,7 +193,7 @@ TEST_F(LargeProgram, DiffAgainstItselfKeepsEveryChannelInSeconds) {
   EXPECT_EQ(kept, count) << diff.out.substr(0, 2000);
   RecordProperty("channels", std::to_string(count));
   RecordProperty("diffSeconds", std::to_string(seconds));
-  EXPECT_LT(seconds, 60.0);
+  EXPECT_LT(seconds, 90.0);  // about 3 s of processor time in a debug build
 }
 
 }  // namespace
