@@ -50,7 +50,8 @@ std::optional<uint32_t> ParseIndex(const std::string& word) {
 const char* UsageText() {
   return "usage: adshost [--project FILE] [--driver PATH] [--trace] COMMAND [ARGS...]\n"
          "commands: info | props | enum NAME | set NAME=VALUE... | select [--script FILE|-] | channels |\n"
-         "          add NAME | delete [INDEX...] | generate | dump [--json] | demo [FILE.tpy]";
+         "          add NAME | delete [INDEX...] | check [--json] | diff NEW.tpy [--json] | generate |\n"
+         "          dump [--json] | demo [FILE.tpy]";
 }
 
 }  // namespace adshost

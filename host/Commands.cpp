@@ -8,11 +8,15 @@
 #include <iostream>
 #include <map>
 
+#include "ChannelCheck.h"
+#include "ChannelList.h"
 #include "DialogScript.h"
 #include "DriverModule.h"
 #include "HostUi.h"
 #include "ProjectDump.h"
 #include "ProjectFile.h"
+#include "ReimportDiff.h"
+#include "ReportLines.h"
 #include "Session.h"
 #include "platform/Text.h"
 
@@ -159,23 +163,27 @@ int RunScriptedSelect(Context& c, Session& session, const std::vector<std::strin
   return RunCustomCommand(c, session, std::move(script));
 }
 
+// Saves the selection, after telling which channels it removed and added.
+int FinishSelect(Context& c, Session& session, const std::vector<std::u16string>& before, int status) {
+  if (status == kExitUsage) return status;
+  c.out << FormatLinesText(SelectionChange(before, ChannelNames(ChannelRecords(session))));
+  return SaveAndFinish(c, session, status);
+}
+
 int Select(Context& c, Session& session) {
   const auto& args = c.options.arguments;
+  const std::vector<std::u16string> before = ChannelNames(ChannelRecords(session));
   if (args.empty()) {
     std::string error;
     auto dialog = InstallInteractiveDialog(error);
     if (!dialog) return Fail(c.err, kExitUsage, error + "; use select --script FILE");
-    const int status = RunCustomCommand(c, session, std::move(dialog));
-    if (status == kExitUsage) return status;
-    return SaveAndFinish(c, session, status);
+    return FinishSelect(c, session, before, RunCustomCommand(c, session, std::move(dialog)));
   }
   if (args.size() != 2 || args[0] != "--script") return Fail(c.err, kExitUsage, "usage: select [--script FILE|-]");
   std::vector<std::string> lines;
   std::string error;
   if (!ReadScript(args[1], lines, error)) return Fail(c.err, kExitUsage, error);
-  const int status = RunScriptedSelect(c, session, lines);
-  if (status == kExitUsage) return status;
-  return SaveAndFinish(c, session, status);
+  return FinishSelect(c, session, before, RunScriptedSelect(c, session, lines));
 }
 
 void PrintChannels(std::ostream& out, const hostapi::ChlInfoArray& records) {
@@ -213,6 +221,11 @@ int Delete(Context& c, Session& session) {
   const bool ok = c.api.SvrDeleteChlInfo(session.handle, indices) == 1;
   return SaveAndFinish(c, session, ExportStatus(c, ok, "SvrDeleteChlInfo"));
 }
+
+int Check(Context& c, Session& session) { return RunCheck(session, c.options.arguments, c.out, c.err); }
+
+// Works on the loaded device without saving it, so the project file stays as it was.
+int Diff(Context& c, Session& session) { return RunDiff(session, c.options.arguments, c.out, c.err); }
 
 int Generate(Context& c, Session& session) {
   if (c.api.SvrGenerate(session.handle) == 1) {
@@ -287,7 +300,8 @@ using DeviceCommand = int (*)(Context&, Session&);
 const std::map<std::string, DeviceCommand>& DeviceCommands() {
   static const std::map<std::string, DeviceCommand> commands{
       {"info", Info},       {"props", Props}, {"enum", Enum},     {"set", Set},           {"select", Select},
-      {"channels", Channels}, {"add", Add},   {"delete", Delete}, {"generate", Generate}};
+      {"channels", Channels}, {"add", Add},   {"delete", Delete}, {"generate", Generate}, {"check", Check},
+      {"diff", Diff}};
   return commands;
 }
 

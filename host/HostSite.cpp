@@ -5,7 +5,7 @@
 namespace adshost {
 
 void HostSite::ReportError(const std::u16string& object, const std::u16string& message) {
-  ++reports_;
+  reports_.push_back({object, message});
   if (reportSink_) reportSink_("REPORT\t" + platform::WideToUtf8(object) + "\t" + platform::WideToUtf8(message));
 }
 

@@ -39,12 +39,17 @@ class HostSite final : public IDevSetInterfaceEx2 {
   bool IsChannelListReady() override { return !channels_.empty(); }
   bool AddChannels(const std::vector<DEVICE::stChlInfo*>& channels) override;
 
-  size_t ReportCount() const { return reports_; }
+  struct Report {
+    std::u16string object;
+    std::u16string message;
+  };
+  size_t ReportCount() const { return reports_.size(); }
+  const std::vector<Report>& Reports() const { return reports_; }
   const std::vector<std::unique_ptr<HostChannel>>& Channels() const { return channels_; }
 
  private:
   LineSink reportSink_;
-  size_t reports_ = 0;
+  std::vector<Report> reports_;
   std::vector<std::unique_ptr<HostChannel>> channels_;
   std::set<std::u16string> names_;
 };

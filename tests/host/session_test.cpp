@@ -1,65 +1,16 @@
 // Runs the adshost program itself: whole sessions across processes on one project file.
-#include <gtest/gtest.h>
-
-#include <chrono>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include "platform/ProcessServices.h"
-#include "support/ReadFile.h"
+#include "support/HostProgram.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct HostRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-class HostSession : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (!fs::is_regular_file(example_)) GTEST_SKIP() << "no example at " << example_;
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    dir_ = fs::temp_directory_path() / ("adshost-session-" + std::to_string(stamp));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    if (!dir_.empty()) fs::remove_all(dir_, ignored);
-  }
-
-  // Runs adshost in the test's directory with the arguments on `project`.
-  HostRun Host(const std::string& project, const std::vector<std::string>& arguments, const std::string& input = "") {
-    const fs::path out = dir_ / "out", err = dir_ / "err", in = dir_ / "in";
-    std::ofstream(in, std::ios::binary) << input;
-    platform::ProgramRun program{ADS_HOST_PATH, {"--project", project}, dir_.string(), in.string(), out.string(),
-                                 err.string()};
-    program.arguments.insert(program.arguments.end(), arguments.begin(), arguments.end());
-    HostRun run;
-    run.status = platform::RunProgram(program);
-    run.out = Slurp(out);
-    run.err = Slurp(err);
-    return run;
-  }
-  // The dialog with the script as its user.
-  HostRun Select(const std::string& project, const std::string& script) {
-    return Host(project, {"select", "--script", "-"}, script);
-  }
-
-  std::string Script(const std::vector<std::string>& tags) const {
-    std::string script = "import " + example_ + "\n";
-    for (const auto& tag : tags) script += "click " + tag + "\n";
-    return script + "ok\n";
-  }
-
-  const std::string example_ = std::string(ADS_SOURCE_DIR) + "/examples/demo.tpy";
-  fs::path dir_;
-};
+using HostSession = HostProgramTest;
 
 TEST_F(HostSession, ImportSelectSaveReloadGenerate) {
   const std::vector<std::string> tags{"MAIN.aValues[3]", "gCounter", "MAIN.sMessage"};

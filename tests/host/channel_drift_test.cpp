@@ -1,0 +1,199 @@
+// The channel commands across a changed PLC program: check, diff against a changed symbol
+// file, and what a confirmed selection removed and added.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ReimportDiff.h"
+#include "GridWalk.h"
+#include "support/HostProgram.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Channels of the example before its program changes, in the dialog's row order.
+const std::vector<std::string> kChannels{"MAIN.fbMotor.nSpeed", "MAIN.aAxis[0].fPos", "MAIN.aAxis[0].fVelo",
+                                         "MAIN.sOperator",      "MAIN.tCycle",        "gCounter"};
+
+std::string Symbol(const std::string& name, const std::string& type) {
+  return "\t\t<Symbol>\n\t\t\t<Name>" + name + "</Name>\n\t\t\t<Type>" + type + "</Type>\n\t\t</Symbol>\n";
+}
+
+// The changed program: a renamed function block instance, an elementary type changed, a
+// variable removed, one turned into a structure by a new member, and more tags named nSpeed:
+// one path apart, two, three, and one of another kind.
+const std::vector<std::pair<std::string, std::string>> kChanges{
+    {"<Name>MAIN.fbMotor</Name>", "<Name>MAIN.fbDrive</Name>"},
+    {"<Name>MAIN.sOperator</Name>\n\t\t\t<Type>STRING(20)</Type>", "<Name>MAIN.sOperator</Name>\n\t\t\t<Type>INT</Type>"},
+    {"<Name>MAIN.tCycle</Name>", "<Name>MAIN.tCycleGone</Name>"},
+    {"<Name>MAIN.aAxis[0].fVelo</Name>\n\t\t\t<Type>LREAL</Type>",
+     "<Name>MAIN.aAxis[0].fVelo.fSet</Name>\n\t\t\t<Type>LREAL</Type>\n\t\t</Symbol>\n\t\t<Symbol>\n"
+     "\t\t\t<Name>MAIN.aAxis[0].fVelo.fAct</Name>\n\t\t\t<Type>LREAL</Type>"},
+    {"\t</Symbols>", Symbol("Aux.a.b.nSpeed", "INT") + Symbol("Aux.nSpeed", "INT") + Symbol("Aux.x.nSpeed", "BOOL") +
+                         Symbol("Aux.fbMotor.nSpeed", "INT") + "\t</Symbols>"},
+};
+
+class ChannelDrift : public HostProgramTest {
+ protected:
+  void SetUp() override {
+    HostProgramTest::SetUp();
+    if (IsSkipped()) return;
+    std::string text = Slurp(example_);
+    for (const auto& [from, to] : kChanges) {
+      const size_t at = text.find(from);
+      ASSERT_NE(at, std::string::npos) << from;
+      text.replace(at, from.size(), to);
+    }
+    changed_ = (dir_ / "changed.tpy").string();
+    std::ofstream(changed_, std::ios::binary) << text;
+    const HostRun selected = Select("p.adsproj", Script(kChannels));
+    ASSERT_EQ(selected.status, 0) << selected.out << selected.err;
+  }
+  std::string changed_;
+};
+
+TEST_F(ChannelDrift, DiffNamesEveryChannelsFateAndLeavesTheProjectAlone) {
+  const std::string before = Slurp(dir_ / "p.adsproj");
+  const HostRun diff = Host("p.adsproj", {"diff", changed_});
+  EXPECT_EQ(diff.status, 1) << diff.err;
+  EXPECT_EQ(diff.out,
+            "dropped\tMAIN.fbMotor.nSpeed\tMAIN.fbDrive.nSpeed\tAux.fbMotor.nSpeed\tAux.nSpeed\n"
+            "kept\tMAIN.aAxis[0].fPos\n"
+            "dropped\tMAIN.aAxis[0].fVelo\n"
+            "changed\tMAIN.sOperator\t3/STRING(20)\t2/INT\n"
+            "dropped\tMAIN.tCycle\n"
+            "kept\tgCounter\n"
+            "added\tMAIN.aAxis[0].fVelo.fSet\n"
+            "added\tMAIN.aAxis[0].fVelo.fAct\n");
+  EXPECT_EQ(Slurp(dir_ / "p.adsproj"), before);
+}
+
+TEST_F(ChannelDrift, DiffAsJson) {
+  const HostRun diff = Host("p.adsproj", {"diff", "--json", changed_});
+  EXPECT_EQ(diff.status, 1) << diff.err;
+  EXPECT_NE(diff.out.find("{\"kind\":\"dropped\",\"name\":\"MAIN.fbMotor.nSpeed\",\"suggestions\":"
+                          "[\"MAIN.fbDrive.nSpeed\",\"Aux.fbMotor.nSpeed\",\"Aux.nSpeed\"]}"),
+            std::string::npos)
+      << diff.out;
+  EXPECT_NE(diff.out.find("{\"kind\":\"changed\",\"name\":\"MAIN.sOperator\",\"old\":\"3/STRING(20)\",\"new\":\"2/INT\"}"),
+            std::string::npos);
+  EXPECT_EQ(diff.out.substr(diff.out.rfind('\n', diff.out.size() - 2)), "\n],\"status\":1}\n");
+}
+
+TEST_F(ChannelDrift, DiffAgainstTheSameFileKeepsEverything) {
+  const HostRun diff = Host("p.adsproj", {"diff", example_});
+  EXPECT_EQ(diff.status, 0) << diff.out << diff.err;
+  std::string expected;
+  for (const auto& name : kChannels) expected += "kept\t" + name + "\n";
+  EXPECT_EQ(diff.out, expected);
+}
+
+TEST_F(ChannelDrift, DiffRefusesUsageErrorsAndFilesItCannotImport) {
+  std::ofstream(dir_ / "bad.tpy") << "<PlcProjectInfo>";
+  for (const auto& arguments : std::vector<std::vector<std::string>>{
+           {"diff"}, {"diff", "a.tpy", "b.tpy"}, {"diff", "/no/such.tpy"}, {"diff", (dir_ / "bad.tpy").string()}}) {
+    const HostRun diff = Host("p.adsproj", arguments);
+    EXPECT_EQ(diff.status, 2) << arguments.back();
+    EXPECT_EQ(diff.out, "");
+    EXPECT_EQ(std::count(diff.err.begin(), diff.err.end(), '\n'), 1) << diff.err;
+  }
+}
+
+TEST_F(ChannelDrift, SelectTellsWhatItRemovedAndAdded) {
+  const HostRun select = Select("p.adsproj", "click gCounter\nclick MAIN.dtStart\nok\n");
+  EXPECT_EQ(select.status, 0) << select.err;
+  EXPECT_EQ(select.out, "removed\tgCounter\nadded\tMAIN.dtStart\n");
+  EXPECT_EQ(Select("p.adsproj", "click gCounter\ncancel\n").out, "");
+}
+
+TEST_F(ChannelDrift, CheckListsEveryUnresolvedChannelAfterTheTreeChanged) {
+  const HostRun clean = Host("p.adsproj", {"check"});
+  EXPECT_EQ(clean.status, 0) << clean.err;
+  EXPECT_EQ(clean.out, "");
+  ASSERT_EQ(Select("p.adsproj", "import " + changed_ + "\ncancel\n").status, 0);
+  const HostRun check = Host("p.adsproj", {"check"});
+  EXPECT_EQ(check.status, 1);
+  // MAIN.aAxis[0].fVelo is a structure now: the tree knows it, though it holds no value.
+  EXPECT_EQ(check.out, "unresolved\t0\tMAIN.fbMotor.nSpeed\nunresolved\t4\tMAIN.tCycle\n");
+  EXPECT_EQ(Host("p.adsproj", {"check", "--json"}).out,
+            "{\"lines\":[\n{\"kind\":\"unresolved\",\"index\":\"0\",\"name\":\"MAIN.fbMotor.nSpeed\"},\n"
+            "{\"kind\":\"unresolved\",\"index\":\"4\",\"name\":\"MAIN.tCycle\"}\n],\"status\":1}\n");
+}
+
+TEST_F(ChannelDrift, CheckAsksForAnImportWhenTheSavedDataIsOld) {
+  std::string bytes = Slurp(dir_ / "p.adsproj");
+  const std::string current("\x22\x4E\x00\x00", 4), older("\x21\x4E\x00\x00", 4);  // data version 20002, 20001
+  const size_t at = bytes.find(std::string(4, '\0') + current);
+  ASSERT_NE(at, std::string::npos);
+  bytes.replace(at + 4, 4, older);
+  std::ofstream(dir_ / "p.adsproj", std::ios::binary | std::ios::trunc) << bytes;
+  const HostRun check = Host("p.adsproj", {"check"});
+  EXPECT_EQ(check.status, 1);
+  // 通道信息不完整 / 请重新导入标签
+  EXPECT_EQ(check.out,
+            "reimport\t\xE9\x80\x9A\xE9\x81\x93\xE4\xBF\xA1\xE6\x81\xAF\xE4\xB8\x8D\xE5\xAE\x8C\xE6\x95\xB4\t"
+            "\xE8\xAF\xB7\xE9\x87\x8D\xE6\x96\xB0\xE5\xAF\xBC\xE5\x85\xA5\xE6\xA0\x87\xE7\xAD\xBE\n");
+}
+
+TEST(ChannelNames, SegmentsAndTheirDistance) {
+  const struct {
+    std::u16string a, b;
+    size_t distance;
+  } cases[] = {
+      {u"MAIN.fbMotor.nSpeed", u"MAIN.fbDrive.nSpeed", 1},
+      {u"MAIN.fbMotor.nSpeed", u"PRG.fbDrive.nSpeed", 2},
+      {u"MAIN.a[1].x", u"MAIN.a[2].x", 1},
+      {u"MAIN.s.x", u"MAIN.x", 2},
+      {u"gCounter", u"gCounter", 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(adshost::SegmentDistance(c.a, c.b), c.distance);
+  EXPECT_EQ(adshost::LastSegment(u"MAIN.aAxis[1].fVelo"), u"fVelo");
+  EXPECT_EQ(adshost::LastSegment(u"MAIN.aValues[3]"), u"aValues[3]");
+  EXPECT_EQ(adshost::LastSegment(u"MAIN.m[a.b]"), u"m[a.b]");
+}
+
+// A real program with thousands of channels, checked row by row at the top level, compared
+// with itself.
+using LargeProgram = HostProgramTest;
+
+TEST_F(LargeProgram, DiffAgainstItselfKeepsEveryChannelInSeconds) {
+  const std::string file = std::string(ADS_CORPUS_DIR) + "/EuropeanSpallationSource__epics-twincat-ads__MCAG_PLC_Project.tpy";
+  if (!fs::is_regular_file(file)) GTEST_SKIP() << "no corpus file " << file;
+  // The rows printed are ROW, LEVEL, CHECK, STATE, NAME, TYPE, COMMENT.
+  const HostRun rows = Select("big.adsproj", "import " + file + "\nrows\ncancel\n");
+  std::vector<std::string> tops;
+  std::istringstream lines(rows.out);
+  for (std::string line; std::getline(lines, line);) {
+    std::vector<std::string> fields;
+    for (size_t start = 0, tab = 0; tab != std::string::npos; start = tab + 1)
+      fields.push_back(line.substr(start, (tab = line.find('\t', start)) - start));
+    if (fields.size() > 4 && fields[1] == "0") tops.push_back(fields[4]);
+  }
+  ASSERT_FALSE(tops.empty()) << rows.out << rows.err;
+  ASSERT_EQ(Select("big.adsproj", Script(tops, file)).status, 0);
+  const HostRun channels = Host("big.adsproj", {"channels"});
+  const auto count = std::count(channels.out.begin(), channels.out.end(), '\n') - 1;
+  EXPECT_GT(count, 1000);
+
+  const auto start = std::chrono::steady_clock::now();
+  const HostRun diff = Host("big.adsproj", {"diff", file});
+  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_EQ(diff.status, 0) << diff.err;
+  std::istringstream reported(diff.out);
+  long kept = 0;
+  for (std::string line; std::getline(reported, line);) kept += line.rfind("kept\t", 0) == 0 ? 1 : 0;
+  EXPECT_EQ(kept, count) << diff.out.substr(0, 2000);
+  RecordProperty("channels", std::to_string(count));
+  RecordProperty("diffSeconds", std::to_string(seconds));
+  EXPECT_LT(seconds, 90.0);  // about 3 s of processor time in a debug build
+}
+
+}  // namespace
