@@ -8,6 +8,7 @@
 #include "platform/System.h"
 #include "platform/Text.h"
 #include "utils/utf16.h"
+#include "utils/utf8.h"
 #include "xml/XmlEncodings.h"
 #include "xml/XmlEntities.h"
 
@@ -35,42 +36,12 @@ void ReserveForFill(Container& container, size_t count) {
   platform::AdviseBulkFill(container.data(), container.capacity() * sizeof(*container.data()));
 }
 
-// UTF-8 decoded by the reader itself; every invalid sequence becomes "?". No byte gives more
-// than one UTF-16 unit (a four-byte sequence gives two).
+// UTF-8 decoded by the reader itself; every invalid sequence (a maximal invalid subpart)
+// becomes one "?".
 std::u16string DecodeUtf8(const unsigned char* p, size_t n) {
   std::u16string out;
   ReserveForFill(out, n);
-  size_t i = 0;
-  while (i < n) {
-    const unsigned char b = p[i];
-    if (b < 0x80) {
-      out += static_cast<char16_t>(b);
-      ++i;
-      continue;
-    }
-    size_t extra = b >= 0xF0 && b < 0xF8 ? 3 : b >= 0xE0 && b < 0xF0 ? 2 : b >= 0xC0 && b < 0xE0 ? 1 : 0;
-    if (extra == 0 || i + extra >= n) {
-      out += u'?';
-      ++i;
-      continue;
-    }
-    char32_t cp = b & (0x3F >> extra);
-    bool valid = true;
-    for (size_t k = 1; k <= extra; ++k) {
-      if ((p[i + k] & 0xC0) != 0x80) {
-        valid = false;
-        break;
-      }
-      cp = cp << 6 | (p[i + k] & 0x3F);
-    }
-    if (!valid || cp > 0x10FFFF) {
-      out += u'?';
-      ++i;
-      continue;
-    }
-    utils::AppendUtf16(out, cp);
-    i += extra + 1;
-  }
+  utils::AppendUtf8Decoded(out, std::string_view(reinterpret_cast<const char*>(p), n), u'?');
   return out;
 }
 
@@ -228,6 +199,49 @@ std::u16string DeclaredEncoding(std::u16string_view head) {
   return {};
 }
 
+// A declaration, the markup that starts with "<!": a comment "<!--" … "-->", a CDATA section
+// "<![CDATA[" … "]]>", a document type "<!DOCTYPE" and white space … ">" (an internal subset
+// in brackets may hold ">"), or another declaration, "<!" and a letter … ">". Text that starts
+// like one of the first three but goes on otherwise is malformed; so is "<!" followed by
+// anything else. An opener cut short by the end of the text is unterminated.
+struct Declaration {
+  std::u16string_view kind;       // the token kind named when it runs to the end of the text
+  std::u16string_view malformed;  // the note of a malformed declaration, else empty
+  size_t end;                     // just after its closing delimiter; npos when there is none
+};
+
+Declaration ScanDeclaration(std::u16string_view t, size_t at) {
+  constexpr size_t npos = std::u16string_view::npos;
+  const std::u16string_view rest = t.substr(at);
+  const auto closedBy = [&](std::u16string_view kind, size_t from, std::u16string_view close) {
+    const size_t found = from == npos ? npos : rest.find(close, from);
+    return Declaration{kind, {}, found == npos ? npos : at + found + close.size()};
+  };
+  // A declaration known by its opener: cut short by the end of the text or malformed when the
+  // text goes on otherwise.
+  const auto opened = [&](std::u16string_view opener, std::u16string_view kind, std::u16string_view note,
+                          std::u16string_view close) {
+    if (rest.size() < opener.size() && opener.starts_with(rest)) return Declaration{kind, {}, npos};
+    if (!rest.starts_with(opener)) return Declaration{kind, note, npos};
+    return closedBy(kind, opener.size(), close);
+  };
+  if (rest.size() <= 2) return Declaration{u"tag", {}, npos};
+  if (rest[2] == u'-') return opened(u"<!--", u"comment", u"comment_tag_syntax", u"-->");
+  if (rest[2] == u'[') return opened(u"<![CDATA[", u"cdata_section", u"cdata_section_syntax", u"]]>");
+  const std::u16string_view doctype = u"<!DOCTYPE ";
+  if (rest.starts_with(doctype.substr(0, std::min(rest.size(), doctype.size() - 1)))) {
+    if (rest.size() < doctype.size()) return Declaration{u"document_type", {}, npos};
+    if (!IsSpace(rest[doctype.size() - 1])) return Declaration{u"document_type", u"doctype_tag_syntax", npos};
+    // An internal subset in brackets may hold ">".
+    const size_t bracket = rest.find_first_of(u"[>", doctype.size());
+    const bool subset = bracket != npos && rest[bracket] == u'[';
+    return closedBy(u"document_type", subset ? rest.find(u']', bracket) : doctype.size(), u">");
+  }
+  const char16_t c = rest[2];
+  if ((c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z')) return closedBy(u"tag", 3, u">");
+  return Declaration{u"tag", u"exclamation_tag_syntax", npos};
+}
+
 }  // namespace
 
 XmlDocument::XmlDocument() = default;
@@ -332,6 +346,7 @@ void XmlDocument::Decode(const unsigned char* data, size_t size) {
     Note(u"nulls_removed", {{u"count", Number(length - withoutNulls.size())}});
     bytes = withoutNulls;
   }
+  if (bytes.empty()) return;  // nothing to detect or convert: the "read" note stands alone
   if (encoding.empty()) {
     if (PassesUtf8Test(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size())) {
       encoding = u"UTF-8";
@@ -339,15 +354,13 @@ void XmlDocument::Decode(const unsigned char* data, size_t size) {
     }
     Note(u"utf8_detection");
   }
-  int codePage = xml::LookupCodePage(encoding);
-  if (codePage == xml::kCodePageUnknown) codePage = xml::kCodePageDefault;
-  const auto* raw = reinterpret_cast<const unsigned char*>(bytes.data());
-  if (codePage == xml::kCodePageUtf8 || codePage == xml::kCodePageUtf16Le || codePage == xml::kCodePageUtf16Be ||
-      codePage == xml::kCodePageUtf32 || codePage == xml::kCodePageUtf32Le || codePage == xml::kCodePageUtf32Be) {
-    // Wide encodings declared in a byte file lost their NULs above; what remains is read as UTF-8.
-    text_ = DecodeUtf8(raw, bytes.size());
+  // Only UTF-8 is decoded here. Every other code page, the wide ones declared in a byte file
+  // among them, goes to the platform, which takes one it cannot convert as the default.
+  const int codePage = xml::LookupCodePage(encoding);
+  if (codePage == xml::kCodePageUtf8) {
+    text_ = DecodeUtf8(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
   } else {
-    text_ = platform::MultiByteToWide(static_cast<unsigned>(codePage), bytes);
+    text_ = platform::MultiByteToWide(codePage < 0 ? platform::kCodePageAnsi : static_cast<unsigned>(codePage), bytes);
   }
   Note(u"converted_to", {{u"encoding", u"UTF-16"}, {u"length", Number(text_.size())}});
 }
@@ -453,31 +466,18 @@ void XmlDocument::Parse() {
     }
     const char16_t c = t[i + 1];
     if (c == u'!') {
-      std::u16string_view kind, close;
-      if (t.substr(i, 4) == u"<!--") {
-        kind = u"comment", close = u"-->";
-      } else if (t.substr(i, 9) == u"<![CDATA[") {
-        kind = u"cdata_section", close = u"]]>";
-      } else if (t.substr(i, 9) == u"<!DOCTYPE") {
-        kind = u"document_type", close = u">";
-        const size_t bracket = t.find_first_of(u"[>", i);
-        if (bracket != std::u16string_view::npos && t[bracket] == u'[') {
-          const size_t end = t.find(u"]", bracket);
-          if (end == std::u16string_view::npos) {
-            unterminated(kind, start);
-            break;
-          }
-          i = end - 1;  // the search for ">" below starts two characters on, at the "]"
-        }
-      } else {
-        kind = u"tag", close = u">";
+      const Declaration declaration = ScanDeclaration(t, i);
+      if (!declaration.malformed.empty()) {
+        Note(declaration.malformed, {{u"offset", Number(start)}});
+        MarkError(current());
+        i += 1;
+        continue;
       }
-      const size_t end = t.find(close, i + 2);
-      if (end == std::u16string_view::npos) {
-        unterminated(kind, start);
+      if (declaration.end == std::u16string_view::npos) {
+        unterminated(declaration.kind, start);
         break;
       }
-      i = end + close.size();
+      i = declaration.end;
       continue;
     }
     if (c == u'?') {
@@ -680,19 +680,21 @@ std::u16string XmlDocument::GetElementText() const {
     const size_t lt = content.find(u'<', i);
     AppendDecoded(out, content.substr(i, lt == std::u16string_view::npos ? std::u16string_view::npos : lt - i));
     if (lt == std::u16string_view::npos) break;
-    std::u16string_view rest = content.substr(lt);
-    std::u16string_view close = u">";
-    size_t skip = 1;
-    if (rest.substr(0, 9) == u"<![CDATA[") {
-      const size_t end = rest.find(u"]]>");
-      const size_t stop = end == std::u16string_view::npos ? rest.size() : end;
-      out += rest.substr(9, stop > 9 ? stop - 9 : 0);
-      i = lt + (end == std::u16string_view::npos ? rest.size() : end + 3);
+    const std::u16string_view rest = content.substr(lt);
+    if (rest.starts_with(u"<!")) {
+      // Malformed markup stays as text without its "<"; what runs to the end is dropped.
+      const Declaration declaration = ScanDeclaration(content, lt);
+      constexpr size_t kCdataOpener = 9;  // "<![CDATA["
+      if (declaration.kind == u"cdata_section" && declaration.malformed.empty() &&
+          lt + kCdataOpener <= content.size()) {
+        const size_t stop = declaration.end == std::u16string_view::npos ? content.size() : declaration.end - 3;
+        out += content.substr(lt + kCdataOpener, stop - lt - kCdataOpener);
+      }
+      i = !declaration.malformed.empty() ? lt + 1 : std::min(declaration.end, content.size());
       continue;
     }
-    if (rest.substr(0, 4) == u"<!--") close = u"-->", skip = 4;
-    else if (rest.substr(0, 2) == u"<?") close = u"?>", skip = 2;
-    const size_t end = rest.find(close, skip);
+    const std::u16string_view close = rest.starts_with(u"<?") ? u"?>" : u">";
+    const size_t end = rest.find(close, close.size());
     i = lt + (end == std::u16string_view::npos ? rest.size() : end + close.size());
   }
   return out;
