@@ -122,7 +122,9 @@ void CollectLeaves(DEVICE::ITree* node, bool findable, std::vector<Leaf>& out) {
 }
 
 TEST(SymbolFileProperty, AnyFileImportsSelectsAndSavesConsistently) {
-  const auto path = std::filesystem::temp_directory_path() / "ads_symbol_file_property.tpy";
+  // Named apart from the files of other runs of this test at the same time.
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("ads_symbol_file_property_" + std::to_string(std::random_device()()) + ".tpy");
   const std::u16string openFailed = platform::AnsiToWide(texts::kOpenTagFileFailed);
   dialog_tests::ScriptedSession session;
   for (uint32_t seed = 1; seed <= 300 && !HasFailure(); ++seed) {
