@@ -96,6 +96,7 @@ bool HasNegativeIndex(const std::string& name) {
 struct Leaf {
   std::string name;
   bool findable;
+  bool operator==(const Leaf&) const = default;
 };
 
 // The selectable leaves below a node, in tree order. A leaf is not found by its name when an
@@ -162,11 +163,14 @@ TEST(SymbolFileProperty, AnyFileImportsSelectsAndSavesConsistently) {
     EXPECT_EQ(device.Channels().GetChannelNames(), expected);
     for (const std::string& line : session.out) EXPECT_NE(line.rfind("ERROR", 0), 0u) << line;
 
-    // Saved, loaded and saved again: the same bytes.
+    // Saved, loaded (the same tree) and saved again (the same bytes).
     DEVICE::ByteArray saved, again;
     ASSERT_TRUE(device.SerializeRunBuffer(saved));
     Beckhoff::BeckhoffDeviceCtrl reloaded;
     reloaded.DeSerializeRunBuffer(saved);
+    std::vector<Leaf> reloadedLeaves;
+    if (DEVICE::ITree* root = reloaded.GetTagTree()) CollectLeaves(root, true, reloadedLeaves);
+    EXPECT_TRUE(reloadedLeaves == leaves);
     ASSERT_TRUE(reloaded.SerializeRunBuffer(again));
     EXPECT_EQ(saved, again);
   }
