@@ -34,18 +34,17 @@ TEST(XmlDocument, EncodingsLoadToTheSameText) {
     EXPECT_FALSE(doc.FindChildElement(u"a"));
     EXPECT_EQ(doc.GetElementText(), u"\u6807\u7b7e");
   }
+  const std::pair<std::string, std::u16string> plain[] = {
+      {"<r><a>\xe6\xa0\x87</a></r>", u"\u6807"},
+      {" <r><a>\xb1\xea</a></r>", u"\u6807"},  // neither "<" first nor UTF-8: the ANSI code page (GBK)
+      {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r><a>\xe9</a></r>", u"\u00e9"},  // 28591
+      {std::string("<r><a>x\0y</a></r>", 17), u"xy"},  // NUL bytes are removed
+  };
   XmlDocument doc;
-  Load(doc, "<r><a>\xe6\xa0\x87</a></r>");
-  EXPECT_EQ(TextOf(doc, u"a"), u"\u6807");
-  // Not starting with "<" and not UTF-8: the ANSI code page (GBK).
-  Load(doc, " <r><a>\xb1\xea</a></r>");
-  EXPECT_EQ(TextOf(doc, u"a"), u"\u6807");
-  // Declared iso-8859-1, in upper case: code page 28591.
-  Load(doc, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r><a>\xe9</a></r>");
-  EXPECT_EQ(TextOf(doc, u"a"), u"\u00e9");
-  // NUL bytes are removed.
-  Load(doc, std::string("<r><a>x\0y</a></r>", 17));
-  EXPECT_EQ(TextOf(doc, u"a"), u"xy");
+  for (const auto& [bytes, text] : plain) {
+    Load(doc, bytes);
+    EXPECT_EQ(TextOf(doc, u"a"), text) << bytes;
+  }
   EXPECT_NE(doc.GetResult().find(u"<nulls_removed count=\"1\"/>"), std::u16string::npos);
 
   // An html document names its encoding in a meta element inside head, either way; the search
@@ -114,23 +113,25 @@ TEST(XmlDocument, NotesFollowTheLoadSteps) {
   }
 }
 
+// Each document is refused, with the note among the report's notes.
+void ExpectRefusedWithNotes(std::initializer_list<std::pair<const char*, std::u16string>> cases) {
+  for (const auto& [xml, note] : cases) {
+    XmlDocument doc;
+    EXPECT_FALSE(Load(doc, xml)) << xml;
+    EXPECT_NE(doc.GetResult().find(note), std::u16string::npos) << xml;
+  }
+}
+
 TEST(XmlDocument, WellFormednessNotes) {
-  const struct {
-    const char* xml;
-    std::u16string note;
-  } refused[] = {
+  ExpectRefusedWithNotes({
       {"<a/><b/>", u"<root_has_sibling/>"},
       {"<a><b></a>", u"<unended_start_tag tagname=\"b\" offset=\"3\"/>"},
       {"<a></b></a>", u"<lone_end_tag tagname=\"b\" offset=\"3\"/>"},
       {"<a><!-- open", u"<unterminated_tag_syntax type=\"comment\" offset=\"3\"/>"},
       {"<a>< b</a>", u"<first_tag_syntax offset=\"3\"/>"},
       {"text only", u"<no_root_element/>"},
-  };
+  });
   XmlDocument doc;
-  for (const auto& c : refused) {
-    EXPECT_FALSE(Load(doc, c.xml)) << c.xml;
-    EXPECT_NE(doc.GetResult().find(c.note), std::u16string::npos) << c.xml;
-  }
   EXPECT_TRUE(Load(doc, "<?xml version=\"1.0\"?><!DOCTYPE a [<!ENTITY x \"y\">]><a t='>'><b/></a>"));
   EXPECT_FALSE(doc.LoadXmlFile(u"/no/such/file.tpy"));
   EXPECT_NE(doc.GetResult().find(u"<file_error msg="), std::u16string::npos);
@@ -149,7 +150,7 @@ TEST(XmlDocument, WellFormednessNotes) {
 // Declarations are told apart by their openers "<!--", "<![CDATA[", "<!DOCTYPE" and white
 // space, or "<!" and a letter; an opener cut short by the end is unterminated.
 TEST(XmlDocument, MalformedDeclarationsAreErrorTokens) {
-  const std::pair<const char*, std::u16string> cases[] = {
+  ExpectRefusedWithNotes({
       {"<a>x<!-y->z</a>", u"<comment_tag_syntax offset=\"4\"/>"},
       {"<a>x<![CDAT[y]]>z</a>", u"<cdata_section_syntax offset=\"4\"/>"},
       {"<a>x<![cdata[y]]>z</a>", u"<cdata_section_syntax offset=\"4\"/>"},
@@ -164,12 +165,7 @@ TEST(XmlDocument, MalformedDeclarationsAreErrorTokens) {
       {"<a/><!DOCTYPE", u"<unterminated_tag_syntax type=\"document_type\" offset=\"4\"/>"},
       {"<a/><!DOCTYPE a [<!ENTITY x \">\">", u"<unterminated_tag_syntax type=\"document_type\" offset=\"4\"/>"},
       {"<a/><!", u"<unterminated_tag_syntax type=\"tag\" offset=\"4\"/>"},
-  };
-  for (const auto& [xml, note] : cases) {
-    XmlDocument doc;
-    EXPECT_FALSE(Load(doc, xml)) << xml;
-    EXPECT_NE(doc.GetResult().find(note), std::u16string::npos) << xml;
-  }
+  });
 }
 
 TEST(XmlDocument, NavigationVisitsLikeNamedChildrenInOrder) {
