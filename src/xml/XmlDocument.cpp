@@ -7,8 +7,8 @@
 #include "platform/File.h"
 #include "platform/System.h"
 #include "platform/Text.h"
-#include "utils/utf16.h"
 #include "utils/utf8.h"
+#include "xml/XmlEncodingDetection.h"
 #include "xml/XmlEncodings.h"
 #include "xml/XmlEntities.h"
 
@@ -24,8 +24,6 @@ std::u16string Number(uint64_t value) {
   return std::u16string(digits.begin(), digits.end());
 }
 
-
-bool IsSpace(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; }
 
 bool StartsTag(char16_t c) { return (c >= u'A' && c <= u'Z') || c == u'_' || c == u':' || c > u'`'; }
 
@@ -43,160 +41,6 @@ std::u16string DecodeUtf8(const unsigned char* p, size_t n) {
   ReserveForFill(out, n);
   utils::AppendUtf8Decoded(out, std::string_view(reinterpret_cast<const char*>(p), n), u'?');
   return out;
-}
-
-bool PassesUtf8Test(const unsigned char* p, size_t n) {
-  size_t i = 0;
-  while (i < n && p[i] != 0) {
-    const unsigned char b = p[i];
-    size_t extra = 0;
-    if (b < 0x80) {
-      extra = 0;
-    } else if ((b & 0xE0) == 0xC0) {
-      extra = 1;
-    } else if ((b & 0xF0) == 0xE0) {
-      extra = 2;
-    } else if ((b & 0xF8) == 0xF0) {
-      extra = 3;
-    } else if ((b & 0xF8) == 0xF8) {
-      return false;
-    } else {
-      extra = 0;  // a stray continuation byte passes as a single byte
-    }
-    for (size_t k = 1; k <= extra; ++k)
-      if (i + k >= n || (p[i + k] & 0x80) == 0) return false;
-    i += extra + 1;
-  }
-  return true;
-}
-
-char16_t FoldAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
-
-bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-  return true;
-}
-
-struct Attribute {
-  std::u16string_view name;
-  std::u16string_view value;
-};
-
-// The attributes of a tag's inside (after its name, before its ">"); values quoted or bare.
-std::vector<Attribute> ParseAttributes(std::u16string_view inside) {
-  std::vector<Attribute> attributes;
-  size_t i = 0;
-  const size_t n = inside.size();
-  while (i < n) {
-    while (i < n && (IsSpace(inside[i]) || inside[i] == u'/' || inside[i] == u'?')) ++i;
-    const size_t nameStart = i;
-    while (i < n && !IsSpace(inside[i]) && inside[i] != u'=' && inside[i] != u'/') ++i;
-    Attribute attribute{inside.substr(nameStart, i - nameStart), {}};
-    while (i < n && IsSpace(inside[i])) ++i;
-    if (i < n && inside[i] == u'=') {
-      ++i;
-      while (i < n && IsSpace(inside[i])) ++i;
-      if (i < n && (inside[i] == u'"' || inside[i] == u'\'')) {
-        const size_t close = inside.find(inside[i], i + 1);
-        const size_t end = close == std::u16string_view::npos ? n : close;
-        attribute.value = inside.substr(i + 1, end - i - 1);
-        i = end + 1;
-      } else {
-        const size_t valueStart = i;
-        while (i < n && !IsSpace(inside[i])) ++i;
-        attribute.value = inside.substr(valueStart, i - valueStart);
-      }
-    }
-    if (!attribute.name.empty()) attributes.push_back(attribute);
-    if (i == nameStart) ++i;  // a stray character: step over it
-  }
-  return attributes;
-}
-
-// The "charset" parameter of a content type such as "text/html; charset=gb2312".
-std::u16string_view CharsetParameter(std::u16string_view content) {
-  for (size_t at = 0; at + 7 <= content.size(); ++at) {
-    if (!EqualsIgnoringCase(content.substr(at, 7), u"charset")) continue;
-    size_t i = at + 7;
-    while (i < content.size() && IsSpace(content[i])) ++i;
-    if (i >= content.size() || content[i] != u'=') continue;
-    ++i;
-    while (i < content.size() && (IsSpace(content[i]) || content[i] == u'"' || content[i] == u'\'')) ++i;
-    size_t end = i;
-    while (end < content.size() && !IsSpace(content[end]) && content[end] != u';' && content[end] != u'"' &&
-           content[end] != u'\'')
-      ++end;
-    return content.substr(i, end - i);
-  }
-  return {};
-}
-
-// The encoding a meta element names, or empty.
-std::u16string_view MetaCharset(const std::vector<Attribute>& attributes) {
-  bool contentType = false;
-  std::u16string_view content;
-  for (const auto& attribute : attributes) {
-    if (EqualsIgnoringCase(attribute.name, u"charset")) return attribute.value;
-    if (EqualsIgnoringCase(attribute.name, u"http-equiv"))
-      contentType = EqualsIgnoringCase(attribute.value, u"Content-Type");
-    if (EqualsIgnoringCase(attribute.name, u"content")) content = attribute.value;
-  }
-  return contentType ? CharsetParameter(content) : std::u16string_view();
-}
-
-// The encoding the document declares at its start: the "encoding" attribute of a leading xml
-// declaration or, in an html document, a meta element inside head. The search stops at the
-// first element that is neither html, head nor meta.
-std::u16string DeclaredEncoding(std::u16string_view head) {
-  size_t i = 0;
-  const size_t n = head.size();
-  bool first = true;
-  while (i < n) {
-    while (i < n && IsSpace(head[i])) ++i;
-    if (i >= n) break;
-    if (head[i] != u'<') {
-      const size_t next = head.find(u'<', i);
-      if (next == std::u16string_view::npos) break;
-      i = next;
-      first = false;
-      continue;
-    }
-    const std::u16string_view rest = head.substr(i);
-    if (rest.substr(0, 2) == u"<?") {
-      const size_t end = head.find(u"?>", i);
-      const size_t stop = end == std::u16string_view::npos ? n : end;
-      if (first && rest.substr(0, 5) == u"<?xml") {
-        for (const auto& attribute : ParseAttributes(head.substr(i + 5, stop - i - 5)))
-          if (attribute.name == u"encoding" && !attribute.value.empty()) return std::u16string(attribute.value);
-      }
-      i = stop + 2;
-    } else if (rest.substr(0, 4) == u"<!--") {
-      const size_t end = head.find(u"-->", i + 4);
-      if (end == std::u16string_view::npos) break;
-      i = end + 3;
-    } else if (rest.substr(0, 2) == u"<!" || rest.substr(0, 2) == u"</") {
-      const size_t end = head.find(u'>', i);
-      if (end == std::u16string_view::npos) break;
-      i = end + 1;
-    } else {
-      size_t j = i + 1;
-      while (j < n && !IsSpace(head[j]) && head[j] != u'>' && head[j] != u'/') ++j;
-      const std::u16string_view name = head.substr(i + 1, j - i - 1);
-      const size_t end = head.find(u'>', j);
-      const size_t stop = end == std::u16string_view::npos ? n : end;
-      if (EqualsIgnoringCase(name, u"meta")) {
-        const std::u16string_view charset = MetaCharset(ParseAttributes(head.substr(j, stop - j)));
-        if (!charset.empty()) return std::u16string(charset);
-      } else if (!EqualsIgnoringCase(name, u"html") && !EqualsIgnoringCase(name, u"head")) {
-        break;
-      }
-      i = stop + 1;
-    }
-    first = false;
-  }
-  return {};
 }
 
 // A declaration, the markup that starts with "<!": a comment "<!--" … "-->", a CDATA section
@@ -231,7 +75,7 @@ Declaration ScanDeclaration(std::u16string_view t, size_t at) {
   const std::u16string_view doctype = u"<!DOCTYPE ";
   if (rest.starts_with(doctype.substr(0, std::min(rest.size(), doctype.size() - 1)))) {
     if (rest.size() < doctype.size()) return Declaration{u"document_type", {}, npos};
-    if (!IsSpace(rest[doctype.size() - 1])) return Declaration{u"document_type", u"doctype_tag_syntax", npos};
+    if (!xml::IsSpace(rest[doctype.size() - 1])) return Declaration{u"document_type", u"doctype_tag_syntax", npos};
     // An internal subset in brackets may hold ">".
     const size_t bracket = rest.find_first_of(u"[>", doctype.size());
     const bool subset = bracket != npos && rest[bracket] == u'[';
@@ -310,7 +154,7 @@ void XmlDocument::Decode(const unsigned char* data, size_t size) {
     Note(u"bom", {{u"encoding", encoding}});
   } else {
     const size_t block = std::min<size_t>(size, 1024);
-    encoding = DeclaredEncoding(DecodeUtf8(data, static_cast<size_t>(std::find(data, data + block, 0) - data)));
+    encoding = xml::DeclaredEncoding(DecodeUtf8(data, static_cast<size_t>(std::find(data, data + block, 0) - data)));
     if (encoding.empty() && size > 0 && data[0] == '<') encoding = u"UTF-8";
   }
   const unsigned char* body = data + skip;
@@ -348,7 +192,7 @@ void XmlDocument::Decode(const unsigned char* data, size_t size) {
   }
   if (bytes.empty()) return;  // nothing to detect or convert: the "read" note stands alone
   if (encoding.empty()) {
-    if (PassesUtf8Test(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size())) {
+    if (xml::PassesUtf8Test(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size())) {
       encoding = u"UTF-8";
       Note(u"read", {{u"encoding", encoding}, {u"length", Number(length)}});
     }
@@ -492,7 +336,7 @@ void XmlDocument::Parse() {
     if (c == u'/') {
       const size_t nameStart = i + 2;
       size_t j = nameStart;
-      while (j < n && !IsSpace(t[j]) && t[j] != u'>') ++j;
+      while (j < n && !xml::IsSpace(t[j]) && t[j] != u'>') ++j;
       const size_t end = t.find(u'>', j);
       if (end == std::u16string_view::npos) {
         unterminated(u"end_tag", start);
@@ -531,7 +375,7 @@ void XmlDocument::Parse() {
     }
     const size_t nameStart = i + 1;
     size_t j = nameStart;
-    while (j < n && !IsSpace(t[j]) && t[j] != u'>' && t[j] != u'/') ++j;
+    while (j < n && !xml::IsSpace(t[j]) && t[j] != u'>' && t[j] != u'/') ++j;
     size_t k = j;
     char16_t quote = 0;
     while (k < n) {
@@ -616,56 +460,6 @@ bool XmlDocument::LeaveElement() {
   return true;
 }
 
-namespace {
-
-// Decodes character and named references; anything that is not one stays literal.
-void AppendDecoded(std::u16string& out, std::u16string_view text) {
-  size_t i = 0;
-  while (i < text.size()) {
-    const char16_t c = text[i];
-    if (c != u'&') {
-      out += c;
-      ++i;
-      continue;
-    }
-    size_t j = i + 1;
-    while (j < text.size() && j - i <= 10 && text[j] != u';' && text[j] < 128) ++j;
-    char32_t cp = 0;
-    if (j < text.size() && text[j] == u';' && j - i - 1 <= 9 && j > i + 1) {
-      const std::u16string_view name = text.substr(i + 1, j - i - 1);
-      if (name[0] == u'#') {
-        const bool hex = name.size() > 1 && (name[1] == u'x' || name[1] == u'X');
-        uint64_t value = 0;
-        bool digits = false;
-        for (size_t k = hex ? 2 : 1; k < name.size(); ++k) {
-          const char16_t d = name[k];
-          int v = d >= u'0' && d <= u'9' ? d - u'0' : hex && d >= u'a' && d <= u'f' ? d - u'a' + 10
-                  : hex && d >= u'A' && d <= u'F' ? d - u'A' + 10 : -1;
-          if (v < 0) {
-            digits = false;
-            break;
-          }
-          digits = true;
-          value = value * (hex ? 16 : 10) + static_cast<uint64_t>(v);
-          if (value > 0x10FFFF) break;
-        }
-        cp = digits && value <= 0x10FFFF ? static_cast<char32_t>(value) : 0;
-      } else {
-        cp = xml::LookupNamedReference(name);
-      }
-    }
-    if (cp == 0) {
-      out += u'&';
-      ++i;
-      continue;
-    }
-    utils::AppendUtf16(out, cp);
-    i = j + 1;
-  }
-}
-
-}  // namespace
-
 std::u16string XmlDocument::GetElementText() const {
   if (!current_ || current_ >= elements_.size()) return {};
   const Element& e = elements_[current_];
@@ -678,7 +472,7 @@ std::u16string XmlDocument::GetElementText() const {
   size_t i = 0;
   while (i < content.size()) {
     const size_t lt = content.find(u'<', i);
-    AppendDecoded(out, content.substr(i, lt == std::u16string_view::npos ? std::u16string_view::npos : lt - i));
+    xml::AppendWithReferencesDecoded(out, content.substr(i, lt == std::u16string_view::npos ? std::u16string_view::npos : lt - i));
     if (lt == std::u16string_view::npos) break;
     const std::u16string_view rest = content.substr(lt);
     if (rest.starts_with(u"<!")) {
