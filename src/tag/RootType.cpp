@@ -178,8 +178,12 @@ bool RootBuilder::BuildArray(const Group& group, const std::string& path, size_t
     }
   }
 
-  // The element type comes from the first index seen.
-  const Group& first = elements.All().front();
+  // The element type comes from the first key that begins with an index; keys of member names
+  // (from hand-made names such as "v.x" beside "v[0]") are passed over. Without such a key
+  // the first key is used.
+  const auto& all = elements.All();
+  const auto indexed = std::find_if(all.begin(), all.end(), [](const Group& g) { return g.key.starts_with('['); });
+  const Group& first = indexed == all.end() ? all.front() : *indexed;
   std::string elementName;
   if (first.isLeaf) {
     elementName = first.first->Type;

@@ -1,7 +1,7 @@
 #pragma once
-// UTF-8 to and from UTF-16 without failing: invalid input is replaced by U+FFFD. Both platform
-// backends convert code page 65001 through these, so that invalid input gives the same text
-// everywhere.
+// UTF-8 to and from UTF-16 without failing: invalid input is replaced by U+FFFD (the XML reader
+// asks for "?"). Both platform backends and the XML reader decode UTF-8 through these, so that
+// invalid input gives the same text everywhere.
 #include <string>
 #include <string_view>
 
@@ -39,10 +39,9 @@ inline std::string EncodeUtf8Replacing(std::u16string_view text) {
 }
 
 // Each maximal invalid subpart (the longest start of a well-formed sequence, or else a single
-// byte) becomes one U+FFFD.
-inline std::u16string DecodeUtf8Replacing(std::string_view text) {
-  std::u16string out;
-  out.reserve(text.size());
+// byte) becomes one `replacement`. Appends to `out`, which never grows by more units than
+// there are bytes.
+inline void AppendUtf8Decoded(std::u16string& out, std::string_view text, char16_t replacement) {
   const auto byte = [text](size_t i) { return static_cast<unsigned char>(text[i]); };
   size_t i = 0;
   while (i < text.size()) {
@@ -81,10 +80,16 @@ inline std::u16string DecodeUtf8Replacing(std::string_view text) {
     if (length != 0 && taken == length) {
       AppendUtf16(out, cp);
     } else {
-      out += u'\uFFFD';
+      out += replacement;
     }
     i += taken;
   }
+}
+
+inline std::u16string DecodeUtf8Replacing(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  AppendUtf8Decoded(out, text, u'\uFFFD');
   return out;
 }
 

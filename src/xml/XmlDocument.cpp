@@ -7,7 +7,8 @@
 #include "platform/File.h"
 #include "platform/System.h"
 #include "platform/Text.h"
-#include "utils/utf16.h"
+#include "utils/utf8.h"
+#include "xml/XmlEncodingDetection.h"
 #include "xml/XmlEncodings.h"
 #include "xml/XmlEntities.h"
 
@@ -24,8 +25,6 @@ std::u16string Number(uint64_t value) {
 }
 
 
-bool IsSpace(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; }
-
 bool StartsTag(char16_t c) { return (c >= u'A' && c <= u'Z') || c == u'_' || c == u':' || c > u'`'; }
 
 // Reserves room for `count` elements that are about to be written one after the other.
@@ -35,197 +34,56 @@ void ReserveForFill(Container& container, size_t count) {
   platform::AdviseBulkFill(container.data(), container.capacity() * sizeof(*container.data()));
 }
 
-// UTF-8 decoded by the reader itself; every invalid sequence becomes "?". No byte gives more
-// than one UTF-16 unit (a four-byte sequence gives two).
+// UTF-8 decoded by the reader itself; every invalid sequence (a maximal invalid subpart)
+// becomes one "?".
 std::u16string DecodeUtf8(const unsigned char* p, size_t n) {
   std::u16string out;
   ReserveForFill(out, n);
-  size_t i = 0;
-  while (i < n) {
-    const unsigned char b = p[i];
-    if (b < 0x80) {
-      out += static_cast<char16_t>(b);
-      ++i;
-      continue;
-    }
-    size_t extra = b >= 0xF0 && b < 0xF8 ? 3 : b >= 0xE0 && b < 0xF0 ? 2 : b >= 0xC0 && b < 0xE0 ? 1 : 0;
-    if (extra == 0 || i + extra >= n) {
-      out += u'?';
-      ++i;
-      continue;
-    }
-    char32_t cp = b & (0x3F >> extra);
-    bool valid = true;
-    for (size_t k = 1; k <= extra; ++k) {
-      if ((p[i + k] & 0xC0) != 0x80) {
-        valid = false;
-        break;
-      }
-      cp = cp << 6 | (p[i + k] & 0x3F);
-    }
-    if (!valid || cp > 0x10FFFF) {
-      out += u'?';
-      ++i;
-      continue;
-    }
-    utils::AppendUtf16(out, cp);
-    i += extra + 1;
-  }
+  utils::AppendUtf8Decoded(out, std::string_view(reinterpret_cast<const char*>(p), n), u'?');
   return out;
 }
 
-bool PassesUtf8Test(const unsigned char* p, size_t n) {
-  size_t i = 0;
-  while (i < n && p[i] != 0) {
-    const unsigned char b = p[i];
-    size_t extra = 0;
-    if (b < 0x80) {
-      extra = 0;
-    } else if ((b & 0xE0) == 0xC0) {
-      extra = 1;
-    } else if ((b & 0xF0) == 0xE0) {
-      extra = 2;
-    } else if ((b & 0xF8) == 0xF0) {
-      extra = 3;
-    } else if ((b & 0xF8) == 0xF8) {
-      return false;
-    } else {
-      extra = 0;  // a stray continuation byte passes as a single byte
-    }
-    for (size_t k = 1; k <= extra; ++k)
-      if (i + k >= n || (p[i + k] & 0x80) == 0) return false;
-    i += extra + 1;
-  }
-  return true;
-}
-
-char16_t FoldAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
-
-bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-  return true;
-}
-
-struct Attribute {
-  std::u16string_view name;
-  std::u16string_view value;
+// A declaration, the markup that starts with "<!": a comment "<!--" … "-->", a CDATA section
+// "<![CDATA[" … "]]>", a document type "<!DOCTYPE" and white space … ">" (an internal subset
+// in brackets may hold ">"), or another declaration, "<!" and a letter … ">". Text that starts
+// like one of the first three but goes on otherwise is malformed; so is "<!" followed by
+// anything else. An opener cut short by the end of the text is unterminated.
+struct Declaration {
+  std::u16string_view kind;       // the token kind named when it runs to the end of the text
+  std::u16string_view malformed;  // the note of a malformed declaration, else empty
+  size_t end;                     // just after its closing delimiter; npos when there is none
 };
 
-// The attributes of a tag's inside (after its name, before its ">"); values quoted or bare.
-std::vector<Attribute> ParseAttributes(std::u16string_view inside) {
-  std::vector<Attribute> attributes;
-  size_t i = 0;
-  const size_t n = inside.size();
-  while (i < n) {
-    while (i < n && (IsSpace(inside[i]) || inside[i] == u'/' || inside[i] == u'?')) ++i;
-    const size_t nameStart = i;
-    while (i < n && !IsSpace(inside[i]) && inside[i] != u'=' && inside[i] != u'/') ++i;
-    Attribute attribute{inside.substr(nameStart, i - nameStart), {}};
-    while (i < n && IsSpace(inside[i])) ++i;
-    if (i < n && inside[i] == u'=') {
-      ++i;
-      while (i < n && IsSpace(inside[i])) ++i;
-      if (i < n && (inside[i] == u'"' || inside[i] == u'\'')) {
-        const size_t close = inside.find(inside[i], i + 1);
-        const size_t end = close == std::u16string_view::npos ? n : close;
-        attribute.value = inside.substr(i + 1, end - i - 1);
-        i = end + 1;
-      } else {
-        const size_t valueStart = i;
-        while (i < n && !IsSpace(inside[i])) ++i;
-        attribute.value = inside.substr(valueStart, i - valueStart);
-      }
-    }
-    if (!attribute.name.empty()) attributes.push_back(attribute);
-    if (i == nameStart) ++i;  // a stray character: step over it
+Declaration ScanDeclaration(std::u16string_view t, size_t at) {
+  constexpr size_t npos = std::u16string_view::npos;
+  const std::u16string_view rest = t.substr(at);
+  const auto closedBy = [&](std::u16string_view kind, size_t from, std::u16string_view close) {
+    const size_t found = from == npos ? npos : rest.find(close, from);
+    return Declaration{kind, {}, found == npos ? npos : at + found + close.size()};
+  };
+  // A declaration known by its opener: cut short by the end of the text or malformed when the
+  // text goes on otherwise.
+  const auto opened = [&](std::u16string_view opener, std::u16string_view kind, std::u16string_view note,
+                          std::u16string_view close) {
+    if (rest.size() < opener.size() && opener.starts_with(rest)) return Declaration{kind, {}, npos};
+    if (!rest.starts_with(opener)) return Declaration{kind, note, npos};
+    return closedBy(kind, opener.size(), close);
+  };
+  if (rest.size() <= 2) return Declaration{u"tag", {}, npos};
+  if (rest[2] == u'-') return opened(u"<!--", u"comment", u"comment_tag_syntax", u"-->");
+  if (rest[2] == u'[') return opened(u"<![CDATA[", u"cdata_section", u"cdata_section_syntax", u"]]>");
+  const std::u16string_view doctype = u"<!DOCTYPE ";
+  if (rest.starts_with(doctype.substr(0, std::min(rest.size(), doctype.size() - 1)))) {
+    if (rest.size() < doctype.size()) return Declaration{u"document_type", {}, npos};
+    if (!xml::IsSpace(rest[doctype.size() - 1])) return Declaration{u"document_type", u"doctype_tag_syntax", npos};
+    // An internal subset in brackets may hold ">".
+    const size_t bracket = rest.find_first_of(u"[>", doctype.size());
+    const bool subset = bracket != npos && rest[bracket] == u'[';
+    return closedBy(u"document_type", subset ? rest.find(u']', bracket) : doctype.size(), u">");
   }
-  return attributes;
-}
-
-// The "charset" parameter of a content type such as "text/html; charset=gb2312".
-std::u16string_view CharsetParameter(std::u16string_view content) {
-  for (size_t at = 0; at + 7 <= content.size(); ++at) {
-    if (!EqualsIgnoringCase(content.substr(at, 7), u"charset")) continue;
-    size_t i = at + 7;
-    while (i < content.size() && IsSpace(content[i])) ++i;
-    if (i >= content.size() || content[i] != u'=') continue;
-    ++i;
-    while (i < content.size() && (IsSpace(content[i]) || content[i] == u'"' || content[i] == u'\'')) ++i;
-    size_t end = i;
-    while (end < content.size() && !IsSpace(content[end]) && content[end] != u';' && content[end] != u'"' &&
-           content[end] != u'\'')
-      ++end;
-    return content.substr(i, end - i);
-  }
-  return {};
-}
-
-// The encoding a meta element names, or empty.
-std::u16string_view MetaCharset(const std::vector<Attribute>& attributes) {
-  bool contentType = false;
-  std::u16string_view content;
-  for (const auto& attribute : attributes) {
-    if (EqualsIgnoringCase(attribute.name, u"charset")) return attribute.value;
-    if (EqualsIgnoringCase(attribute.name, u"http-equiv"))
-      contentType = EqualsIgnoringCase(attribute.value, u"Content-Type");
-    if (EqualsIgnoringCase(attribute.name, u"content")) content = attribute.value;
-  }
-  return contentType ? CharsetParameter(content) : std::u16string_view();
-}
-
-// The encoding the document declares at its start: the "encoding" attribute of a leading xml
-// declaration or, in an html document, a meta element inside head. The search stops at the
-// first element that is neither html, head nor meta.
-std::u16string DeclaredEncoding(std::u16string_view head) {
-  size_t i = 0;
-  const size_t n = head.size();
-  bool first = true;
-  while (i < n) {
-    while (i < n && IsSpace(head[i])) ++i;
-    if (i >= n) break;
-    if (head[i] != u'<') {
-      const size_t next = head.find(u'<', i);
-      if (next == std::u16string_view::npos) break;
-      i = next;
-      first = false;
-      continue;
-    }
-    const std::u16string_view rest = head.substr(i);
-    if (rest.substr(0, 2) == u"<?") {
-      const size_t end = head.find(u"?>", i);
-      const size_t stop = end == std::u16string_view::npos ? n : end;
-      if (first && rest.substr(0, 5) == u"<?xml") {
-        for (const auto& attribute : ParseAttributes(head.substr(i + 5, stop - i - 5)))
-          if (attribute.name == u"encoding" && !attribute.value.empty()) return std::u16string(attribute.value);
-      }
-      i = stop + 2;
-    } else if (rest.substr(0, 4) == u"<!--") {
-      const size_t end = head.find(u"-->", i + 4);
-      if (end == std::u16string_view::npos) break;
-      i = end + 3;
-    } else if (rest.substr(0, 2) == u"<!" || rest.substr(0, 2) == u"</") {
-      const size_t end = head.find(u'>', i);
-      if (end == std::u16string_view::npos) break;
-      i = end + 1;
-    } else {
-      size_t j = i + 1;
-      while (j < n && !IsSpace(head[j]) && head[j] != u'>' && head[j] != u'/') ++j;
-      const std::u16string_view name = head.substr(i + 1, j - i - 1);
-      const size_t end = head.find(u'>', j);
-      const size_t stop = end == std::u16string_view::npos ? n : end;
-      if (EqualsIgnoringCase(name, u"meta")) {
-        const std::u16string_view charset = MetaCharset(ParseAttributes(head.substr(j, stop - j)));
-        if (!charset.empty()) return std::u16string(charset);
-      } else if (!EqualsIgnoringCase(name, u"html") && !EqualsIgnoringCase(name, u"head")) {
-        break;
-      }
-      i = stop + 1;
-    }
-    first = false;
-  }
-  return {};
+  const char16_t c = rest[2];
+  if ((c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z')) return closedBy(u"tag", 3, u">");
+  return Declaration{u"tag", u"exclamation_tag_syntax", npos};
 }
 
 }  // namespace
@@ -296,7 +154,7 @@ void XmlDocument::Decode(const unsigned char* data, size_t size) {
     Note(u"bom", {{u"encoding", encoding}});
   } else {
     const size_t block = std::min<size_t>(size, 1024);
-    encoding = DeclaredEncoding(DecodeUtf8(data, static_cast<size_t>(std::find(data, data + block, 0) - data)));
+    encoding = xml::DeclaredEncoding(DecodeUtf8(data, static_cast<size_t>(std::find(data, data + block, 0) - data)));
     if (encoding.empty() && size > 0 && data[0] == '<') encoding = u"UTF-8";
   }
   const unsigned char* body = data + skip;
@@ -332,22 +190,21 @@ void XmlDocument::Decode(const unsigned char* data, size_t size) {
     Note(u"nulls_removed", {{u"count", Number(length - withoutNulls.size())}});
     bytes = withoutNulls;
   }
+  if (bytes.empty()) return;  // nothing to detect or convert: the "read" note stands alone
   if (encoding.empty()) {
-    if (PassesUtf8Test(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size())) {
+    if (xml::PassesUtf8Test(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size())) {
       encoding = u"UTF-8";
       Note(u"read", {{u"encoding", encoding}, {u"length", Number(length)}});
     }
     Note(u"utf8_detection");
   }
-  int codePage = xml::LookupCodePage(encoding);
-  if (codePage == xml::kCodePageUnknown) codePage = xml::kCodePageDefault;
-  const auto* raw = reinterpret_cast<const unsigned char*>(bytes.data());
-  if (codePage == xml::kCodePageUtf8 || codePage == xml::kCodePageUtf16Le || codePage == xml::kCodePageUtf16Be ||
-      codePage == xml::kCodePageUtf32 || codePage == xml::kCodePageUtf32Le || codePage == xml::kCodePageUtf32Be) {
-    // Wide encodings declared in a byte file lost their NULs above; what remains is read as UTF-8.
-    text_ = DecodeUtf8(raw, bytes.size());
+  // Only UTF-8 is decoded here. Every other code page, the wide ones declared in a byte file
+  // among them, goes to the platform, which takes one it cannot convert as the default.
+  const int codePage = xml::LookupCodePage(encoding);
+  if (codePage == xml::kCodePageUtf8) {
+    text_ = DecodeUtf8(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
   } else {
-    text_ = platform::MultiByteToWide(static_cast<unsigned>(codePage), bytes);
+    text_ = platform::MultiByteToWide(codePage < 0 ? platform::kCodePageAnsi : static_cast<unsigned>(codePage), bytes);
   }
   Note(u"converted_to", {{u"encoding", u"UTF-16"}, {u"length", Number(text_.size())}});
 }
@@ -453,31 +310,18 @@ void XmlDocument::Parse() {
     }
     const char16_t c = t[i + 1];
     if (c == u'!') {
-      std::u16string_view kind, close;
-      if (t.substr(i, 4) == u"<!--") {
-        kind = u"comment", close = u"-->";
-      } else if (t.substr(i, 9) == u"<![CDATA[") {
-        kind = u"cdata_section", close = u"]]>";
-      } else if (t.substr(i, 9) == u"<!DOCTYPE") {
-        kind = u"document_type", close = u">";
-        const size_t bracket = t.find_first_of(u"[>", i);
-        if (bracket != std::u16string_view::npos && t[bracket] == u'[') {
-          const size_t end = t.find(u"]", bracket);
-          if (end == std::u16string_view::npos) {
-            unterminated(kind, start);
-            break;
-          }
-          i = end - 1;  // the search for ">" below starts two characters on, at the "]"
-        }
-      } else {
-        kind = u"tag", close = u">";
+      const Declaration declaration = ScanDeclaration(t, i);
+      if (!declaration.malformed.empty()) {
+        Note(declaration.malformed, {{u"offset", Number(start)}});
+        MarkError(current());
+        i += 1;
+        continue;
       }
-      const size_t end = t.find(close, i + 2);
-      if (end == std::u16string_view::npos) {
-        unterminated(kind, start);
+      if (declaration.end == std::u16string_view::npos) {
+        unterminated(declaration.kind, start);
         break;
       }
-      i = end + close.size();
+      i = declaration.end;
       continue;
     }
     if (c == u'?') {
@@ -492,7 +336,7 @@ void XmlDocument::Parse() {
     if (c == u'/') {
       const size_t nameStart = i + 2;
       size_t j = nameStart;
-      while (j < n && !IsSpace(t[j]) && t[j] != u'>') ++j;
+      while (j < n && !xml::IsSpace(t[j]) && t[j] != u'>') ++j;
       const size_t end = t.find(u'>', j);
       if (end == std::u16string_view::npos) {
         unterminated(u"end_tag", start);
@@ -531,7 +375,7 @@ void XmlDocument::Parse() {
     }
     const size_t nameStart = i + 1;
     size_t j = nameStart;
-    while (j < n && !IsSpace(t[j]) && t[j] != u'>' && t[j] != u'/') ++j;
+    while (j < n && !xml::IsSpace(t[j]) && t[j] != u'>' && t[j] != u'/') ++j;
     size_t k = j;
     char16_t quote = 0;
     while (k < n) {
@@ -616,56 +460,6 @@ bool XmlDocument::LeaveElement() {
   return true;
 }
 
-namespace {
-
-// Decodes character and named references; anything that is not one stays literal.
-void AppendDecoded(std::u16string& out, std::u16string_view text) {
-  size_t i = 0;
-  while (i < text.size()) {
-    const char16_t c = text[i];
-    if (c != u'&') {
-      out += c;
-      ++i;
-      continue;
-    }
-    size_t j = i + 1;
-    while (j < text.size() && j - i <= 10 && text[j] != u';' && text[j] < 128) ++j;
-    char32_t cp = 0;
-    if (j < text.size() && text[j] == u';' && j - i - 1 <= 9 && j > i + 1) {
-      const std::u16string_view name = text.substr(i + 1, j - i - 1);
-      if (name[0] == u'#') {
-        const bool hex = name.size() > 1 && (name[1] == u'x' || name[1] == u'X');
-        uint64_t value = 0;
-        bool digits = false;
-        for (size_t k = hex ? 2 : 1; k < name.size(); ++k) {
-          const char16_t d = name[k];
-          int v = d >= u'0' && d <= u'9' ? d - u'0' : hex && d >= u'a' && d <= u'f' ? d - u'a' + 10
-                  : hex && d >= u'A' && d <= u'F' ? d - u'A' + 10 : -1;
-          if (v < 0) {
-            digits = false;
-            break;
-          }
-          digits = true;
-          value = value * (hex ? 16 : 10) + static_cast<uint64_t>(v);
-          if (value > 0x10FFFF) break;
-        }
-        cp = digits && value <= 0x10FFFF ? static_cast<char32_t>(value) : 0;
-      } else {
-        cp = xml::LookupNamedReference(name);
-      }
-    }
-    if (cp == 0) {
-      out += u'&';
-      ++i;
-      continue;
-    }
-    utils::AppendUtf16(out, cp);
-    i = j + 1;
-  }
-}
-
-}  // namespace
-
 std::u16string XmlDocument::GetElementText() const {
   if (!current_ || current_ >= elements_.size()) return {};
   const Element& e = elements_[current_];
@@ -678,21 +472,23 @@ std::u16string XmlDocument::GetElementText() const {
   size_t i = 0;
   while (i < content.size()) {
     const size_t lt = content.find(u'<', i);
-    AppendDecoded(out, content.substr(i, lt == std::u16string_view::npos ? std::u16string_view::npos : lt - i));
+    xml::AppendWithReferencesDecoded(out, content.substr(i, lt == std::u16string_view::npos ? std::u16string_view::npos : lt - i));
     if (lt == std::u16string_view::npos) break;
-    std::u16string_view rest = content.substr(lt);
-    std::u16string_view close = u">";
-    size_t skip = 1;
-    if (rest.substr(0, 9) == u"<![CDATA[") {
-      const size_t end = rest.find(u"]]>");
-      const size_t stop = end == std::u16string_view::npos ? rest.size() : end;
-      out += rest.substr(9, stop > 9 ? stop - 9 : 0);
-      i = lt + (end == std::u16string_view::npos ? rest.size() : end + 3);
+    const std::u16string_view rest = content.substr(lt);
+    if (rest.starts_with(u"<!")) {
+      // Malformed markup stays as text without its "<"; what runs to the end is dropped.
+      const Declaration declaration = ScanDeclaration(content, lt);
+      constexpr size_t kCdataOpener = 9;  // "<![CDATA["
+      if (declaration.kind == u"cdata_section" && declaration.malformed.empty() &&
+          lt + kCdataOpener <= content.size()) {
+        const size_t stop = declaration.end == std::u16string_view::npos ? content.size() : declaration.end - 3;
+        out += content.substr(lt + kCdataOpener, stop - lt - kCdataOpener);
+      }
+      i = !declaration.malformed.empty() ? lt + 1 : std::min(declaration.end, content.size());
       continue;
     }
-    if (rest.substr(0, 4) == u"<!--") close = u"-->", skip = 4;
-    else if (rest.substr(0, 2) == u"<?") close = u"?>", skip = 2;
-    const size_t end = rest.find(close, skip);
+    const std::u16string_view close = rest.starts_with(u"<?") ? u"?>" : u">";
+    const size_t end = rest.find(close, close.size());
     i = lt + (end == std::u16string_view::npos ? rest.size() : end + close.size());
   }
   return out;

@@ -7,15 +7,11 @@
 
 namespace xml {
 
-// Code pages the document reader decodes by itself.
+// Code pages with a meaning of their own to the document reader.
 inline constexpr int kCodePageDefault = 0;  // the platform's ANSI code page
 inline constexpr int kCodePageUnknown = -1;
-inline constexpr int kCodePageUtf16Le = 1200;
-inline constexpr int kCodePageUtf16Be = 1201;
-inline constexpr int kCodePageUtf32Le = 12000;
-inline constexpr int kCodePageUtf32Be = 12001;
-inline constexpr int kCodePageUtf32 = 65005;  // either byte order, decided from the bytes
-inline constexpr int kCodePageUtf8 = 65001;
+inline constexpr int kCodePageUtf32 = 65005;  // any name starting with "UTF-32"
+inline constexpr int kCodePageUtf8 = 65001;   // decoded by the reader itself
 
 struct EncodingName {
   std::string_view name;  // lower case

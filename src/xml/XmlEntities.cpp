@@ -1,6 +1,9 @@
 #include "xml/XmlEntities.h"
 
 #include <algorithm>
+#include <cstdint>
+
+#include "utils/utf16.h"
 
 namespace xml {
 namespace {
@@ -292,6 +295,51 @@ char32_t LookupNamedReference(std::u16string_view name) {
     if (!caseless && SameName(entry.name, name, true)) caseless = &entry;
   }
   return caseless ? caseless->codePoint : 0;
+}
+
+void AppendWithReferencesDecoded(std::u16string& out, std::u16string_view text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    const char16_t c = text[i];
+    if (c != u'&') {
+      out += c;
+      ++i;
+      continue;
+    }
+    size_t j = i + 1;
+    while (j < text.size() && j - i <= 10 && text[j] != u';' && text[j] < 128) ++j;
+    char32_t cp = 0;
+    if (j < text.size() && text[j] == u';' && j - i - 1 <= 9 && j > i + 1) {
+      const std::u16string_view name = text.substr(i + 1, j - i - 1);
+      if (name[0] == u'#') {
+        const bool hex = name.size() > 1 && (name[1] == u'x' || name[1] == u'X');
+        uint64_t value = 0;
+        bool digits = false;
+        for (size_t k = hex ? 2 : 1; k < name.size(); ++k) {
+          const char16_t d = name[k];
+          int v = d >= u'0' && d <= u'9' ? d - u'0' : hex && d >= u'a' && d <= u'f' ? d - u'a' + 10
+                  : hex && d >= u'A' && d <= u'F' ? d - u'A' + 10 : -1;
+          if (v < 0) {
+            digits = false;
+            break;
+          }
+          digits = true;
+          value = value * (hex ? 16 : 10) + static_cast<uint64_t>(v);
+          if (value > 0x10FFFF) break;
+        }
+        cp = digits && value <= 0x10FFFF ? static_cast<char32_t>(value) : 0;
+      } else {
+        cp = LookupNamedReference(name);
+      }
+    }
+    if (cp == 0) {
+      out += u'&';
+      ++i;
+      continue;
+    }
+    utils::AppendUtf16(out, cp);
+    i = j + 1;
+  }
 }
 
 }  // namespace xml

@@ -1,6 +1,7 @@
 #pragma once
 // Named character references: the HTML 4.01 character entities plus "apos".
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace xml {
@@ -16,5 +17,9 @@ std::span<const NamedReference> NamedReferences();
 // ASCII case, except that an exact match wins where two names differ only in case (Delta and
 // delta).
 char32_t LookupNamedReference(std::u16string_view name);
+
+// Appends text with its character and named references decoded: "&", up to nine characters
+// below 128 and ";". Anything that is not a reference, or names the code point 0, stays literal.
+void AppendWithReferencesDecoded(std::u16string& out, std::u16string_view text);
 
 }  // namespace xml

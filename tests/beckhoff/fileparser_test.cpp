@@ -215,7 +215,8 @@ TEST(BeckhoffFileparser, FailedLoadsLeaveOnlyTheElementaryTypes) {
                                     "</DataType>", Symbol("MAIN.a", "INT"))));
   ASSERT_EQ(20u, parser.GetDataTypes()->Size());
 
-  const std::string bad[] = {"", "<a/><b/>", "   ", "<a><b></a>", "<?xml version=\"1.0\"?>"};
+  const std::string bad[] = {"", "<a/><b/>", "   ", "<a><b></a>", "<?xml version=\"1.0\"?>", "<a>x<!-y->z</a>",
+                             "<a>x<![CDAT[y]]>z</a>"};
   for (const auto& text : bad) {
     EXPECT_FALSE(parser.LoadBytes(text.data(), text.size())) << text;
     EXPECT_EQ(19u, parser.GetDataTypes()->Size());

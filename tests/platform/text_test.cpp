@@ -37,7 +37,15 @@ TEST(Text, ConvertsBothWaysByCodePage) {
   EXPECT_EQ(WideToMultiByte(kCodePageThreadAnsi, u"\u00e9"), "\xe9");
   SetAnsiCodePage(936);
   for (unsigned supported : {0u, 3u, 936u, 1252u, 65001u}) EXPECT_TRUE(IsCodePageSupported(supported)) << supported;
-  EXPECT_FALSE(IsCodePageSupported(12345));
+}
+
+TEST(Text, CodePagesTheLayerCannotConvertWithAreTakenAsTheAnsiCodePage) {
+  // Unknown numbers, and UTF-16 and UTF-32, which are no multibyte code pages.
+  for (unsigned codePage : {12345u, 65005u, 1200u, 1201u, 12000u, 12001u}) {
+    EXPECT_FALSE(IsCodePageSupported(codePage)) << codePage;
+    EXPECT_EQ(MultiByteToWide(codePage, "a\xb1\xea"), u"a\u6807") << codePage;
+    EXPECT_EQ(WideToMultiByte(codePage, u"a\u6807"), "a\xb1\xea") << codePage;
+  }
 }
 
 TEST(Text, ConversionsKeepGoingPastWhatTheyCannotTake) {

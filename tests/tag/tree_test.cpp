@@ -88,6 +88,23 @@ TEST(RootType, IndexedSymbolsBecomeArraysOfGeneratedElements) {
   EXPECT_EQ(top[0].Name, "y");
 }
 
+TEST(RootType, ArrayElementTypeComesFromTheFirstKeyThatBeginsWithAnIndex) {
+  // A member name under the array's own name ("v.sub") comes first but gives no element type.
+  const std::pair<std::vector<Tag::TagVariable>, const char*> cases[] = {
+      {{Symbol("MAIN.v.sub", "INT"), Symbol("MAIN.v[2]", "REAL"), Symbol("MAIN.v[0]", "INT")}, "array [0..2] OF REAL"},
+      {{Symbol("MAIN.v.sub.x", "INT"), Symbol("MAIN.v[1].y", "LREAL")}, "array [1..1] OF v"},
+  };
+  for (auto [symbols, array] : cases) {
+    auto list = Elementary();
+    Tag::BuildRootType(*list, symbols);
+    EXPECT_EQ(list->Lookup("MAIN")->SubItems, (std::vector<SubItem>{{"v", array, ""}})) << array;
+  }
+  auto list = Elementary();
+  std::vector<Tag::TagVariable> symbols = cases[1].first;
+  Tag::BuildRootType(*list, symbols);
+  EXPECT_EQ(list->Lookup("v")->SubItems, (std::vector<SubItem>{{"y", "LREAL", ""}}));
+}
+
 // A tree over a small program: MAIN with an INT, an array of INT, a matrix of structures.
 std::shared_ptr<DEVICE::ITree> SampleTree(std::shared_ptr<InteriorDataTypeList>& table, uint64_t& nodes,
                                           uint64_t& leaves) {

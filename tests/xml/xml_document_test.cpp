@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
+
+#include "platform/Text.h"
+#include "xml/XmlEncodings.h"
 
 namespace {
 
@@ -30,18 +34,17 @@ TEST(XmlDocument, EncodingsLoadToTheSameText) {
     EXPECT_FALSE(doc.FindChildElement(u"a"));
     EXPECT_EQ(doc.GetElementText(), u"\u6807\u7b7e");
   }
+  const std::pair<std::string, std::u16string> plain[] = {
+      {"<r><a>\xe6\xa0\x87</a></r>", u"\u6807"},
+      {" <r><a>\xb1\xea</a></r>", u"\u6807"},  // neither "<" first nor UTF-8: the ANSI code page (GBK)
+      {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r><a>\xe9</a></r>", u"\u00e9"},  // 28591
+      {std::string("<r><a>x\0y</a></r>", 17), u"xy"},  // NUL bytes are removed
+  };
   XmlDocument doc;
-  Load(doc, "<r><a>\xe6\xa0\x87</a></r>");
-  EXPECT_EQ(TextOf(doc, u"a"), u"\u6807");
-  // Not starting with "<" and not UTF-8: the ANSI code page (GBK).
-  Load(doc, " <r><a>\xb1\xea</a></r>");
-  EXPECT_EQ(TextOf(doc, u"a"), u"\u6807");
-  // Declared iso-8859-1, in upper case: code page 28591.
-  Load(doc, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r><a>\xe9</a></r>");
-  EXPECT_EQ(TextOf(doc, u"a"), u"\u00e9");
-  // NUL bytes are removed.
-  Load(doc, std::string("<r><a>x\0y</a></r>", 17));
-  EXPECT_EQ(TextOf(doc, u"a"), u"xy");
+  for (const auto& [bytes, text] : plain) {
+    Load(doc, bytes);
+    EXPECT_EQ(TextOf(doc, u"a"), text) << bytes;
+  }
   EXPECT_NE(doc.GetResult().find(u"<nulls_removed count=\"1\"/>"), std::u16string::npos);
 
   // An html document names its encoding in a meta element inside head, either way; the search
@@ -55,25 +58,80 @@ TEST(XmlDocument, EncodingsLoadToTheSameText) {
   EXPECT_NE(TextOf(doc, u"p"), u"\u6807");
 }
 
-TEST(XmlDocument, WellFormednessNotes) {
-  const struct {
-    const char* xml;
-    std::u16string note;
-    bool noted;
-  } refused[] = {
-      {"<a/><b/>", u"root_has_sibling", true},
-      {"", u"no_root_element", false},  // an empty document is refused without a note
-      {"<a><b></a>", u"<unended_start_tag tagname=\"b\" offset=\"3\"/>", true},
-      {"<a></b></a>", u"<lone_end_tag tagname=\"b\" offset=\"3\"/>", true},
-      {"<a><!-- open", u"type=\"comment\"", true},
-      {"<a>< b</a>", u"first_tag_syntax", true},
-      {"text only", u"no_root_element", true},
+TEST(XmlDocument, EachInvalidUtf8SequenceBecomesOneQuestionMark) {
+  const std::pair<const char*, std::u16string> cases[] = {
+      {"A\xe4\xb8" "B", u"A?B"},               // cut short: one maximal subpart
+      {"\xf0\x9f\x98\xe6\xa0\x87", u"?\u6807"},  // cut short by a new lead byte
+      {"\xc0\x80\xed\xa0\x80", u"?????"},       // overlong, surrogate: invalid from the lead on
+      {"\xff\x80z", u"??z"},
+      {"\xf0\x9f\x98\x80", u"\U0001F600"},
   };
-  XmlDocument doc;
-  for (const auto& c : refused) {
-    EXPECT_FALSE(Load(doc, c.xml)) << c.xml;
-    EXPECT_EQ(doc.GetResult().find(c.note) != std::u16string::npos, c.noted) << c.xml;
+  for (const auto& [bytes, text] : cases) {
+    XmlDocument doc;
+    ASSERT_TRUE(Load(doc, std::string("<r><a>") + bytes + "</a></r>")) << bytes;
+    EXPECT_EQ(TextOf(doc, u"a"), text) << bytes;
   }
+}
+
+// A code page the platform cannot convert with is taken as the ANSI code page (GBK here), like
+// an unknown name; so are UTF-16 and UTF-32 declared in a file without byte-order mark.
+TEST(XmlDocument, EveryEncodingNameLoadsAPlainFile) {
+  for (const auto& [name, codePage] : xml::EncodingNames()) {
+    if (codePage == 500) continue;  // EBCDIC: the ASCII bytes are other characters there
+    XmlDocument doc;
+    ASSERT_TRUE(Load(doc, "<?xml version=\"1.0\" encoding=\"" + std::string(name) + "\"?><r><a>x</a></r>")) << name;
+    EXPECT_EQ(TextOf(doc, u"a"), u"x") << name;
+  }
+  for (const char* name : {"UTF-16", "utf-16be", "UTF-32", "utf32le", "x-no-such"}) {
+    XmlDocument doc;
+    ASSERT_TRUE(Load(doc, "<?xml version=\"1.0\" encoding=\"" + std::string(name) + "\"?><r><a>\xb1\xea</a></r>"));
+    EXPECT_EQ(TextOf(doc, u"a"), u"\u6807") << name;
+  }
+}
+
+// The report's notes without their attributes.
+std::string NoteNames(const std::u16string& report) {
+  return std::regex_replace(platform::WideToUtf8(report), std::regex("<(\\w+)[^>]*/>"), "<$1>");
+}
+
+TEST(XmlDocument, NotesFollowTheLoadSteps) {
+  const std::pair<std::string, const char*> cases[] = {
+      {"", "<read>"},  // nothing to detect or convert, and no root element to miss
+      {std::string(2, '\0'), "<read><nulls_removed>"},
+      {"<a/>", "<read><converted_to>"},
+      {"\xef\xbb\xbf<a/>", "<bom><read><converted_to>"},
+      {std::string("\xff\xfe<\0a\0/\0>\0", 10), "<bom><read>"},
+      {std::string("\xfe\xff\0<\0a\0\0\0/\0>", 12), "<bom><read><nulls_removed><endian_swap>"},
+      {" <a/>", "<read><read><utf8_detection><converted_to>"},
+      {" <a>\xb1\xea</a>", "<read><utf8_detection><converted_to>"},
+      {std::string("<a>x\0</a>", 9), "<read><nulls_removed><converted_to>"},
+  };
+  for (const auto& [bytes, names] : cases) {
+    XmlDocument doc;
+    Load(doc, bytes);
+    EXPECT_EQ(NoteNames(doc.GetResult()), names) << bytes;
+  }
+}
+
+// Each document is refused, with the note among the report's notes.
+void ExpectRefusedWithNotes(std::initializer_list<std::pair<const char*, std::u16string>> cases) {
+  for (const auto& [xml, note] : cases) {
+    XmlDocument doc;
+    EXPECT_FALSE(Load(doc, xml)) << xml;
+    EXPECT_NE(doc.GetResult().find(note), std::u16string::npos) << xml;
+  }
+}
+
+TEST(XmlDocument, WellFormednessNotes) {
+  ExpectRefusedWithNotes({
+      {"<a/><b/>", u"<root_has_sibling/>"},
+      {"<a><b></a>", u"<unended_start_tag tagname=\"b\" offset=\"3\"/>"},
+      {"<a></b></a>", u"<lone_end_tag tagname=\"b\" offset=\"3\"/>"},
+      {"<a><!-- open", u"<unterminated_tag_syntax type=\"comment\" offset=\"3\"/>"},
+      {"<a>< b</a>", u"<first_tag_syntax offset=\"3\"/>"},
+      {"text only", u"<no_root_element/>"},
+  });
+  XmlDocument doc;
   EXPECT_TRUE(Load(doc, "<?xml version=\"1.0\"?><!DOCTYPE a [<!ENTITY x \"y\">]><a t='>'><b/></a>"));
   EXPECT_FALSE(doc.LoadXmlFile(u"/no/such/file.tpy"));
   EXPECT_NE(doc.GetResult().find(u"<file_error msg="), std::u16string::npos);
@@ -87,6 +145,27 @@ TEST(XmlDocument, WellFormednessNotes) {
   deep += "</e>";
   EXPECT_FALSE(Load(doc, deep));
   EXPECT_NE(doc.GetResult().find(u"<lone_end_tag tagname=\"x\" offset=\"300000\"/>"), std::u16string::npos);
+}
+
+// Declarations are told apart by their openers "<!--", "<![CDATA[", "<!DOCTYPE" and white
+// space, or "<!" and a letter; an opener cut short by the end is unterminated.
+TEST(XmlDocument, MalformedDeclarationsAreErrorTokens) {
+  ExpectRefusedWithNotes({
+      {"<a>x<!-y->z</a>", u"<comment_tag_syntax offset=\"4\"/>"},
+      {"<a>x<![CDAT[y]]>z</a>", u"<cdata_section_syntax offset=\"4\"/>"},
+      {"<a>x<![cdata[y]]>z</a>", u"<cdata_section_syntax offset=\"4\"/>"},
+      {"<!DOCTYPEa><a/>", u"<doctype_tag_syntax offset=\"0\"/>"},
+      {"<!DOCTYPE><a/>", u"<doctype_tag_syntax offset=\"0\"/>"},
+      {"<a>x<!>z</a>", u"<exclamation_tag_syntax offset=\"4\"/>"},
+      {"<a>x<! y>z</a>", u"<exclamation_tag_syntax offset=\"4\"/>"},
+      // "<!-->" opens a comment that "-->" must still close.
+      {"<a>x<!-->z</a>", u"<unterminated_tag_syntax type=\"comment\" offset=\"4\"/>"},
+      {"<a/><!-", u"<unterminated_tag_syntax type=\"comment\" offset=\"4\"/>"},
+      {"<a/><![CDA", u"<unterminated_tag_syntax type=\"cdata_section\" offset=\"4\"/>"},
+      {"<a/><!DOCTYPE", u"<unterminated_tag_syntax type=\"document_type\" offset=\"4\"/>"},
+      {"<a/><!DOCTYPE a [<!ENTITY x \">\">", u"<unterminated_tag_syntax type=\"document_type\" offset=\"4\"/>"},
+      {"<a/><!", u"<unterminated_tag_syntax type=\"tag\" offset=\"4\"/>"},
+  });
 }
 
 TEST(XmlDocument, NavigationVisitsLikeNamedChildrenInOrder) {
@@ -117,6 +196,7 @@ TEST(XmlDocument, ElementTextDecodesReferencesAndSkipsMarkup) {
       {"<a>&nosuch; & x &#0;</a>", u"&nosuch; & x &#0;"},
       {"<a>&#x1F600;</a>", u"\U0001F600"},
       {"<a> x<!-- c --><![CDATA[<&lt;>]]><?p i?> y </a>", u" x<&lt;> y "},
+      {"<a>x<!-->-->y<!---->z<!ELEMENT e ANY>!</a>", u"xyz!"},
       {"<a/>", u""},
       {"<a>t<b/></a>", u""},
   };

@@ -49,16 +49,20 @@ unsigned Resolve(unsigned codePage) {
   return codePage == kCodePageAnsi || codePage == kCodePageThreadAnsi ? g_ansiCodePage : codePage;
 }
 
+// The converter of a code page; none for the wide code pages, which are no multibyte ones.
 const char* IconvName(unsigned codePage) {
+  if (IsWideCodePage(codePage)) return nullptr;
   for (const auto& entry : kCodePages)
     if (entry.codePage == codePage) return entry.iconvName;
   return nullptr;
 }
 
-// One iconv descriptor, closed on scope exit.
+// One iconv descriptor, closed on scope exit; not open when either name is missing or the C
+// library has no such converter.
 class Converter {
  public:
-  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  Converter(const char* to, const char* from)
+      : cd_(to && from ? iconv_open(to, from) : reinterpret_cast<iconv_t>(-1)) {}
   ~Converter() {
     if (ok()) iconv_close(cd_);
   }
@@ -148,22 +152,20 @@ unsigned GetAnsiCodePage() { return g_ansiCodePage; }
 void SetAnsiCodePage(unsigned codePage) { g_ansiCodePage = codePage; }
 
 bool IsCodePageSupported(unsigned codePage) {
-  const char* name = IconvName(Resolve(codePage));
-  if (!name) return false;
-  Converter probe(kUtf16, name);
+  const unsigned resolved = Resolve(codePage);
+  if (resolved == kCodePageUtf8) return true;
+  Converter probe(kUtf16, IconvName(resolved));
   return probe.ok();
 }
 
 std::u16string MultiByteToWide(unsigned codePage, std::string_view text) {
   if (text.empty()) return {};
-  if (IsAsciiCompatible(Resolve(codePage)) && IsAscii(text)) return std::u16string(text.begin(), text.end());
+  const unsigned resolved = Resolve(codePage);
+  if (IsAsciiCompatible(resolved) && IsAscii(text)) return std::u16string(text.begin(), text.end());
   // UTF-8 replaces each maximal invalid subpart by U+FFFD, decoded as in every backend.
-  if (Resolve(codePage) == kCodePageUtf8) return utils::DecodeUtf8Replacing(text);
-  const char* name = IconvName(Resolve(codePage));
-  if (!name) name = IconvName(g_ansiCodePage);
-  if (!name) return {};
-  Converter cd(kUtf16, name);
-  if (!cd.ok()) return {};
+  if (resolved == kCodePageUtf8) return utils::DecodeUtf8Replacing(text);
+  Converter cd(kUtf16, IconvName(resolved));
+  if (!cd.ok()) return resolved == g_ansiCodePage ? std::u16string() : MultiByteToWide(kCodePageAnsi, text);
   std::u16string result;
   // No code page gives more UTF-16 units than it has bytes; each byte a code page cannot take
   // becomes its default character "?".
@@ -173,14 +175,12 @@ std::u16string MultiByteToWide(unsigned codePage, std::string_view text) {
 
 std::string WideToMultiByte(unsigned codePage, std::u16string_view text) {
   if (text.empty()) return {};
-  if (IsAsciiCompatible(Resolve(codePage)) && IsAscii(text)) return std::string(text.begin(), text.end());
+  const unsigned resolved = Resolve(codePage);
+  if (IsAsciiCompatible(resolved) && IsAscii(text)) return std::string(text.begin(), text.end());
   // UTF-8 replaces each lone surrogate by U+FFFD, encoded as in every backend.
-  if (Resolve(codePage) == kCodePageUtf8) return utils::EncodeUtf8Replacing(text);
-  const char* name = IconvName(Resolve(codePage));
-  if (!name) name = IconvName(g_ansiCodePage);
-  if (!name) return {};
-  Converter cd(name, kUtf16);
-  if (!cd.ok()) return {};
+  if (resolved == kCodePageUtf8) return utils::EncodeUtf8Replacing(text);
+  Converter cd(IconvName(resolved), kUtf16);
+  if (!cd.ok()) return resolved == g_ansiCodePage ? std::string() : WideToMultiByte(kCodePageAnsi, text);
   std::string result;
   // One "?" per UTF-16 unit, so a character beyond the BMP becomes "??".
   const std::string_view units(reinterpret_cast<const char*>(text.data()), text.size() * 2);
