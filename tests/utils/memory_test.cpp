@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <string>
 #include <tuple>
 #include <utility>
 
@@ -102,24 +101,4 @@ TEST(StreamIo, LittleEndianIntegersAndCountedStrings) {
   const unsigned char hostile[] = {0xFF, 0xFF, 0xFF, 0x7F, 'x'};
   memoryRef ref(hostile, sizeof hostile);
   EXPECT_FALSE(utils::ReadString(ref, text));
-}
-
-TEST(StreamIo, SpansKeepFileOffsetsAndRefuseReadsOutside) {
-  const unsigned char file[] = {0, 1, 2, 3, 4, 5, 6, 7, 'x', 0, 9};
-  const utils::ByteSpan whole(file, sizeof file);
-  const utils::ByteSpan part = whole.Sub(4, 6);
-  uint32_t word = 0;
-  EXPECT_TRUE(part.U32(4, word));
-  EXPECT_EQ(word, 0x07060504u);
-  EXPECT_FALSE(part.U32(3, word));
-  EXPECT_FALSE(part.U32(7, word));
-  EXPECT_EQ(whole.Sub(8, 4).size(), 0u);
-  std::string text;
-  bool terminated = false;
-  EXPECT_TRUE(part.ZeroText(8, 5, text, &terminated));
-  EXPECT_EQ(text, "x");
-  EXPECT_TRUE(terminated);
-  EXPECT_TRUE(part.ZeroText(8, 1, text, &terminated));
-  EXPECT_FALSE(terminated);
-  EXPECT_FALSE(part.ZeroText(11, 1, text));
 }
