@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 
 #include "device/SavedFormat.h"
 #include "platform/Text.h"
@@ -136,52 +135,31 @@ class Decoder {
   }
 
   bool PropertyRecord(const Region& data, uint64_t r) {
-    saved::PropertyRecordHeader record;
-    if (!saved::ReadPropertyRecordHeader(data, r, record))
-      return Damage(r, "property record header runs past the property data");
-    std::string name;
-    bool terminated = false;
-    if (record.valueOffset < saved::kRecordHeaderSize ||
-        !data.ZeroText(r + saved::kRecordHeaderSize, record.valueOffset - saved::kRecordHeaderSize, name, &terminated) ||
-        !terminated)
+    saved::PropertyRecord record;
+    const saved::RecordFault fault = saved::ReadPropertyRecord(data, r, record);
+    const uint32_t tag = record.header.valueTag;
+    const uint64_t value = r + record.header.valueOffset;
+    if (fault == saved::RecordFault::Header) return Damage(r, "property record header runs past the property data");
+    if (fault == saved::RecordFault::Name || !record.nameTerminated)
       return Damage(r + saved::kRecordHeaderSize, "property name is not terminated before its value");
-    std::string value;
-    if (!PropertyValue(data, r, record.valueTag, record.length, record.valueOffset, value)) return false;
+    if (fault == saved::RecordFault::UnknownTag) return Damage(r + 4, "unknown property value tag " + std::to_string(tag));
+    if (tag == saved::kTagString && (fault == saved::RecordFault::Value || !record.textTerminated))
+      return Damage(value, "property text is not terminated inside its record");
+    if (fault == saved::RecordFault::Value) return Damage(value, "property value runs past the property data");
     auto& entry = Add("property", r);
-    Field(entry, "name", Utf8(name));
-    Field(entry, "tag", std::to_string(record.valueTag));
-    Field(entry, "version", std::to_string(record.version));
-    Field(entry, "value", value);
+    Field(entry, "name", Utf8(record.name));
+    Field(entry, "tag", std::to_string(tag));
+    Field(entry, "version", std::to_string(record.header.version));
+    Field(entry, "value", ValueText(record));
     return true;
   }
 
-  bool PropertyValue(const Region& data, uint64_t r, uint32_t tag, uint32_t length, uint32_t valueOffset,
-                     std::string& value) {
-    const uint64_t at = r + valueOffset;
-    if (tag == saved::kTagUnsigned || tag == saved::kTagUnsignedAlt || tag == saved::kTagEnum) {
-      uint32_t number = 0;
-      if (!data.U32(at, number)) return Damage(at, "property value runs past the property data");
-      value = std::to_string(number);
-      return true;
-    }
-    if (tag == saved::kTagDouble) {
-      std::string raw;
-      if (!data.Bytes(at, 8, raw)) return Damage(at, "property value runs past the property data");
-      double number = 0;
-      std::memcpy(&number, raw.data(), 8);
-      char buffer[64];
-      std::snprintf(buffer, sizeof buffer, "%.17g", number);
-      value = buffer;
-      return true;
-    }
-    bool terminated = false;
-    if (tag == saved::kTagString) {
-      if (length < valueOffset || !data.ZeroText(at, length - valueOffset, value, &terminated) || !terminated)
-        return Damage(at, "property text is not terminated inside its record");
-      value = Utf8(value);
-      return true;
-    }
-    return Damage(r + 4, "unknown property value tag " + std::to_string(tag));
+  static std::string ValueText(const saved::PropertyRecord& record) {
+    if (record.header.valueTag == saved::kTagString) return Utf8(record.text);
+    if (record.header.valueTag != saved::kTagDouble) return std::to_string(record.number);
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.17g", record.real);
+    return buffer;
   }
 
   bool TypeNodes(const Region& section) {

@@ -7,8 +7,6 @@
 
 namespace {
 
-using saved::PropertyRecordHeader;
-
 void AppendU32(std::vector<uint8_t>& out, uint32_t value) {
   const size_t at = out.size();
   out.resize(at + 4);
@@ -55,43 +53,20 @@ bool TagForType(uint32_t type, uint32_t& tag) {
 }
 
 void ApplyRecord(const utils::ByteSpan& block, uint64_t r, DevicePropertyConfigWraper& set) {
-  PropertyRecordHeader header;
-  if (!saved::ReadPropertyRecordHeader(block, r, header)) return;
-  const uint32_t length = header.length, tag = header.valueTag, version = header.version;
-  const uint32_t valueOffset = header.valueOffset;
-  if (valueOffset < saved::kRecordHeaderSize) return;
-
-  std::string name;
-  if (!block.ZeroText(r + saved::kRecordHeaderSize, valueOffset - saved::kRecordHeaderSize, name)) return;
-  const uint64_t at = r + valueOffset;
-
-  uint32_t number = 0;
-  uint32_t high = 0;
-  std::string text;
-  switch (tag) {
-    case saved::kTagUnsigned:
-    case saved::kTagUnsignedAlt:
-    case saved::kTagEnum:
-      if (!block.U32(at, number)) return;
-      break;
+  saved::PropertyRecord record;
+  if (saved::ReadPropertyRecord(block, r, record) != saved::RecordFault::None) return;
+  auto property = set.GetProperty(record.name);
+  if (!property || set.GetVersion(record.name) != record.header.version) return;
+  switch (record.header.valueTag) {
     case saved::kTagDouble:
-      if (!block.U32(at, number) || !block.U32(at + 4, high)) return;
+      property->SetDouble(record.real);
       break;
     case saved::kTagString:
-      if (length < valueOffset || !block.ZeroText(at, length - valueOffset, text)) return;
+      property->SetString(record.text);
       break;
     default:
-      return;
-  }
-
-  auto property = set.GetProperty(name);
-  if (!property || set.GetVersion(name) != version) return;
-  if (tag == saved::kTagDouble) {
-    property->SetDouble(std::bit_cast<double>(static_cast<uint64_t>(high) << 32 | number));
-  } else if (tag == saved::kTagString) {
-    property->SetString(text);
-  } else {
-    property->SetUInt(number);
+      property->SetUInt(record.number);
+      break;
   }
 }
 

@@ -6,6 +6,7 @@
 // All integers are unsigned 32-bit, least significant byte first.
 #include <cstdint>
 #include <algorithm>
+#include <bit>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -154,6 +155,51 @@ struct PropertyRecordHeader {
 inline bool ReadPropertyRecordHeader(const utils::ByteSpan& data, uint64_t at, PropertyRecordHeader& header) {
   return data.Has(at, kRecordHeaderSize) && data.U32(at, header.length) && data.U32(at + 4, header.valueTag) &&
          data.U32(at + 8, header.version) && data.U32(at + 12, header.valueOffset);
+}
+
+// A record as read: the value in the member its tag uses. The device skips a record with a
+// fault and takes unterminated texts as they are; the dump reports both.
+struct PropertyRecord {
+  PropertyRecordHeader header;
+  std::string name;
+  bool nameTerminated = false;
+  uint32_t number = 0;  // tags 0, 1 and 4
+  double real = 0;      // tag 2
+  std::string text;     // tag 3
+  bool textTerminated = false;
+};
+
+enum class RecordFault { None, Header, Name, UnknownTag, Value };
+
+// Reads the record at `at`: header, the name (zero-terminated, before the value offset), then
+// the value by its tag; every read stays inside `data`.
+inline RecordFault ReadPropertyRecord(const utils::ByteSpan& data, uint64_t at, PropertyRecord& record) {
+  const PropertyRecordHeader& header = record.header;
+  if (!ReadPropertyRecordHeader(data, at, record.header)) return RecordFault::Header;
+  if (header.valueOffset < kRecordHeaderSize ||
+      !data.ZeroText(at + kRecordHeaderSize, header.valueOffset - kRecordHeaderSize, record.name,
+                     &record.nameTerminated))
+    return RecordFault::Name;
+  const uint64_t value = at + header.valueOffset;
+  switch (header.valueTag) {
+    case kTagUnsigned:
+    case kTagUnsignedAlt:
+    case kTagEnum:
+      return data.U32(value, record.number) ? RecordFault::None : RecordFault::Value;
+    case kTagDouble: {
+      uint32_t low = 0, high = 0;
+      if (!data.U32(value, low) || !data.U32(value + 4, high)) return RecordFault::Value;
+      record.real = std::bit_cast<double>(uint64_t{high} << 32 | low);
+      return RecordFault::None;
+    }
+    case kTagString:
+      if (header.length < header.valueOffset ||
+          !data.ZeroText(value, header.length - header.valueOffset, record.text, &record.textTerminated))
+        return RecordFault::Value;
+      return RecordFault::None;
+    default:
+      return RecordFault::UnknownTag;
+  }
 }
 
 inline void StorePropertyRecordHeader(unsigned char* at, const PropertyRecordHeader& header) {
