@@ -2,81 +2,15 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 
+#include "device/SavedFormat.h"
 #include "platform/Text.h"
 
 namespace adshost {
 namespace {
 
-constexpr uint32_t kMagic = 40000;
-constexpr uint64_t kRunBufferHeader = 16;
-constexpr uint64_t kBlockHeader = 20;
-constexpr uint64_t kSectionEntry = 12;
-constexpr uint64_t kPropertyRecordHeader = 16;
-
-// A bounded view of the file: every read checks against the end of its region.
-class Region {
- public:
-  Region(const std::vector<uint8_t>& bytes, uint64_t begin, uint64_t end) : bytes_(bytes), begin_(begin), end_(end) {}
-  uint64_t begin() const { return begin_; }
-  uint64_t end() const { return end_; }
-  uint64_t size() const { return end_ - begin_; }
-  bool Has(uint64_t at, uint64_t n) const { return at >= begin_ && at <= end_ && n <= end_ - at; }
-  bool U32(uint64_t at, uint32_t& value) const {
-    if (!Has(at, 4)) return false;
-    const uint8_t* p = bytes_.data() + at;
-    value = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-            static_cast<uint32_t>(p[3]) << 24;
-    return true;
-  }
-  bool Bytes(uint64_t at, uint64_t n, std::string& text) const {
-    if (!Has(at, n)) return false;
-    text.assign(reinterpret_cast<const char*>(bytes_.data() + at), n);
-    return true;
-  }
-  // A zero-terminated text within [at, at + limit).
-  bool ZeroText(uint64_t at, uint64_t limit, std::string& text) const {
-    if (!Has(at, 0)) return false;
-    const uint64_t stop = at + std::min(limit, end_ - at);
-    for (uint64_t i = at; i < stop; ++i)
-      if (bytes_[i] == 0) return Bytes(at, i - at, text);
-    return false;
-  }
-  const std::vector<uint8_t>& bytes() const { return bytes_; }
-
- private:
-  const std::vector<uint8_t>& bytes_;
-  uint64_t begin_;
-  uint64_t end_;
-};
-
-// A reader that moves forward through a region (for the type-node table).
-class Cursor {
- public:
-  explicit Cursor(const Region& region) : region_(region), at_(region.begin()) {}
-  uint64_t at() const { return at_; }
-  bool U8(uint8_t& value) {
-    if (!region_.Has(at_, 1)) return false;
-    value = region_.bytes()[at_++];
-    return true;
-  }
-  bool U32(uint32_t& value) {
-    if (!region_.U32(at_, value)) return false;
-    at_ += 4;
-    return true;
-  }
-  bool Text(std::string& text) {
-    uint32_t count = 0;
-    if (!region_.U32(at_, count) || !region_.Bytes(at_ + 4, count, text)) return false;
-    at_ += 4 + static_cast<uint64_t>(count);
-    return true;
-  }
-
- private:
-  const Region& region_;
-  uint64_t at_;
-};
+using Region = utils::ByteSpan;
+using Cursor = utils::ByteCursor;
 
 std::string Utf8(const std::string& ansi) { return platform::WideToUtf8(platform::AnsiToWide(ansi)); }
 
@@ -103,68 +37,67 @@ class Decoder {
   }
 
   void RunBuffer() {
-    const Region file(bytes_, 0, bytes_.size());
+    const Region file(bytes_.data(), bytes_.size());
     if (bytes_.empty()) {
       Add("empty", 0);
       return;
     }
-    uint32_t payload = 0, format = 0, deviceLength = 0, namesLength = 0;
-    if (!file.U32(0, payload) || !file.U32(4, format) || !file.U32(8, deviceLength) || !file.U32(12, namesLength)) {
+    saved::RunBufferHeader run;
+    if (!saved::ReadRunBufferHeader(file, run)) {
       Damage(0, "run-buffer header needs 16 bytes, the file has " + std::to_string(bytes_.size()));
       return;
     }
     auto& header = Add("run-buffer", 0);
-    Field(header, "payload", std::to_string(payload));
-    Field(header, "format", std::to_string(format));
-    Field(header, "deviceData", std::to_string(deviceLength));
-    Field(header, "tagNames", std::to_string(namesLength));
-    if (format != 2) return void(Damage(4, "format word is " + std::to_string(format) + ", not 2"));
-    if (static_cast<uint64_t>(payload) != static_cast<uint64_t>(deviceLength) + namesLength)
+    Field(header, "payload", std::to_string(run.payload));
+    Field(header, "format", std::to_string(run.format));
+    Field(header, "deviceData", std::to_string(run.deviceLength));
+    Field(header, "tagNames", std::to_string(run.namesLength));
+    if (run.format != saved::kRunBufferFormat)
+      return void(Damage(4, "format word is " + std::to_string(run.format) + ", not 2"));
+    if (uint64_t{run.payload} != uint64_t{run.deviceLength} + run.namesLength)
       return void(Damage(0, "payload length is not device data + tag-name block"));
-    if (!file.Has(kRunBufferHeader, deviceLength))
-      return void(Damage(kRunBufferHeader, "device data of " + std::to_string(deviceLength) + " bytes runs past the end"));
-    if (deviceLength != 0 && !DeviceData(Region(bytes_, kRunBufferHeader, kRunBufferHeader + deviceLength))) return;
-    const uint64_t namesAt = kRunBufferHeader + deviceLength;
-    if (!TagNames(file, namesAt, namesLength)) return;
-    Surplus(namesAt + 4 + namesLength);
+    if (!file.Has(saved::kRunBufferHeaderSize, run.deviceLength))
+      return void(Damage(saved::kRunBufferHeaderSize,
+                         "device data of " + std::to_string(run.deviceLength) + " bytes runs past the end"));
+    if (run.deviceLength != 0 && !DeviceData(file.Sub(saved::kRunBufferHeaderSize, run.deviceLength))) return;
+    const uint64_t namesAt = saved::RunBufferNamesAt(run);
+    if (!TagNames(file, namesAt, run.namesLength)) return;
+    Surplus(namesAt + 4 + run.namesLength);
   }
 
   bool DeviceData(const Region& block) {
     const uint64_t b = block.begin();
-    uint32_t magic = 0, total = 0, reserved = 0, count = 0, tableOffset = 0;
-    if (!block.U32(b, magic) || !block.U32(b + 4, total) || !block.U32(b + 8, reserved) ||
-        !block.U32(b + 12, count) || !block.U32(b + 16, tableOffset))
-      return Damage(b, "device data needs a 20-byte header");
+    saved::DeviceDataHeader data;
+    if (!saved::ReadDeviceDataHeader(block, data)) return Damage(b, "device data needs a 20-byte header");
     auto& header = Add("device-data", b);
-    Field(header, "magic", std::to_string(magic));
-    Field(header, "size", std::to_string(total));
-    Field(header, "sections", std::to_string(count));
-    Field(header, "table", std::to_string(tableOffset));
-    if (magic != kMagic) return Damage(b, "device data magic is " + std::to_string(magic) + ", not 40000");
-    if (total != block.size()) return Damage(b + 4, "device data size field differs from its length");
-    if (static_cast<uint64_t>(tableOffset) + kSectionEntry * count != total || tableOffset < kBlockHeader)
+    Field(header, "magic", std::to_string(data.magic));
+    Field(header, "size", std::to_string(data.totalSize));
+    Field(header, "sections", std::to_string(data.sectionCount));
+    Field(header, "table", std::to_string(data.tableOffset));
+    if (data.magic != saved::kMagic) return Damage(b, "device data magic is " + std::to_string(data.magic) + ", not 40000");
+    if (data.totalSize != block.size()) return Damage(b + 4, "device data size field differs from its length");
+    if (!saved::SectionTableFits(data) || data.tableOffset < saved::kBlockHeaderSize)
       return Damage(b + 16, "section table does not end at the block's end");
-    for (uint32_t i = 0; i < count; ++i)
-      if (!Section(block, b + tableOffset + kSectionEntry * i, b + tableOffset)) return false;
+    uint64_t entryAt = b + data.tableOffset;
+    for (const auto& entry : saved::ReadSectionTable(block, data)) {
+      if (!Section(block, entry, entryAt, b + data.tableOffset)) return false;
+      entryAt += saved::kSectionEntrySize;
+    }
     return true;
   }
 
-  bool Section(const Region& block, uint64_t entryAt, uint64_t tableAt) {
-    uint32_t number = 0, offset = 0, length = 0;
-    block.U32(entryAt, number);
-    block.U32(entryAt + 4, offset);
-    block.U32(entryAt + 8, length);
+  bool Section(const Region& block, const saved::SectionEntry& section, uint64_t entryAt, uint64_t tableAt) {
     auto& entry = Add("section", entryAt);
-    Field(entry, "number", std::to_string(number));
-    Field(entry, "offset", std::to_string(offset));
-    Field(entry, "length", std::to_string(length));
-    const uint64_t begin = block.begin() + offset;
-    if (offset < kBlockHeader || begin > tableAt || length > tableAt - begin)
-      return Damage(entryAt, "section " + std::to_string(number) + " lies outside the section data");
-    const Region section(bytes_, begin, begin + length);
-    if (number == 1) return Properties(section);
-    if (number == 99) return VersionWords(section);
-    if (number == 100) return TypeNodes(section);
+    Field(entry, "number", std::to_string(section.number));
+    Field(entry, "offset", std::to_string(section.offset));
+    Field(entry, "length", std::to_string(section.length));
+    const uint64_t begin = block.begin() + section.offset;
+    if (section.offset < saved::kBlockHeaderSize || begin > tableAt || section.length > tableAt - begin)
+      return Damage(entryAt, "section " + std::to_string(section.number) + " lies outside the section data");
+    const Region bytes = block.Sub(begin, section.length);
+    if (section.number == saved::kSectionProperties) return Properties(bytes);
+    if (section.number == saved::kSectionVersion) return VersionWords(bytes);
+    if (section.number == saved::kSectionDataTypes) return TypeNodes(bytes);
     return true;
   }
 
@@ -180,78 +113,61 @@ class Decoder {
 
   bool Properties(const Region& section) {
     const uint64_t b = section.begin();
-    uint32_t magic = 0, count = 0, total = 0, reserved = 0, tableOffset = 0;
-    if (!section.U32(b, magic) || !section.U32(b + 4, count) || !section.U32(b + 8, total) ||
-        !section.U32(b + 12, reserved) || !section.U32(b + 16, tableOffset))
-      return Damage(b, "property data needs a 20-byte header");
+    saved::PropertyDataHeader data;
+    if (!saved::ReadPropertyDataHeader(section, data)) return Damage(b, "property data needs a 20-byte header");
     auto& header = Add("property-data", b);
-    Field(header, "magic", std::to_string(magic));
-    Field(header, "records", std::to_string(count));
-    Field(header, "size", std::to_string(total));
-    Field(header, "table", std::to_string(tableOffset));
-    if (magic != kMagic) return Damage(b, "property data magic is " + std::to_string(magic) + ", not 40000");
-    if (total > section.size()) return Damage(b + 8, "property data size runs past its section");
-    const Region data(bytes_, b, b + total);
-    if (!data.Has(b + tableOffset, 4ull * count)) return Damage(b + 16, "record table runs past the property data");
-    for (uint32_t i = 0; i < count; ++i) {
+    Field(header, "magic", std::to_string(data.magic));
+    Field(header, "records", std::to_string(data.recordCount));
+    Field(header, "size", std::to_string(data.totalSize));
+    Field(header, "table", std::to_string(data.tableOffset));
+    if (data.magic != saved::kMagic)
+      return Damage(b, "property data magic is " + std::to_string(data.magic) + ", not 40000");
+    if (data.totalSize > section.size()) return Damage(b + 8, "property data size runs past its section");
+    const Region block = section.Sub(b, data.totalSize);
+    if (!block.Has(b + data.tableOffset, 4ull * data.recordCount))
+      return Damage(b + 16, "record table runs past the property data");
+    for (uint32_t i = 0; i < data.recordCount; ++i) {
       uint32_t recordOffset = 0;
-      data.U32(b + tableOffset + 4ull * i, recordOffset);
-      if (!PropertyRecord(data, b + recordOffset)) return false;
+      block.U32(b + data.tableOffset + 4ull * i, recordOffset);
+      if (!PropertyRecord(block, b + recordOffset)) return false;
     }
     return true;
   }
 
   bool PropertyRecord(const Region& data, uint64_t r) {
-    uint32_t length = 0, tag = 0, version = 0, valueOffset = 0;
-    if (!data.U32(r, length) || !data.U32(r + 4, tag) || !data.U32(r + 8, version) ||
-        !data.U32(r + 12, valueOffset))
-      return Damage(r, "property record header runs past the property data");
-    std::string name;
-    if (valueOffset < kPropertyRecordHeader || !data.ZeroText(r + 16, valueOffset - kPropertyRecordHeader, name))
-      return Damage(r + 16, "property name is not terminated before its value");
-    std::string value;
-    if (!PropertyValue(data, r, tag, length, valueOffset, value)) return false;
+    saved::PropertyRecord record;
+    const saved::RecordFault fault = saved::ReadPropertyRecord(data, r, record);
+    const uint32_t tag = record.header.valueTag;
+    const uint64_t value = r + record.header.valueOffset;
+    if (fault == saved::RecordFault::Header) return Damage(r, "property record header runs past the property data");
+    if (fault == saved::RecordFault::Name || !record.nameTerminated)
+      return Damage(r + saved::kRecordHeaderSize, "property name is not terminated before its value");
+    if (fault == saved::RecordFault::UnknownTag) return Damage(r + 4, "unknown property value tag " + std::to_string(tag));
+    if (tag == saved::kTagString && (fault == saved::RecordFault::Value || !record.textTerminated))
+      return Damage(value, "property text is not terminated inside its record");
+    if (fault == saved::RecordFault::Value) return Damage(value, "property value runs past the property data");
     auto& entry = Add("property", r);
-    Field(entry, "name", Utf8(name));
+    Field(entry, "name", Utf8(record.name));
     Field(entry, "tag", std::to_string(tag));
-    Field(entry, "version", std::to_string(version));
-    Field(entry, "value", value);
+    Field(entry, "version", std::to_string(record.header.version));
+    Field(entry, "value", ValueText(record));
     return true;
   }
 
-  bool PropertyValue(const Region& data, uint64_t r, uint32_t tag, uint32_t length, uint32_t valueOffset,
-                     std::string& value) {
-    const uint64_t at = r + valueOffset;
-    if (tag == 0 || tag == 1 || tag == 4) {
-      uint32_t number = 0;
-      if (!data.U32(at, number)) return Damage(at, "property value runs past the property data");
-      value = std::to_string(number);
-      return true;
-    }
-    if (tag == 2) {
-      std::string raw;
-      if (!data.Bytes(at, 8, raw)) return Damage(at, "property value runs past the property data");
-      double number = 0;
-      std::memcpy(&number, raw.data(), 8);
-      char buffer[64];
-      std::snprintf(buffer, sizeof buffer, "%.17g", number);
-      value = buffer;
-      return true;
-    }
-    if (tag == 3) {
-      if (length < valueOffset || !data.ZeroText(at, length - valueOffset, value))
-        return Damage(at, "property text is not terminated inside its record");
-      value = Utf8(value);
-      return true;
-    }
-    return Damage(r + 4, "unknown property value tag " + std::to_string(tag));
+  static std::string ValueText(const saved::PropertyRecord& record) {
+    if (record.header.valueTag == saved::kTagString) return Utf8(record.text);
+    if (record.header.valueTag != saved::kTagDouble) return std::to_string(record.number);
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.17g", record.real);
+    return buffer;
   }
 
   bool TypeNodes(const Region& section) {
     Cursor in(section);
     std::string root;
     uint32_t count = 0;
-    if (!in.Text(root) || !in.U32(count)) return Damage(section.begin(), "type-node table needs a root name and a count");
+    if (!saved::ReadTypeTableHead(in, root, count))
+      return Damage(section.begin(), "type-node table needs a root name and a count");
     auto& header = Add("type-table", section.begin());
     Field(header, "root", Utf8(root));
     Field(header, "nodes", std::to_string(count));
@@ -263,52 +179,34 @@ class Decoder {
   bool TypeNode(Cursor& in) {
     const uint64_t at = in.at();
     uint8_t tag = 0;
-    uint32_t code = 0, size = 0, mode = 0;
-    std::string name, comment;
-    if (!in.U8(tag) || !in.U32(code) || !in.Text(name) || !in.Text(comment) || !in.U32(size) || !in.U32(mode))
+    saved::TypeNodeRecord node;
+    const bool whole = in.U8(tag) && saved::ReadTypeNode(in, tag, node);
+    if (!whole && (node.cut == saved::NodeCut::None || node.cut == saved::NodeCut::Head))
       return Damage(at, "type node is cut off");
-    auto& entry = Add(tag == 1 ? "array-type" : tag == 2 ? "struct-type" : "type", at);
-    Field(entry, "code", std::to_string(code));
-    Field(entry, "name", Utf8(name));
-    Field(entry, "size", std::to_string(size));
-    Field(entry, "mode", std::to_string(mode));
-    Field(entry, "comment", Utf8(comment));
-    if (tag == 1) return ArrayPart(in, entry);
-    if (tag == 2) return StructPart(in);
-    return true;
-  }
-
-  bool ArrayPart(Cursor& in, DumpEntry& entry) {
-    const uint64_t at = in.at();
-    std::string element;
-    uint32_t dimensions = 0;
-    if (!in.Text(element) || !in.U32(dimensions)) return Damage(at, "array type is cut off");
-    Field(entry, "element", Utf8(element));
-    std::string bounds;
-    for (uint32_t d = 0; d < dimensions; ++d) {
-      uint32_t lower = 0, upper = 0;
-      if (!in.U32(lower) || !in.U32(upper)) return Damage(in.at(), "array bounds are cut off");
-      bounds += (d ? "," : "") + std::to_string(lower) + ".." + std::to_string(upper);
+    auto& entry = Add(tag == saved::kNodeArray ? "array-type" : tag == saved::kNodeStruct ? "struct-type" : "type", at);
+    Field(entry, "code", std::to_string(node.code));
+    Field(entry, "name", Utf8(node.name));
+    Field(entry, "size", std::to_string(node.size));
+    Field(entry, "mode", std::to_string(node.mode));
+    Field(entry, "comment", Utf8(node.comment));
+    if (tag == saved::kNodeArray) {
+      if (node.cut == saved::NodeCut::ArrayHead) return Damage(node.cutAt, "array type is cut off");
+      Field(entry, "element", Utf8(node.element));
+      if (node.cut == saved::NodeCut::Bounds) return Damage(node.cutAt, "array bounds are cut off");
+      std::string bounds;
+      for (const auto& [lower, upper] : node.bounds)
+        bounds += (bounds.empty() ? "" : ",") + std::to_string(lower) + ".." + std::to_string(upper);
+      Field(entry, "bounds", bounds);
     }
-    Field(entry, "bounds", bounds);
-    return true;
-  }
-
-  bool StructPart(Cursor& in) {
-    uint32_t members = 0;
-    if (!in.U32(members)) return Damage(in.at(), "member count is cut off");
-    for (uint32_t m = 0; m < members; ++m) {
-      const uint64_t at = in.at();
-      std::string name, type, comment;
-      uint32_t index = 0;
-      if (!in.Text(name) || !in.Text(type) || !in.Text(comment) || !in.U32(index))
-        return Damage(at, "structure member is cut off");
-      auto& entry = Add("member", at);
-      Field(entry, "index", std::to_string(index));
-      Field(entry, "name", Utf8(name));
-      Field(entry, "type", Utf8(type));
-      Field(entry, "comment", Utf8(comment));
+    for (const auto& member : node.members) {
+      auto& row = Add("member", member.at);
+      Field(row, "index", std::to_string(member.index));
+      Field(row, "name", Utf8(member.name));
+      Field(row, "type", Utf8(member.type));
+      Field(row, "comment", Utf8(member.comment));
     }
+    if (node.cut == saved::NodeCut::MemberCount) return Damage(node.cutAt, "member count is cut off");
+    if (node.cut == saved::NodeCut::Member) return Damage(node.cutAt, "structure member is cut off");
     return true;
   }
 
@@ -316,20 +214,17 @@ class Decoder {
     uint32_t count = 0;
     if (!file.U32(at, count)) return Damage(at, "tag-name count runs past the end");
     if (!file.Has(at + 4, blockLength)) return Damage(at + 4, "tag-name block runs past the end");
+    const Region block = file.Sub(at + 4, blockLength);
     auto& header = Add("channels", at);
     Field(header, "count", std::to_string(count));
-    const Region block(bytes_, at + 4, at + 4 + blockLength);
     uint64_t p = block.begin();
-    for (uint32_t i = 0; i < count; ++i) {
-      uint32_t length = 0;
-      std::string name;
-      if (!block.U32(p, length) || !block.Bytes(p + 4, length, name))
-        return Damage(p, "tag name " + std::to_string(i) + " runs past the tag-name block");
-      auto& entry = Add("channel", p);
-      Field(entry, "index", std::to_string(i));
+    uint32_t index = 0;
+    const bool whole = saved::ReadTagNames(block, p, count, [&](uint64_t nameAt, std::string name) {
+      auto& entry = Add("channel", nameAt);
+      Field(entry, "index", std::to_string(index++));
       Field(entry, "name", Utf8(name));
-      p += 4 + static_cast<uint64_t>(length);
-    }
+    });
+    if (!whole) return Damage(p, "tag name " + std::to_string(index) + " runs past the tag-name block");
     if (p != block.end()) return Damage(p, "tag-name block has bytes after its last name");
     return true;
   }

@@ -46,14 +46,17 @@ int32_t BeckhoffDeviceCtrl::CheckChannels() {
   return DeviceCtrl_Base::CheckChannels();
 }
 
-void BeckhoffDeviceCtrl::SetFileParser(std::shared_ptr<Fileparser> parser) {
-  DeviceCtrl_Base::SetFileParser(std::move(parser));
-  if (!TreeRefusal()) reimportFlag_ = 0;
+void BeckhoffDeviceCtrl::SetFileParser(std::shared_ptr<Fileparser> parser) { (void)ImportTagTree(std::move(parser)); }
+
+DEVICE::TagTreeBuild BeckhoffDeviceCtrl::ImportTagTree(std::shared_ptr<Fileparser> parser) {
+  const DEVICE::TagTreeBuild result = BuildTagTree(std::move(parser));
+  if (result.Built()) reimportFlag_ = 0;
+  return result;
 }
 
 void BeckhoffDeviceCtrl::CheckDataVersion(DevDeserialize& reader) {
   utils::MemoryBuffer section;
-  if (!reader.GetSection(kSectionVersion, section)) {
+  if (!reader.GetSection(saved::kSectionVersion, section)) {
     reimportFlag_ = 1;
     return;
   }
@@ -82,6 +85,7 @@ DEVICE::TagParserPtr BeckhoffDeviceCtrl::CreateTagParser() {
 
 DEVICE::stCallBack* BeckhoffDeviceCtrl::GetImportCallBack(DEVICE::CDevSelectTag* selector) {
   importCommand_.SetSink(selector);
+  importCommand_.SetDevice(this, [this](std::shared_ptr<Fileparser> parser) { return ImportTagTree(std::move(parser)); });
   return &importCommand_;
 }
 

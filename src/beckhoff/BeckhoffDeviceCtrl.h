@@ -32,6 +32,10 @@ class BeckhoffDeviceCtrl final : public DEVICE::DeviceCtrl_Base {
   DEVICE::TagParserPtr CreateTagParser() override;
   DEVICE::stCallBack* GetImportCallBack(DEVICE::CDevSelectTag* selector) override;
 
+  // Rebuilds the tag tree from a parsed file (slot 25 with its outcome); a tree in place
+  // clears the reimport flag.
+  DEVICE::TagTreeBuild ImportTagTree(std::shared_ptr<Fileparser> parser);
+
   // 1 when the loaded data lacks the current data version: tags must be imported again.
   uint32_t ReimportFlag() const { return reimportFlag_; }
 

@@ -2,7 +2,7 @@
 
 #include "TagSeletList.h"
 #include "beckhoff/BeckhoffFileparser.h"
-#include "device/DeviceCtrl_Base.h"
+#include "device/DevCtrlInterface.h"
 #include "device/Texts.h"
 #include "platform/Text.h"
 #include "platform/UserInterface.h"
@@ -46,10 +46,10 @@ bool stCallBackImport::ImportTagFile() {
 
 bool stCallBackImport::Execute() {
   if (!ImportTagFile()) return false;
-  if (device_) {
-    device_->SetFileParser(GetFileParser());
-    if (const char* refusal = device_->TreeRefusal()) {
-      ShowMessage(refusal);
+  if (device_ && build_) {
+    const DEVICE::TagTreeBuild result = build_(GetFileParser());
+    if (!result.Built()) {
+      ShowMessage(result.refusal);
       return false;
     }
   }

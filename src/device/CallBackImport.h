@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "device/CallBack.h"
+#include "device/TagTreeBuild.h"
 
 class Fileparser;
 namespace Beckhoff {
@@ -12,7 +13,7 @@ class BeckhoffFileparser;
 
 namespace DEVICE {
 class CDevSelectTag;
-class DeviceCtrl_Base;
+class DevCtrlTag;
 }  // namespace DEVICE
 
 class stCallBackImport_base : public DEVICE::stCallBack {
@@ -37,10 +38,16 @@ class stCallBackImport final : public stCallBackImport_base {
   bool ImportTagFile() override;
 
   void SetSink(DEVICE::CDevSelectTag* sink) { sink_ = sink; }
-  void SetDevice(DEVICE::DeviceCtrl_Base* device) { device_ = device; }
+  // The device whose tag tree an import rebuilds, and the device's rebuild, which returns
+  // whether the new tree is in place.
+  void SetDevice(DEVICE::DevCtrlTag* device, DEVICE::TagTreeBuilder build) {
+    device_ = device;
+    build_ = std::move(build);
+  }
 
  private:
   DEVICE::CDevSelectTag* sink_ = nullptr;
-  DEVICE::DeviceCtrl_Base* device_ = nullptr;
+  DEVICE::DevCtrlTag* device_ = nullptr;
+  DEVICE::TagTreeBuilder build_;
   std::shared_ptr<Beckhoff::BeckhoffFileparser> parser_;
 };

@@ -1,21 +1,15 @@
 #pragma once
-// The saved byte formats of a device: the property data (DevicePropertySerilize) and the
-// device data, a container of numbered sections (DevSerialize writes it, DevDeserialize
-// reads it). All integers are unsigned 32-bit, least significant byte first.
+// The writers and readers of a device's saved data: the property data
+// (DevicePropertySerilize) and the device data, a container of numbered sections
+// (DevSerialize writes it, DevDeserialize reads it). The layouts are in SavedFormat.h.
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <vector>
 
 #include "device/Property.h"
+#include "device/SavedFormat.h"
 #include "utils/memory.h"
-
-inline constexpr uint32_t kSerializeMagic = 40000;
-
-// Section numbers of the device data.
-inline constexpr uint32_t kSectionProperties = 1;
-inline constexpr uint32_t kSectionVersion = 99;
-inline constexpr uint32_t kSectionDataTypes = 100;
 
 class DevicePropertySerilize {
  public:
@@ -51,13 +45,8 @@ class DevSerialize final : public DevBaseSerialize {
   utils::imemorywrite& Finish();
 
  private:
-  struct Entry {
-    uint32_t number;
-    uint32_t offset;
-    uint32_t length;
-  };
   std::map<uint32_t, std::shared_ptr<utils::MemoryBuffer>> sections_;
-  std::vector<Entry> table_;
+  std::vector<saved::SectionEntry> table_;
 };
 
 class DevDeserialize final : public DevBaseSerialize {
@@ -68,10 +57,5 @@ class DevDeserialize final : public DevBaseSerialize {
   bool GetSection(uint32_t number, utils::imemorywrite& target) const;
 
  private:
-  struct Entry {
-    uint32_t number;
-    uint32_t offset;
-    uint32_t length;
-  };
-  std::map<uint32_t, Entry> directory_;
+  std::map<uint32_t, saved::SectionEntry> directory_;
 };

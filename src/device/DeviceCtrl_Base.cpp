@@ -4,7 +4,6 @@
 
 #include "TagSeletList.h"
 #include "beckhoff/Fileparser.h"
-#include "device/CallBackImport.h"
 #include "device/DevSerialize.h"
 #include "device/HostInterface.h"
 #include "device/Texts.h"
@@ -18,19 +17,10 @@
 namespace DEVICE {
 namespace {
 
-constexpr uint32_t kRunBufferFormat = 2;
-constexpr size_t kRunBufferHeader = 16;
-
 std::shared_ptr<utils::MemoryBuffer> BufferOf(const std::vector<uint8_t>& bytes) {
   auto buffer = std::make_shared<utils::MemoryBuffer>();
   if (!bytes.empty()) buffer->Write(bytes.data(), bytes.size());
   return buffer;
-}
-
-bool ReadU32At(const ByteArray& bytes, uint64_t at, uint32_t& value) {
-  if (at > bytes.size() || bytes.size() - at < 4) return false;
-  value = utils::LoadU32(bytes.data() + at);
-  return true;
 }
 
 }  // namespace
@@ -103,24 +93,25 @@ ITree* DeviceCtrl_Base::FindTag(const std::string& fullName) {
 // The new types and tree are built beside the current ones and replace them only when the
 // tree could be built: a file that describes too many tags, or a type that contains itself,
 // leaves the device as it was.
-void DeviceCtrl_Base::SetFileParser(std::shared_ptr<Fileparser> parser) {
-  treeRefusal_ = nullptr;
-  if (!parser) return;
+void DeviceCtrl_Base::SetFileParser(std::shared_ptr<Fileparser> parser) { (void)BuildTagTree(std::move(parser)); }
+
+TagTreeBuild DeviceCtrl_Base::BuildTagTree(std::shared_ptr<Fileparser> parser) {
+  if (!parser) return {};
   auto table = std::make_shared<InteriorDataTypeList>();
   std::shared_ptr<ITree> root;
   try {
     TreeVisitor visitor(parser->GetDataTypes(), table);
     uint64_t nodes = 0, leaves = 0;
     root = visitor.BuildTree(parser->GetSymbols(), nodes, leaves);
-    if (visitor.LastRefusal() == TreeVisitor::Refusal::TooLarge) treeRefusal_ = texts::kTagTreeTooLarge;
-    if (visitor.LastRefusal() == TreeVisitor::Refusal::Infinite) treeRefusal_ = texts::kTagTreeCyclic;
+    if (visitor.LastRefusal() == TreeVisitor::Refusal::TooLarge) return {texts::kTagTreeTooLarge};
+    if (visitor.LastRefusal() == TreeVisitor::Refusal::Infinite) return {texts::kTagTreeCyclic};
   } catch (const std::bad_alloc&) {
-    treeRefusal_ = texts::kTagTreeNoMemory;
+    return {texts::kTagTreeNoMemory};
   }
-  if (treeRefusal_) return;
   tagTree.swap(root);  // the old tree goes before the old table it points into
   root.reset();
   dataTypes.swap(table);
+  return {};
 }
 
 bool DeviceCtrl_Base::SelectTags() {
@@ -134,7 +125,6 @@ bool DeviceCtrl_Base::SelectTags() {
 
   stCallBack* command = GetImportCallBack(&selector);
   if (!command) return false;
-  if (auto* import = dynamic_cast<stCallBackImport*>(command)) import->SetDevice(this);
   selector.SetImportCallBack(command);
 
   if (selector.DoModal()) {
@@ -152,7 +142,7 @@ bool DeviceCtrl_Base::SelectTags() {
 void DeviceCtrl_Base::RestoreProperties(const DevDeserialize& reader) {
   DevicePropertySerilize propertyData;
   utils::MemoryBuffer section;
-  if (reader.GetSection(kSectionProperties, section))
+  if (reader.GetSection(saved::kSectionProperties, section))
     propertyData.Bytes().assign(section.Data(), section.Data() + section.Size());
   propertyData.Deserialize(properties);
 }
@@ -177,19 +167,35 @@ void DeviceCtrl_Base::WriteDeviceDataBlock(ByteArray& bytes) {
   DevSerialize writer;
   DevicePropertySerilize propertyData;
   propertyData.Serialize(properties);
-  writer.AddSection(kSectionProperties, BufferOf(propertyData.Bytes()));
+  writer.AddSection(saved::kSectionProperties, BufferOf(propertyData.Bytes()));
 
   auto version = std::make_shared<utils::MemoryBuffer>();
   utils::WriteU32(*version, static_cast<uint32_t>(reservedWord));
   utils::WriteU32(*version, static_cast<uint32_t>(dataVersion));
-  writer.AddSection(kSectionVersion, version);
+  writer.AddSection(saved::kSectionVersion, version);
 
   auto types = std::make_shared<utils::MemoryBuffer>();
   dataTypes->Serialize(types.get());
-  writer.AddSection(kSectionDataTypes, types);
+  writer.AddSection(saved::kSectionDataTypes, types);
 
   const utils::imemorywrite& block = writer.Finish();
   bytes.assign(block.Data(), block.Data() + block.Size());
+}
+
+bool DeviceCtrl_Base::LoadDeviceData(const utils::imemory& block, LoadHook hook) {
+  DevDeserialize reader;
+  if (!reader.Load(block)) return false;
+  RestoreProperties(reader);
+  utils::MemoryBuffer types;
+  reader.GetSection(saved::kSectionDataTypes, types);
+  if (!dataTypes) return false;
+  RebuildTreeFromSection(types);
+  if (hook == LoadHook::DeviceData) {
+    OnLoadDeviceData(reader);
+  } else {
+    OnLoadRunBuffer(reader);
+  }
+  return true;
 }
 
 bool DeviceCtrl_Base::SerializeDevData(ByteArray& bytes, bool load) {
@@ -198,14 +204,7 @@ bool DeviceCtrl_Base::SerializeDevData(ByteArray& bytes, bool load) {
     WriteDeviceDataBlock(bytes);
     return true;
   }
-  DevDeserialize reader;
-  utils::memoryRef view(bytes.data(), bytes.size());
-  if (!reader.Load(view)) return true;
-  RestoreProperties(reader);
-  utils::MemoryBuffer types;
-  reader.GetSection(kSectionDataTypes, types);
-  RebuildTreeFromSection(types);
-  OnLoadDeviceData(reader);
+  LoadDeviceData(utils::memoryRef(bytes.data(), bytes.size()), LoadHook::DeviceData);
   return true;
 }
 
@@ -219,55 +218,25 @@ bool DeviceCtrl_Base::WriteDevData(ByteArray& bytes) {
 bool DeviceCtrl_Base::SerializeRunBuffer(ByteArray& bytes) {
   ByteArray deviceData;
   if (!WriteDevData(deviceData)) return false;
-  const auto& names = channels.GetChannelNames();
-  utils::MemoryBuffer nameBlock;
-  for (const auto& name : names) utils::WriteString(nameBlock, name);
-
-  const uint64_t d = deviceData.size();
-  const uint64_t n = nameBlock.Size();
-  bytes.assign(d + n + 20, 0);
-  uint8_t* out = bytes.data();
-  utils::StoreU32(out, static_cast<uint32_t>(d + n));
-  utils::StoreU32(out + 4, kRunBufferFormat);
-  utils::StoreU32(out + 8, static_cast<uint32_t>(d));
-  utils::StoreU32(out + 12, static_cast<uint32_t>(n));
-  std::copy(deviceData.begin(), deviceData.end(), out + kRunBufferHeader);
-  utils::StoreU32(out + kRunBufferHeader + d, static_cast<uint32_t>(names.size()));
-  if (n) std::copy(nameBlock.Data(), nameBlock.Data() + n, out + kRunBufferHeader + d + 4);
+  saved::ComposeRunBuffer(bytes, utils::ByteSpan(deviceData.data(), deviceData.size()), channels.GetChannelNames());
   return true;
 }
 
 void DeviceCtrl_Base::DeSerializeRunBuffer(const ByteArray& bytes) {
-  if (bytes.size() < kRunBufferHeader) return;
-  const uint64_t d = utils::LoadU32(bytes.data() + 8);
-  const uint32_t n = utils::LoadU32(bytes.data() + 12);
-  uint64_t p = kRunBufferHeader;
-  if (d != 0) {
-    if (d > bytes.size() - kRunBufferHeader) return;
-    DevDeserialize reader;
-    utils::memoryRef view(bytes.data() + kRunBufferHeader, d);
-    if (!reader.Load(view)) return;
-    RestoreProperties(reader);
-    utils::MemoryBuffer types;
-    reader.GetSection(kSectionDataTypes, types);
-    if (!dataTypes) return;
-    RebuildTreeFromSection(types);
-    OnLoadRunBuffer(reader);
-    p = kRunBufferHeader + d;
+  const utils::ByteSpan file(bytes.data(), bytes.size());
+  saved::RunBufferHeader header;
+  if (!saved::ReadRunBufferHeader(file, header)) return;
+  if (header.deviceLength != 0) {
+    const utils::ByteSpan block = file.Sub(saved::kRunBufferHeaderSize, header.deviceLength);
+    if (block.size() != header.deviceLength) return;
+    if (!LoadDeviceData(utils::memoryRef(block.data(), block.size()), LoadHook::RunBuffer)) return;
   }
-  if (n == 0) return;
+  if (header.namesLength == 0) return;
+  uint64_t at = saved::RunBufferNamesAt(header);
   uint32_t count = 0;
-  if (!ReadU32At(bytes, p, count)) return;
-  p += 4;
-  for (uint32_t i = 0; i < count; ++i) {
-    uint32_t length = 0;
-    if (!ReadU32At(bytes, p, length)) return;
-    p += 4;
-    if (length > bytes.size() - p) return;
-    const auto* start = reinterpret_cast<const char*>(bytes.data() + p);
-    p += length;
-    channels.AddChannel({std::string(start, length)});
-  }
+  if (!file.U32(at, count)) return;
+  at += 4;
+  saved::ReadTagNames(file, at, count, [this](uint64_t, std::string name) { channels.AddChannel({std::move(name)}); });
 }
 
 }  // namespace DEVICE

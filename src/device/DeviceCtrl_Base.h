@@ -9,6 +9,7 @@
 
 #include "device/ChlInfoTable.h"
 #include "device/DevCtrlInterface.h"
+#include "device/TagTreeBuild.h"
 
 class InteriorDataTypeList;
 namespace utils {
@@ -83,15 +84,20 @@ class DeviceCtrl_Base : public DevCtrlTag {
   // Sends a report to a host of interface version 1 or above; otherwise does nothing.
   void ReportToHost(const std::string& object, const std::string& message);
 
-  // Why the last SetFileParser kept the previous tree (a message for the user, ANSI); null
-  // when it built the new one.
-  const char* TreeRefusal() const { return treeRefusal_; }
+  // Slot 25 without its result: builds the new types and tree beside the current ones and
+  // swaps them in only when the tree could be built.
+  TagTreeBuild BuildTagTree(std::shared_ptr<Fileparser> parser);
 
   stChlInfoTable& Channels() { return channels; }
   IDevSetInterface* HostInterface() const { return hostInterface; }
   const std::shared_ptr<DevicePropertyConfigWraper>& Properties() const { return properties; }
 
  protected:
+  enum class LoadHook { DeviceData, RunBuffer };
+  // Loads a device-data block: section 1 into the properties, section 100 into the data types
+  // and the tag tree, then the device's load hook (which reads section 99). False, changing
+  // nothing, when the block is refused.
+  bool LoadDeviceData(const utils::imemory& block, LoadHook hook);
   // Applies section 1 of loaded device data to the property set.
   void RestoreProperties(const DevDeserialize& reader);
   // Rebuilds the data types and the tag tree from a section 100 (saved type-node table).
@@ -114,9 +120,6 @@ class DeviceCtrl_Base : public DevCtrlTag {
   TagList tagList;
   std::shared_ptr<ITree> tagTree;
   std::shared_ptr<InteriorDataTypeList> dataTypes;
-
- private:
-  const char* treeRefusal_ = nullptr;
 };
 
 }  // namespace DEVICE

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "device/SavedFormat.h"
+
 namespace DEVICE {
 
 bool EnumPropertyConfig::AddItem(const std::string& item) {
@@ -17,7 +19,7 @@ uint32_t DevicePropertyConfigWraper::AddProperty(const std::shared_ptr<DEVICE::s
   std::string name = property->GetName();
   if (!index_.emplace(name, property).second) return 1;
   listing_.emplace_back(name, property);
-  versions_.emplace(std::move(name), kPropertyVersion);
+  versions_.emplace(std::move(name), saved::kPropertyVersion);
   return 0;
 }
 

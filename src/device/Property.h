@@ -209,7 +209,6 @@ class DevicePropertyConfigWraper {
  public:
   using PropertyList = std::vector<std::pair<std::string, std::shared_ptr<DEVICE::stProperty>>>;
 
-  static constexpr uint32_t kPropertyVersion = 20000;
   static constexpr uint32_t kNoVersion = 4294967295u;
 
   // 0 added; 1 a property of that name exists; 4 empty pointer.

@@ -2,6 +2,7 @@
 
 #include "driver/DataStream.h"
 #include "platform/Text.h"
+#include "utils/stream_io.h"
 
 namespace driver {
 namespace {
@@ -11,21 +12,20 @@ constexpr uint16_t kNewestRowVersion = 20000;
 bool ReadU32(hostapi::DevDataStream& stream, uint32_t& value) {
   uint8_t bytes[4];
   if (!StreamRead(stream, bytes, 4)) return false;
-  value = static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-          static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+  value = utils::LoadU32(bytes);
   return true;
 }
 
 void WriteU32(hostapi::DevDataStream& stream, uint32_t value) {
-  const uint8_t bytes[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-                            static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+  uint8_t bytes[4];
+  utils::StoreU32(bytes, value);
   StreamWrite(stream, bytes, 4);
 }
 
 // The version in the stream's first two bytes; the position is left where it was.
 bool PeekVersion(const hostapi::DevDataStream& stream, uint16_t& version) {
   if (stream.bytes.size() < 2) return false;
-  version = static_cast<uint16_t>(stream.bytes[0] | stream.bytes[1] << 8);
+  version = utils::LoadU16(stream.bytes.data());
   return true;
 }
 

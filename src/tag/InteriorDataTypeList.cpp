@@ -6,9 +6,9 @@
 
 namespace {
 
-constexpr uint8_t kTagPlain = 0;
-constexpr uint8_t kTagArray = 1;
-constexpr uint8_t kTagStruct = 2;
+using saved::kNodeArray;
+using saved::kNodePlain;
+using saved::kNodeStruct;
 
 // The names an entry refers to: its element type or its member types.
 std::vector<const std::string*> References(const Tag::TagDataType& entry) {
@@ -88,64 +88,43 @@ void InteriorDataTypeList::Build(const std::string& rootName, const Tag::DataTyp
 
 int32_t InteriorDataTypeList::Serialize(utils::imemorywrite* stream) const {
   if (!stream) return -1;
-  utils::WriteString(*stream, rootName_);
-  utils::WriteU32(*stream, static_cast<uint32_t>(nodes_.size()));
+  saved::WriteTypeTableHead(*stream, rootName_, static_cast<uint32_t>(nodes_.size()));
   for (const auto& node : nodes_) {
     const bool isArray = dynamic_cast<const ArrayType*>(node.get()) != nullptr;
     const bool isStruct = dynamic_cast<const StructType*>(node.get()) != nullptr;
-    utils::WriteU8(*stream, isArray ? kTagArray : isStruct ? kTagStruct : kTagPlain);
+    utils::WriteU8(*stream, isArray ? kNodeArray : isStruct ? kNodeStruct : kNodePlain);
     node->Serialize(stream);
   }
   return 0;
 }
 
-std::unique_ptr<ITagDataType> InteriorDataTypeList::ReadNode(uint8_t tag, utils::imemoryread& in) const {
-  uint32_t code = 0, size = 0, mode = 0;
-  std::string name, comment;
-  if (!utils::ReadU32(in, code) || !utils::ReadString(in, name) || !utils::ReadString(in, comment) ||
-      !utils::ReadU32(in, size) || !utils::ReadU32(in, mode))
-    return nullptr;
-  if (tag == kTagArray) {
-    std::string element;
-    uint32_t count = 0;
-    if (!utils::ReadString(in, element) || !utils::ReadU32(in, count)) return nullptr;
-    ArrayType::Dimensions dimensions;
-    for (uint32_t d = 0; d < count; ++d) {  // each dimension consumes 8 bytes: bounded by the input
-      uint32_t lower = 0, upper = 0;
-      if (!utils::ReadU32(in, lower) || !utils::ReadU32(in, upper)) return nullptr;
-      dimensions.emplace_back(lower, upper);
-    }
-    return std::make_unique<ArrayType>(std::move(name), std::move(comment), code, size,
-                                       element.empty() ? nullptr : Lookup(element), std::move(dimensions),
-                                       formatter_);
+std::unique_ptr<ITagDataType> InteriorDataTypeList::MakeNode(saved::TypeNodeRecord&& record) const {
+  auto lookup = [this](const std::string& name) { return name.empty() ? nullptr : Lookup(name); };
+  if (record.tag == kNodeArray) {
+    return std::make_unique<ArrayType>(std::move(record.name), std::move(record.comment), record.code, record.size,
+                                       lookup(record.element), std::move(record.bounds), formatter_);
   }
-  if (tag == kTagStruct) {
-    uint32_t count = 0;
-    if (!utils::ReadU32(in, count)) return nullptr;
-    auto node = std::make_unique<StructType>(std::move(name), std::move(comment), code, size);
-    for (uint32_t m = 0; m < count; ++m) {
-      std::string memberName, typeName, memberComment;
-      uint32_t index = 0;
-      if (!utils::ReadString(in, memberName) || !utils::ReadString(in, typeName) ||
-          !utils::ReadString(in, memberComment) || !utils::ReadU32(in, index))
-        return nullptr;
-      node->AddMember(std::move(memberName), typeName.empty() ? nullptr : Lookup(typeName), std::move(memberComment));
-    }
+  if (record.tag == kNodeStruct) {
+    auto node = std::make_unique<StructType>(std::move(record.name), std::move(record.comment), record.code, record.size);
+    for (auto& member : record.members)
+      node->AddMember(std::move(member.name), lookup(member.type), std::move(member.comment));
     return node;
   }
-  return std::make_unique<BasicType>(std::move(name), std::move(comment), code, size);
+  return std::make_unique<BasicType>(std::move(record.name), std::move(record.comment), record.code, record.size);
 }
 
 int32_t InteriorDataTypeList::Deserialize(utils::imemoryread* stream) {
   if (!stream) return -1;
+  utils::StreamCursor in(*stream);
   std::string root;
   uint32_t count = 0;
-  if (!utils::ReadString(*stream, root) || !utils::ReadU32(*stream, count)) return 0;
+  if (!saved::ReadTypeTableHead(in, root, count)) return 0;
   rootName_ = std::move(root);
   for (uint32_t i = 0; i < count; ++i) {
     uint8_t tag = 0;
-    if (!utils::ReadU8(*stream, tag)) break;
-    if (auto node = ReadNode(tag, *stream)) Append(std::move(node));
+    if (!in.U8(tag)) break;
+    saved::TypeNodeRecord record;
+    if (saved::ReadTypeNode(in, tag, record)) Append(MakeNode(std::move(record)));
   }
   return 0;
 }

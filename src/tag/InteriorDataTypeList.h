@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "device/SavedFormat.h"
 #include "tag/DataTypes.h"
 #include "tag/TypeNodes.h"
 
@@ -29,7 +30,8 @@ class InteriorDataTypeList {
  private:
   void Append(std::unique_ptr<ITagDataType> node);
   std::unique_ptr<ITagDataType> MakeNode(const Tag::TagDataType& entry) const;
-  std::unique_ptr<ITagDataType> ReadNode(uint8_t tag, utils::imemoryread& in) const;
+  // A node read back from the saved form; its references resolve among the nodes read so far.
+  std::unique_ptr<ITagDataType> MakeNode(saved::TypeNodeRecord&& record) const;
 
   std::string rootName_;
   std::vector<std::unique_ptr<ITagDataType>> nodes_;

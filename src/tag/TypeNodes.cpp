@@ -3,7 +3,7 @@
 #include <array>
 #include <charconv>
 
-#include "utils/stream_io.h"
+#include "device/SavedFormat.h"
 
 namespace {
 
@@ -17,11 +17,7 @@ std::string NameOf(const ITagDataType* type) { return type ? type->GetName() : s
 
 int32_t BasicType::Serialize(utils::imemorywrite* stream) const {
   if (!stream) return -1;
-  utils::WriteU32(*stream, code_);
-  utils::WriteString(*stream, name_);
-  utils::WriteString(*stream, comment_);
-  utils::WriteU32(*stream, size_);
-  utils::WriteU32(*stream, mode_);
+  saved::WriteTypeNodeHead(*stream, code_, name_, comment_, size_, mode_);
   return 0;
 }
 
@@ -88,12 +84,7 @@ int64_t ArrayType::FindChild(const std::string& text) const {
 
 int32_t ArrayType::Serialize(utils::imemorywrite* stream) const {
   if (BasicType::Serialize(stream) != 0) return -1;
-  utils::WriteString(*stream, NameOf(element_));
-  utils::WriteU32(*stream, static_cast<uint32_t>(dimensions_.size()));
-  for (const auto& [lower, upper] : dimensions_) {
-    utils::WriteU32(*stream, lower);
-    utils::WriteU32(*stream, upper);
-  }
+  saved::WriteArrayPart(*stream, NameOf(element_), dimensions_);
   return 0;
 }
 
@@ -119,11 +110,7 @@ ITagDataType* StructType::GetChildType(uint32_t index) const {
 int32_t StructType::Serialize(utils::imemorywrite* stream) const {
   if (BasicType::Serialize(stream) != 0) return -1;
   utils::WriteU32(*stream, static_cast<uint32_t>(members_.size()));
-  for (const auto& member : members_) {
-    utils::WriteString(*stream, member.Name);
-    utils::WriteString(*stream, NameOf(member.Type));
-    utils::WriteString(*stream, member.Comment);
-    utils::WriteU32(*stream, member.Index);
-  }
+  for (const auto& member : members_)
+    saved::WriteStructMember(*stream, member.Name, NameOf(member.Type), member.Comment, member.Index);
   return 0;
 }

@@ -243,12 +243,10 @@ class ExhaustedParser final : public Fileparser {
 
 TEST(AdsDevice, ATreeThatCannotBeBuiltLeavesTheDeviceAsItWas) {
   BeckhoffDeviceCtrl device;
-  device.SetFileParser(MainProgram());
+  EXPECT_TRUE(device.ImportTagTree(MainProgram()).Built());
   ASSERT_NE(device.FindTag("MAIN.b"), nullptr);
-  EXPECT_EQ(device.TreeRefusal(), nullptr);
 
-  device.SetFileParser(std::make_shared<ExhaustedParser>());
-  EXPECT_STREQ(device.TreeRefusal(), texts::kTagTreeNoMemory);
+  EXPECT_STREQ(device.ImportTagTree(std::make_shared<ExhaustedParser>()).refusal, texts::kTagTreeNoMemory);
   EXPECT_NE(device.FindTag("MAIN.b"), nullptr);
 }
 

@@ -126,65 +126,58 @@ std::string Finish(DevSerialize& writer) {
   return {reinterpret_cast<const char*>(out.Data()), static_cast<size_t>(out.Size())};
 }
 
+// Sections 1 "A", 99 "BB" and 100 "CCC", laid out byte by byte.
+const std::string kThreeSections(
+    "\x40\x9c\x00\x00" "\x3e\x00\x00\x00" "\x00\x00\x00\x00" "\x03\x00\x00\x00" "\x1a\x00\x00\x00"
+    "A" "BB" "CCC"
+    "\x01\x00\x00\x00" "\x14\x00\x00\x00" "\x01\x00\x00\x00"
+    "\x63\x00\x00\x00" "\x15\x00\x00\x00" "\x02\x00\x00\x00"
+    "\x64\x00\x00\x00" "\x17\x00\x00\x00" "\x03\x00\x00\x00",
+    62);
+
 TEST(DeviceData, SectionsInAscendingOrderWithTableLast) {
   DevSerialize writer;
   EXPECT_TRUE(writer.AddSection(100, Section("CCC")));
   EXPECT_TRUE(writer.AddSection(1, Section("A")));
   EXPECT_TRUE(writer.AddSection(99, Section("BB")));
   EXPECT_FALSE(writer.AddSection(99, Section("other")));
-  const std::string expected(
-      "\x40\x9c\x00\x00" "\x3e\x00\x00\x00" "\x00\x00\x00\x00" "\x03\x00\x00\x00" "\x1a\x00\x00\x00"
-      "A" "BB" "CCC"
-      "\x01\x00\x00\x00" "\x14\x00\x00\x00" "\x01\x00\x00\x00"
-      "\x63\x00\x00\x00" "\x15\x00\x00\x00" "\x02\x00\x00\x00"
-      "\x64\x00\x00\x00" "\x17\x00\x00\x00" "\x03\x00\x00\x00",
-      62);
-  EXPECT_EQ(Finish(writer), expected);
+  EXPECT_EQ(Finish(writer), kThreeSections);
+}
 
-  // Loads `block` and reads section `number` into `out`.
-  auto read = [](const std::string& block, uint32_t number, std::string& out) {
-    DevDeserialize reader;
-    utils::memoryRef view(block.data(), block.size());
-    utils::MemoryBuffer section;
-    if (!reader.Load(view) || !reader.GetSection(number, section)) return false;
-    out.assign(reinterpret_cast<const char*>(section.Data()), section.Size());
-    return true;
+// What a reader makes of the block after one change: whether it loads, and what each of the
+// sections 1, 99 and 100 then reads as ("-" absent).
+TEST(DeviceData, ReaderTakesSectionsByNumberInsideTheBlock) {
+  struct Case {
+    const char* change;
+    std::string block;
+    bool loads;
+    const char* sections[3];
   };
-  auto loads = [](const std::string& block) {
-    DevDeserialize reader;
-    utils::memoryRef view(block.data(), block.size());
-    return reader.Load(view);
+  auto with = [](std::initializer_list<std::pair<size_t, std::string>> edits) {
+    std::string block = kThreeSections;
+    for (const auto& [at, bytes] : edits) block.replace(at, bytes.size(), bytes);
+    return block;
   };
-  std::string out;
-  EXPECT_TRUE(read(expected, 99, out));
-  EXPECT_EQ(out, "BB");
-  EXPECT_FALSE(read(expected, 2, out));
-
-  // Swapped table entries still load: the directory is keyed by number.
-  std::string swapped = expected;
-  swapped.replace(26, 12, expected.substr(50, 12));
-  swapped.replace(50, 12, expected.substr(26, 12));
-  EXPECT_TRUE(read(swapped, 100, out));
-  EXPECT_EQ(out, "CCC");
-  EXPECT_TRUE(read(swapped, 1, out));
-  EXPECT_EQ(out, "A");
-
-  // Total size one less than the length: refused as a whole.
-  std::string shortTotal = expected;
-  shortTotal[4] = 0x3d;
-  EXPECT_FALSE(loads(shortTotal));
-
-  // Table offset off by one: loads, but with no sections.
-  std::string offByOne = expected;
-  offByOne[16] = 0x1b;
-  EXPECT_FALSE(read(offByOne, 1, out));
-  EXPECT_TRUE(loads(offByOne));
-
-  // A section reaching past the end reads as absent.
-  std::string pastEnd = expected;
-  pastEnd[58] = 0x40;  // length of section 100
-  EXPECT_FALSE(read(pastEnd, 100, out));
-  EXPECT_TRUE(read(pastEnd, 99, out));
+  const Case cases[] = {
+      {"none", kThreeSections, true, {"A", "BB", "CCC"}},
+      {"table entries swapped", with({{26, kThreeSections.substr(50, 12)}, {50, kThreeSections.substr(26, 12)}}), true,
+       {"A", "BB", "CCC"}},
+      {"total size one short", with({{4, "\x3d"}}), false, {"-", "-", "-"}},
+      {"table offset off by one", with({{16, "\x1b"}}), true, {"-", "-", "-"}},
+      {"section 100 reaches past the end", with({{58, "\x40"}}), true, {"A", "BB", "-"}},
+  };
+  for (const auto& c : cases) {
+    DevDeserialize reader;
+    EXPECT_EQ(reader.Load(utils::memoryRef(c.block.data(), c.block.size())), c.loads) << c.change;
+    const uint32_t numbers[] = {1, 99, 100};
+    for (int i = 0; i < 3; ++i) {
+      utils::MemoryBuffer section;
+      const std::string read = reader.GetSection(numbers[i], section)
+                                   ? std::string(reinterpret_cast<const char*>(section.Data()), section.Size())
+                                   : "-";
+      EXPECT_EQ(read, c.sections[i]) << c.change << ", section " << numbers[i];
+    }
+  }
 }
 
 TEST(DeviceData, HostileBlocksNeverFault) {

@@ -184,10 +184,11 @@ TEST(AllocationFaults, RunningOutOfMemoryWhileImportingKeepsThePreviousTree) {
     Beckhoff::BeckhoffDeviceCtrl device;
     device.SetFileParser(oldFile);
     ASSERT_NE(device.FindTag("PRG_Station.fFlow"), nullptr);
-    if (!WithFailingAllocation(k, [&] { device.SetFileParser(newFile); })) break;
+    DEVICE::TagTreeBuild result;
+    if (!WithFailingAllocation(k, [&] { result = device.ImportTagTree(newFile); })) break;
     const bool replaced = device.FindTag("MAIN.aValues[3]") != nullptr;
     if (replaced) {
-      EXPECT_EQ(device.TreeRefusal(), nullptr);
+      EXPECT_TRUE(result.Built());
       EXPECT_EQ(device.FindTag("PRG_Station.fFlow"), nullptr);
     } else {
       EXPECT_NE(device.FindTag("PRG_Station.fFlow"), nullptr);

@@ -8,6 +8,7 @@
 #include "ModuleFixture.h"
 #include "RunBuffers.h"
 #include "support/FakeHost.h"
+#include "utils/stream_io.h"
 
 namespace driver_tests {
 namespace {
@@ -154,13 +155,13 @@ TEST_F(ModuleTest, SavedDataLoadsAgainAndKeepsSurplusBytes) {
   ASSERT_EQ(api.SvrSetProperty(device.handle, {u"Remote Ip"}, {u"10.9.8.7"}), 1);
   ASSERT_EQ(api.SvrSaveDevData(device.handle), 1);
   const std::vector<uint8_t> longer = device.stream.bytes;
-  const uint32_t longLength = static_cast<uint32_t>(longer[0] | longer[1] << 8 | longer[2] << 16) + 20;
+  const uint32_t longLength = utils::LoadU32(longer.data()) + 20;
 
   hostapi::WordArray first{0};
   ASSERT_EQ(api.SvrDeleteChlInfo(device.handle, first), 1);
   ASSERT_EQ(api.SvrSaveDevData(device.handle), 1);
   const auto& shorter = device.stream.bytes;
-  const uint32_t shortLength = static_cast<uint32_t>(shorter[0] | shorter[1] << 8 | shorter[2] << 16) + 20;
+  const uint32_t shortLength = utils::LoadU32(shorter.data()) + 20;
   ASSERT_LT(shortLength, longLength);
   ASSERT_EQ(shorter.size(), longer.size());
   EXPECT_TRUE(std::equal(shorter.begin() + shortLength, shorter.end(), longer.begin() + shortLength));

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "ProjectDump.h"
+#include "beckhoff/BeckhoffDeviceCtrl.h"
+#include "beckhoff/BeckhoffFileparser.h"
 
 namespace {
 
@@ -135,6 +137,28 @@ TEST(ProjectDump, DecodesTypeNodesAndStopsAtACutNode) {
   const auto damaged = adshost::DecodeProject(WithTypeSection(cut));
   ASSERT_TRUE(damaged.damage);
   EXPECT_EQ(damaged.damage->offset, 16u + 20u + 35u);
+}
+
+// The dump reads what the device writes: every part of a saved device decodes without damage.
+TEST(ProjectDump, DecodesWhatTheDeviceWrites) {
+  auto parser = std::make_shared<Beckhoff::BeckhoffFileparser>(nullptr);
+  ASSERT_TRUE(parser->LoadFile(std::string(ADS_SOURCE_DIR) + "/examples/demo.tpy"));
+  parser->ReadDataTypes();
+  parser->ReadSymbols();
+  Beckhoff::BeckhoffDeviceCtrl device;
+  device.SetFileParser(parser);
+  device.Channels().AddChannel({"MAIN.aValues[3]", ".gCounter"});
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(device.SerializeRunBuffer(bytes));
+
+  const auto report = adshost::DecodeProject(bytes);
+  ASSERT_FALSE(report.damage) << report.damage->what;
+  EXPECT_EQ(FieldOf(Find(report, "property-data"), "records"), "6");
+  EXPECT_EQ(FieldOf(Find(report, "property", 1), "value"), "5");
+  EXPECT_EQ(FieldOf(Find(report, "data-version"), "dataVersion"), "20002");
+  EXPECT_EQ(FieldOf(Find(report, "type-table"), "root"), "QORV_ROOT");
+  EXPECT_EQ(FieldOf(Find(report, "channel", 1), "name"), ".gCounter");
+  EXPECT_FALSE(Find(report, "surplus"));
 }
 
 }  // namespace
