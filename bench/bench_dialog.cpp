@@ -14,6 +14,7 @@
 
 #include "TagSeletList.h"
 #include "beckhoff/BeckhoffDeviceCtrl.h"
+#include "tagselect/TagPattern.h"
 #include "bench_data.h"
 #include "bench_import_steps.h"
 #include "bench_tree.h"
@@ -137,7 +138,7 @@ size_t SearchMatches(DEVICE::ITree* root, const std::string& text) {
     if (!node) continue;
     if (!collected) {
       DEVICE::ILabel* label = node->GetLabel();
-      collected = label && DEVICE::detail::MatchPattern(pattern, label->GetName());
+      collected = label && DEVICE::MatchPattern(pattern, label->GetName());
     }
     const uint32_t children = node->GetChildCount();
     if (children == 0) {

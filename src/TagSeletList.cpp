@@ -1,97 +1,12 @@
 #include "TagSeletList.h"
 
-#include <array>
-#include <cstdio>
-#include <functional>
-#include <stdexcept>
-
 #include "device/Texts.h"
-#include "platform/System.h"
 #include "platform/Text.h"
+#include "tagselect/TagPattern.h"
+#include "tagselect/TraceScope.h"
 
 namespace DEVICE {
 namespace detail {
-
-namespace {
-unsigned char Fold(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
-
-// Matches one bracket set starting at pattern[at] == '['. Returns the index after the set,
-// or npos when the set is not closed (then '[' is an ordinary character).
-size_t MatchSet(std::string_view pattern, size_t at, unsigned char c, bool& matched) {
-  size_t i = at + 1;
-  bool negate = false;
-  if (i < pattern.size() && (pattern[i] == '!' || pattern[i] == '^')) {
-    negate = true;
-    ++i;
-  }
-  bool found = false;
-  bool first = true;
-  while (i < pattern.size() && (first || pattern[i] != ']')) {
-    first = false;
-    unsigned char low = Fold(static_cast<unsigned char>(pattern[i]));
-    unsigned char high = low;
-    if (i + 2 < pattern.size() && pattern[i + 1] == '-' && pattern[i + 2] != ']') {
-      high = Fold(static_cast<unsigned char>(pattern[i + 2]));
-      i += 3;
-    } else {
-      ++i;
-    }
-    if (low <= c && c <= high) found = true;
-  }
-  if (i >= pattern.size()) return std::string_view::npos;
-  matched = found != negate;
-  return i + 1;
-}
-}  // namespace
-
-// Iterative matching with one backtrack point: the position after the last "*" and the
-// text position it currently swallows up to. Without path or period rules one point is enough.
-bool MatchPattern(std::string_view pattern, std::string_view text) {
-  size_t p = 0;
-  size_t t = 0;
-  size_t starP = std::string_view::npos;
-  size_t starT = 0;
-  while (t < text.size()) {
-    const unsigned char c = Fold(static_cast<unsigned char>(text[t]));
-    if (p < pattern.size()) {
-      const char pc = pattern[p];
-      if (pc == '*') {
-        starP = ++p;
-        starT = t;
-        continue;
-      }
-      if (pc == '?') {
-        ++p;
-        ++t;
-        continue;
-      }
-      if (pc == '[') {
-        bool matched = false;
-        const size_t after = MatchSet(pattern, p, c, matched);
-        if (after == std::string_view::npos) {
-          if (c == '[') {
-            ++p;
-            ++t;
-            continue;
-          }
-        } else if (matched) {
-          p = after;
-          ++t;
-          continue;
-        }
-      } else if (Fold(static_cast<unsigned char>(pc)) == c) {
-        ++p;
-        ++t;
-        continue;
-      }
-    }
-    if (starP == std::string_view::npos) return false;
-    p = starP;
-    t = ++starT;
-  }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
-  return p == pattern.size();
-}
 
 double ScaleFactorFor(int pixelsPerInch) {
   if (pixelsPerInch < 144) return 1.0;
@@ -115,49 +30,17 @@ constexpr uint32_t kCentredSingleLine = 0x0001 | 0x0004 | 0x0020;
 constexpr uint32_t kGrey = 0x7F7F7F;
 constexpr int kSearchReserve = 5000;
 
-void WriteTrace(const char* function, int line, const char* what) {
-  const platform::LocalTime now = platform::GetLocalTime();
-  char buffer[512];
-  std::snprintf(buffer, sizeof buffer, "[%04d-%02d-%02d %02d:%02d:%02d.%03d][%s][%s][%d] \"%s\"\n", now.year,
-                now.month, now.day, now.hour, now.minute, now.second, now.millisecond, "src\\TagSeletList", function,
-                line, what);
-  platform::OutputDebugText(buffer);
-}
-
-// Writes the "begin" line on entry and the "end" line when the operation returns.
-class TraceScope {
- public:
-  TraceScope(const char* function, int line) : function_(function), line_(line) { WriteTrace(function_, line_, "begin"); }
-  ~TraceScope() { WriteTrace(function_, line_, "end"); }
-  TraceScope(const TraceScope&) = delete;
-  TraceScope& operator=(const TraceScope&) = delete;
-
- private:
-  const char* function_;
-  int line_;
-};
-
 #define TAG_TRACE(name) TraceScope traceScope("DEVICE::CTagSeletList::" name, __LINE__)
 
-int CheckFromState(int state) {
+int CheckFromState(SelectState state) {
   switch (state) {
-    case 2:
+    case SelectState::Selected:
       return grid::kChecked;
-    case 3:
-    case 4:
+    case SelectState::PartlySelected:
       return grid::kPartlyChecked;
     default:
       return grid::kUnchecked;
   }
-}
-
-bool EqualsIgnoringCase(const std::u16string& a, const std::u16string& b) {
-  if (a.size() != b.size()) return false;
-  auto fold = [](char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; };
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (fold(a[i]) != fold(b[i])) return false;
-  }
-  return true;
 }
 
 std::u16string Wide(const char* text) { return platform::AnsiToWide(text); }
@@ -374,11 +257,9 @@ void CTagSeletList::_InitUI() {
 void CTagSeletList::_ReloadTagTree() {
   TAG_TRACE("_ReloadTagTree");
   const std::vector<ITree*> found = _CreateSelectTree(selectedNames_);
-  for (ITree* node : found) {
-    if (SelectNode* select = FindSelectNode(node)) select->state = 2;
-  }
-  RecomputeStates();
-  selectTree_.rows.clear();
+  for (ITree* node : found) selectTree_.MarkSelected(node);
+  selectTree_.RecomputeStates();
+  rows_.clear();
   // The results point into the tree shown before; an import may have released it.
   searchResults_.clear();
   lastPattern_.clear();
@@ -395,82 +276,14 @@ std::vector<ITree*> CTagSeletList::_CreateSelectTree(const std::vector<std::u16s
   for (const auto& name : names) {
     ITree* node = tree_->Find(_WideStringToMultibyte(name));
     if (!node || node == tree_) continue;
-    AddSelectPath(node);
+    selectTree_.AddPath(node, tree_);
     found.push_back(node);
   }
   return found;
 }
 
-// Creates the selection nodes on the path from the top level down to node; each new node is
-// linked once under its parent's.
-CTagSeletList::SelectNode* CTagSeletList::AddSelectPath(ITree* node) {
-  std::vector<ITree*> missing;
-  ITree* at = node;
-  SelectNode* anchor = nullptr;
-  while (at) {
-    if ((anchor = FindSelectNode(at))) break;
-    missing.push_back(at);
-    ITree* parent = at->GetParent();
-    if (!parent || parent == tree_) break;
-    at = parent;
-  }
-  for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-    auto created = std::make_unique<SelectNode>();
-    created->node = *it;
-    SelectNode* added = created.get();
-    selectTree_.nodes.emplace(*it, std::move(created));
-    if (anchor) {
-      anchor->children.push_back(added);
-    } else {
-      selectTree_.top.push_back(added);
-    }
-    anchor = added;
-  }
-  return anchor;
-}
-
-// Post-order over each top-level selection node: a node with selection children combines
-// the codes they report; the stored code turns 0, 3 and 4 into 4, and a complete 2 into 4
-// when some of the tag node's children have no selection node.
-void CTagSeletList::RecomputeStates() {
-  struct Frame {
-    SelectNode* node;
-    size_t next;
-    int combined;
-  };
-  for (SelectNode* top : selectTree_.top) {
-    std::vector<Frame> frames{{top, 0, 0}};
-    int reported = 0;
-    while (!frames.empty()) {
-      Frame& frame = frames.back();
-      if (frame.next < frame.node->children.size()) {
-        SelectNode* child = frame.node->children[frame.next++];
-        frames.push_back({child, 0, 0});
-        continue;
-      }
-      SelectNode* node = frame.node;
-      const int c = node->children.empty() ? node->state : frame.combined;
-      int stored = (c == 0 || c == 3 || c == 4) ? 4 : c;
-      if (stored == 2 && node->children.size() < node->node->GetChildCount()) stored = 4;
-      node->state = stored;
-      frames.pop_back();
-      if (frames.empty()) {
-        reported = c;
-      } else {
-        frames.back().combined |= c;
-      }
-    }
-    (void)reported;
-  }
-}
-
-CTagSeletList::SelectNode* CTagSeletList::FindSelectNode(ITree* node) const {
-  auto found = selectTree_.nodes.find(node);
-  return found == selectTree_.nodes.end() ? nullptr : found->second.get();
-}
-
-int CTagSeletList::SelectCheck(ITree* node) const {
-  const SelectNode* select = FindSelectNode(node);
+int CTagSeletList::SelectCheck(const ITree* node) const {
+  const SelectTree::Node* select = selectTree_.Find(node);
   return select ? CheckFromState(select->state) : grid::kUnchecked;
 }
 
@@ -507,8 +320,9 @@ grid::TreeItem CTagSeletList::_InsertTagRow(ITree* parentNode, const std::u16str
                                             const std::u16string& comment, grid::TreeItem parentItem, ITree* node,
                                             grid::CTreeGridCtrl& grid) {
   const int check = SelectCheck(node);
-  const SelectNode* parentSelect = FindSelectNode(parentNode);
-  const bool keepOwnCheck = parentItem == grid::kNoItem || (parentSelect && parentSelect->state == 4);
+  const SelectTree::Node* parentSelect = selectTree_.Find(parentNode);
+  const bool keepOwnCheck =
+      parentItem == grid::kNoItem || (parentSelect && parentSelect->state == SelectState::PartlySelected);
   const grid::TreeItem item =
       grid.InsertItem(name, parentItem == grid::kNoItem ? grid::kRootItem : parentItem, check, !keepOwnCheck);
 
@@ -517,7 +331,7 @@ grid::TreeItem CTagSeletList::_InsertTagRow(ITree* parentNode, const std::u16str
   grid.SetItemData(item, 0, node);
   grid.SetItemText(item, 2, type);
   grid.SetItemText(item, 3, comment);
-  selectTree_.rows.emplace(node, item);
+  rows_.emplace(node, item);
 
   if (!_IsSelectable(node)) {
     grid.SetItemState(item, kTreeColumn, grid.GetItemState(item, kTreeColumn) | grid::kStateCheckDisabled);
@@ -589,7 +403,7 @@ void CTagSeletList::_FindString() {
   DisabledWhile busy(surface_.get(), kFindButton);
   if (text.empty()) return;
   const std::u16string pattern = u"*" + text + u"*";
-  if (EqualsIgnoringCase(pattern, lastPattern_)) {
+  if (SamePatternIgnoringCase(pattern, lastPattern_)) {
     searchIndex_ = searchIndex_ < searchResults_.size() ? searchIndex_ + 1 : 0;
   } else {
     searchResults_.clear();
@@ -616,7 +430,7 @@ void CTagSeletList::_SearchTagTree(ITree* node, const std::string& pattern) {
   };
   WalkBelow(node, [&](ITree* child) {
     ILabel* label = child->GetLabel();
-    if (!label || !detail::MatchPattern(pattern, label->GetName())) return true;
+    if (!label || !MatchPattern(pattern, label->GetName())) return true;
     collectLeaves(child);
     return false;
   });
@@ -661,102 +475,6 @@ void CTagSeletList::_SetRowSeletct(int row) {
 // ---- the selection ----
 
 namespace {
-
-// The names OK yields, each once, in the order they come. A table of the names' positions,
-// keyed by the hash of the narrow full name, finds repeats: a candidate is compared as wide
-// text and, when equal, confirmed on the narrow full name of the label it came from (two
-// narrow names may convert to the same wide one). Everything is allocated once, from the
-// count of a first walk: on a million names the page faults of growing buffers cost more
-// than the walk. A name waits a few names before it is placed, while the table's memory for
-// it is fetched: the table is far larger than the caches, and that load was the largest
-// single cost of OK.
-class TakenNames final : public SelectedLeafSink {
- public:
-  TakenNames(std::vector<std::u16string>& names, size_t expected) : names_(names), base_(names.size()) {
-    if (expected >= kMaxNames) throw std::length_error("too many tag names");
-    names_.reserve(base_ + expected);
-    platform::AdviseBulkFill(names_.data() + base_, expected * sizeof(std::u16string));
-    labels_.reserve(expected);
-    platform::AdviseBulkFill(labels_.data(), expected * sizeof(ILabel*));
-    size_t slots = 1024;
-    while (slots < 2 * expected) slots *= 2;
-    slots_.reserve(slots);
-    platform::AdviseBulkFill(slots_.data(), slots * sizeof(uint64_t));
-    slots_.assign(slots, kEmpty);
-  }
-
-  void Take(ILabel& label) override {
-    Candidate& candidate = waiting_[next_];
-    if (waitingCount_ == kAhead)
-      Place(candidate);
-    else
-      ++waitingCount_;
-    candidate.label = &label;
-    candidate.name = label.GetFullName();
-    candidate.hash = std::hash<std::string_view>{}(candidate.name);
-    candidate.wide = platform::AnsiToWide(candidate.name);
-    platform::PrefetchForRead(&slots_[static_cast<size_t>(candidate.hash) & (slots_.size() - 1)]);
-    next_ = (next_ + 1) % kAhead;
-  }
-
-  // Places the names still waiting, oldest first.
-  void Finish() {
-    for (size_t i = 0; i < waitingCount_; ++i) Place(waiting_[(next_ + kAhead - waitingCount_ + i) % kAhead]);
-    waitingCount_ = 0;
-  }
-
- private:
-  static constexpr size_t kMaxNames = 0x7FFFFFFF;
-  static constexpr size_t kAhead = 8;
-  static constexpr uint64_t kEmpty = ~uint64_t{0};
-  struct Candidate {
-    ILabel* label = nullptr;
-    std::string name;
-    std::u16string wide;
-    uint64_t hash = 0;
-  };
-  // A slot holds the upper half of the name's hash and, below it, the name's index.
-  static uint64_t Slot(uint64_t hash, size_t index) { return (hash & 0xFFFFFFFF00000000u) | index; }
-
-  void Place(Candidate& candidate) {
-    if (2 * (labels_.size() + 1) > slots_.size()) Grow();
-    const size_t mask = slots_.size() - 1;
-    for (size_t at = static_cast<size_t>(candidate.hash) & mask;; at = (at + 1) & mask) {
-      const uint64_t slot = slots_[at];
-      if (slot == kEmpty) {
-        slots_[at] = Slot(candidate.hash, labels_.size());
-        labels_.push_back(candidate.label);
-        names_.push_back(std::move(candidate.wide));
-        return;
-      }
-      if ((slot ^ candidate.hash) >> 32 != 0) continue;
-      const size_t index = static_cast<uint32_t>(slot);
-      if (names_[base_ + index] == candidate.wide && labels_[index]->GetFullName() == candidate.name) return;
-    }
-  }
-
-  // Only when more names come than were counted: doubles the table.
-  void Grow() {
-    if (labels_.size() >= kMaxNames / 2) throw std::length_error("too many tag names");
-    std::vector<uint64_t> slots(2 * slots_.size(), kEmpty);
-    const size_t mask = slots.size() - 1;
-    for (size_t i = 0; i < labels_.size(); ++i) {
-      const uint64_t hash = std::hash<std::string_view>{}(labels_[i]->GetFullName());
-      size_t at = static_cast<size_t>(hash) & mask;
-      while (slots[at] != kEmpty) at = (at + 1) & mask;
-      slots[at] = Slot(hash, i);
-    }
-    slots_ = std::move(slots);
-  }
-
-  std::vector<std::u16string>& names_;
-  const size_t base_;
-  std::vector<ILabel*> labels_;
-  std::vector<uint64_t> slots_;
-  std::array<Candidate, kAhead> waiting_;
-  size_t waitingCount_ = 0;
-  size_t next_ = 0;
-};
 
 class LeafCount final : public SelectedLeafSink {
  public:
@@ -822,10 +540,10 @@ void CTagSeletList::WalkSelectedLeaves(ITree* node, int check, SelectedLeafSink&
     ILabel* label = child ? child->GetLabel() : nullptr;
     if (!label) continue;
     int value = inherited;
-    if (auto row = selectTree_.rows.find(child); row != selectTree_.rows.end() && grid_.IsValidItem(row->second)) {
+    if (auto row = rows_.find(child); row != rows_.end() && grid_.IsValidItem(row->second)) {
       value = grid_.GetCheck(row->second);
     } else if (inherited == grid::kPartlyChecked) {
-      const SelectNode* select = FindSelectNode(child);
+      const SelectTree::Node* select = selectTree_.Find(child);
       value = select ? CheckFromState(select->state) : grid::kPartlyChecked;
     }
     if (child->GetChildCount() > 0) {

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -14,26 +13,15 @@
 #include "grid/TreeGridCtrl.h"
 #include "platform/DialogSurface.h"
 #include "tag/ITree.h"
+#include "tagselect/SelectTree.h"
+#include "tagselect/TakenNames.h"
 
 namespace DEVICE {
 
 namespace detail {
-// Shell-style wildcard match on bytes: "*" any run, "?" one byte, "[...]" a set with ranges
-// and "!" or "^" negation. Backslash is an ordinary character; ASCII letters compare
-// without case.
-bool MatchPattern(std::string_view pattern, std::string_view text);
-
 // Display scale factor for the screen's vertical pixels per inch.
 double ScaleFactorFor(int pixelsPerInch);
 }  // namespace detail
-
-// Receives the labels of the leaves the dialog's OK yields, in row order, repeats included.
-struct SelectedLeafSink {
-  virtual void Take(ILabel& label) = 0;
-
- protected:
-  ~SelectedLeafSink() = default;
-};
 
 class CTagSeletList : public platform::DialogEvents {
  public:
@@ -61,8 +49,6 @@ class CTagSeletList : public platform::DialogEvents {
   // Shows the dialog modally; the end code (1 = OK).
   int DoModal();
 
-  double ScaleFactor() const { return factor_; }
-  int NameColumnBaseWidth() const { return nameColumnBase_; }
   const grid::CTreeGridCtrl& Grid() const { return grid_; }
 
   // platform::DialogEvents
@@ -78,28 +64,12 @@ class CTagSeletList : public platform::DialogEvents {
   virtual grid::TreeItem _InsertTagRow(ITree* parentNode, const std::u16string& name, const std::u16string& type,
                                        const std::u16string& comment, grid::TreeItem parentItem, ITree* node,
                                        grid::CTreeGridCtrl& grid);
+  // Nothing calls it; it keeps its place in the slot order.
   virtual bool _IsNotNull(const void* pointer) const { return pointer != nullptr; }
 
  private:
-  struct SelectNode {
-    ITree* node = nullptr;
-    std::vector<SelectNode*> children;
-    int state = 1;
-  };
-  struct SelectTree {
-    std::vector<SelectNode*> top;
-    std::unordered_map<ITree*, std::unique_ptr<SelectNode>> nodes;
-    std::unordered_map<ITree*, grid::TreeItem> rows;
-    void Clear() {
-      top.clear();
-      nodes.clear();
-      rows.clear();
-    }
-  };
-
   int U(int k) const { return static_cast<int>(k * factor_); }
-  SelectNode* FindSelectNode(ITree* node) const;
-  int SelectCheck(ITree* node) const;
+  int SelectCheck(const ITree* node) const;
 
   void OnGridNotify(int code, int row, int col);
   void OnTagTreeItemExpanded(int row, int col);
@@ -110,8 +80,6 @@ class CTagSeletList : public platform::DialogEvents {
   void _InitUI();
   void _ReloadTagTree();
   std::vector<ITree*> _CreateSelectTree(const std::vector<std::u16string>& names);
-  SelectNode* AddSelectPath(ITree* node);
-  void RecomputeStates();
   void _InitTreeItem(ITree* node, grid::TreeItem parentItem);
   void _AddDefaultItem(grid::TreeItem item);
   bool _IsSelectable(ITree* node) const;
@@ -139,6 +107,7 @@ class CTagSeletList : public platform::DialogEvents {
   size_t searchIndex_ = 0;
   grid::CTreeGridCtrl grid_;
   SelectTree selectTree_;
+  std::unordered_map<ITree*, grid::TreeItem> rows_;  // tag node -> tree item of its row
   bool discard_ = false;
   stCallBack* import_ = nullptr;
   uint32_t limit_ = 0;

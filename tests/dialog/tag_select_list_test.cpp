@@ -4,16 +4,15 @@
 
 #include <chrono>
 #include <cstdio>
-#include <deque>
 #include <map>
 #include <memory>
 #include <regex>
 #include <string>
 #include <tuple>
-#include <unordered_map>
 #include <vector>
 
 #include "ScriptedSession.h"
+#include "support/FakeTagTree.h"
 #include "device/Texts.h"
 #include "platform/ScriptedDialog.h"
 #include "platform/System.h"
@@ -24,69 +23,7 @@ namespace {
 using DEVICE::CDevSelectTag;
 using platform::Rect;
 using Scripted = dialog_tests::ScriptedSession;
-
-// A tag tree held in a deque so that node addresses stay put; -1 marks an unselectable label.
-class FakeTree final {
- public:
-  struct Node final : DEVICE::ITree, DEVICE::ILabel {
-    FakeTree* owner = nullptr;
-    Node* parent = nullptr;
-    std::vector<Node*> children;
-    std::string name, type, comment;
-    int32_t dataType = -1;
-    bool labelled = true;
-
-    DEVICE::ILabel* GetLabel() override { return labelled ? this : nullptr; }
-    DEVICE::ITree* GetParent() override { return parent; }
-    uint32_t GetChildCount() const override { return static_cast<uint32_t>(children.size()); }
-    DEVICE::ITree* GetChild(uint32_t i) override { return i < children.size() ? children[i] : nullptr; }
-    DEVICE::ITree* Find(const std::string& fullName) override { return owner->Find(fullName); }
-    std::string GetName() const override { return name; }
-    std::string GetComment() const override { return comment; }
-    int32_t GetDataType() const override { return dataType; }
-    std::string GetPathName() const override { return GetFullName(); }
-    std::string GetLongName() const override { return GetFullName(); }
-    bool IsInArray() const override { return !name.empty() && name[0] == '['; }
-    // Built from the top down without recursion: the deep-tree test nests 20,000 levels.
-    std::string GetFullName() const override {
-      std::vector<const Node*> path;
-      for (const Node* at = this; at->parent; at = at->parent) path.push_back(at);
-      std::string full;
-      for (auto it = path.rbegin(); it != path.rend(); ++it) {
-        if (!full.empty() && !(*it)->IsInArray()) full += '.';
-        full += (*it)->name;
-      }
-      return full;
-    }
-    std::string GetTypeName() const override { return type; }
-  };
-
-  FakeTree() { root_.owner = this; }
-  Node* Root() { return &root_; }
-  Node* Add(Node* parent, std::string name, int32_t dataType, std::string type = "T", std::string comment = "") {
-    Node& node = nodes_.emplace_back();
-    node.owner = this;
-    node.parent = parent;
-    node.name = std::move(name);
-    node.dataType = dataType;
-    node.type = std::move(type);
-    node.comment = std::move(comment);
-    parent->children.push_back(&node);
-    index_.clear();
-    return &node;
-  }
-  DEVICE::ITree* Find(const std::string& fullName) {
-    if (index_.empty())
-      for (auto& node : nodes_) index_.emplace(node.GetFullName(), &node);
-    auto found = index_.find(fullName);
-    return found == index_.end() ? nullptr : found->second;
-  }
-
- private:
-  Node root_;
-  std::deque<Node> nodes_;
-  std::unordered_map<std::string, Node*> index_;
-};
+using FakeTree = testing_support::FakeTagTree;
 
 // A: x, y, bad(-1) | B: arr[0], arr[1], z | C | N: n1(-1) | a node without label
 std::unique_ptr<FakeTree> SampleTree() {
@@ -107,18 +44,34 @@ std::unique_ptr<FakeTree> SampleTree() {
   return tree;
 }
 
-std::vector<std::u16string> Names(CDevSelectTag& selector) {
-  std::vector<std::u16string> names;
-  selector.GetSelectTag(names);
-  return names;
-}
+// A dialog over the sample tree, run by script lines.
+class TagSelectDialog : public testing::Test {
+ protected:
+  TagSelectDialog() { selector.SetTagTree(tree->Root()); }
 
-TEST(TagSelectDialog, LazyRowsGreyRowsAndExpansion) {
+  std::vector<std::string> Run(const std::string& script, bool expectOk = true) {
+    return s.Run(selector, script, expectOk);
+  }
+  std::vector<std::u16string> Names() {
+    std::vector<std::u16string> names;
+    selector.GetSelectTag(names);
+    return names;
+  }
+  // The names OK yields after `script`, starting from the names `initial`.
+  std::vector<std::u16string> Pick(const std::vector<std::u16string>& initial, const std::string& script) {
+    selector.SetSelectTag(initial);
+    Run(script);
+    return Names();
+  }
+  const grid::CTreeGridCtrl& Grid() const { return selector.Dialog().Grid(); }
+
   Scripted s;
-  auto tree = SampleTree();
+  std::unique_ptr<FakeTree> tree = SampleTree();
   CDevSelectTag selector;
-  selector.SetTagTree(tree->Root());
-  auto out = s.Run(selector, "rows\nexpand A\ndblclick B\nexpand B.arr\nrows\ncollapse A\nexpand A\ndblclick B\nrows\nok");
+};
+
+TEST_F(TagSelectDialog, RowsAreCreatedWhenTheirParentIsFirstExpanded) {
+  const auto out = Run("rows\nexpand A\ndblclick B\nexpand B.arr\nrows\ncollapse A\nexpand A\ndblclick B\nrows\nok");
   const std::vector<std::string> expected = {
       // at open: one row per labelled top-level node, placeholders hidden
       "1\t0\t0\t0x0800\tA\tST_A\tstruct a", "3\t0\t0\t0x0800\tB\tST_B\t", "5\t0\t0\t0x0008\tC\tBOOL\t",
@@ -133,57 +86,47 @@ TEST(TagSelectDialog, LazyRowsGreyRowsAndExpansion) {
       "4\t1\t0\t0x2008\tbad\t\t", "5\t0\t0\t0x0800\tB\tST_B\t", "10\t0\t0\t0x0008\tC\tBOOL\t",
       "11\t0\t0\t0x0800\tN\tST_N\t"};
   EXPECT_EQ(out, expected);
-  const auto& grid = selector.Dialog().Grid();
-  EXPECT_EQ(grid.RowCount(), 13);  // header, 11 rows, N's placeholder
-  EXPECT_EQ(grid.CellTextColour(4, 1), 0x7F7F7Fu);   // bad
-  EXPECT_EQ(grid.CellTextColour(11, 1), 0x7F7F7Fu);  // N: nothing selectable below
-  EXPECT_EQ(grid.CellTextColour(2, 1), 0u);
-  EXPECT_TRUE(grid.IsRowHidden(12));
-  EXPECT_EQ(grid.CellText(12, 1), u"QORV Default item");
+  EXPECT_EQ(Grid().RowCount(), 13);  // header, 11 rows, N's placeholder
+  EXPECT_TRUE(Grid().IsRowHidden(12));
+  EXPECT_EQ(Grid().CellText(12, 1), u"QORV Default item");
 }
 
-// OK yields a full name once, where it first occurs; names whose bytes differ stay apart even
-// when they may read the same as wide text (a lone 0xFF byte of GBK reads as "?" through
-// iconv, as a private-use character through Windows).
-TEST(TagSelectDialog, RepeatedNamesComeOnceButDifferentBytesStay) {
-  Scripted s;
-  FakeTree tree;
-  auto* d = tree.Add(tree.Root(), "D", -1, "ST_D");
-  for (const char* name : {"x", "q?", "x", "q\xff", "q?"}) tree.Add(d, name, 2, "INT");
-  CDevSelectTag selector;
-  selector.SetTagTree(tree.Root());
-  selector.SetSelectTag({});
-  s.Run(selector, "click D\nok");
-  EXPECT_EQ(Names(selector), (std::vector<std::u16string>{u"D.x", u"D.q?", platform::AnsiToWide("D.q\xff")}));
+TEST_F(TagSelectDialog, RowsWithNothingSelectableAreGrey) {
+  Run("expand A\nok");
+  const std::pair<int, uint32_t> colours[] = {{4, 0x7F7F7F}, {8, 0x7F7F7F}, {2, 0}};  // bad, N, x
+  for (const auto& [row, colour] : colours) EXPECT_EQ(Grid().CellTextColour(row, 1), colour) << row;
 }
 
-TEST(TagSelectDialog, InitialChecksAndSelectionOnOk) {
-  Scripted s;
-  auto tree = SampleTree();
-  CDevSelectTag selector;
-  selector.SetTagTree(tree->Root());
+TEST_F(TagSelectDialog, NamesGivenCheckTheirRowsAndCancelKeepsThem) {
   const std::vector<std::u16string> initial = {u"C", u"missing.tag", u"B.arr[0]", u"A.x"};
   selector.SetSelectTag(initial);
-  // Cancel keeps the names given; OK at once yields the existing ones in row order.
-  auto out = s.Run(selector, "rows\ncancel", false);
-  EXPECT_EQ(out, (std::vector<std::string>{"1\t0\t2\t0x0800\tA\tST_A\tstruct a", "3\t0\t2\t0x0800\tB\tST_B\t",
-                                           "5\t0\t1\t0x0008\tC\tBOOL\t", "6\t0\t0\t0x0800\tN\tST_N\t"}));
-  EXPECT_EQ(Names(selector), initial);
-  s.Run(selector, "ok");
-  EXPECT_EQ(Names(selector), (std::vector<std::u16string>{u"A.x", u"B.arr[0]", u"C"}));
+  EXPECT_EQ(Run("rows\ncancel", false),
+            (std::vector<std::string>{"1\t0\t2\t0x0800\tA\tST_A\tstruct a", "3\t0\t2\t0x0800\tB\tST_B\t",
+                                      "5\t0\t1\t0x0008\tC\tBOOL\t", "6\t0\t0\t0x0800\tN\tST_N\t"}));
+  EXPECT_EQ(Names(), initial);
+}
 
-  // Children of partly checked rows keep their own checks; a disabled row stays cleared.
+TEST_F(TagSelectDialog, OkAtOnceYieldsTheNamesFoundInRowOrder) {
+  EXPECT_EQ(Pick({u"C", u"missing.tag", u"B.arr[0]", u"A.x"}, "ok"),
+            (std::vector<std::u16string>{u"A.x", u"B.arr[0]", u"C"}));
+}
+
+TEST_F(TagSelectDialog, ChildrenOfPartlyCheckedRowsKeepTheirOwnChecks) {
   selector.SetSelectTag({u"A.x", u"B.arr[0]"});
-  out = s.Run(selector, "expand A\nexpand B.arr\nrows\ncancel", false);
-  EXPECT_EQ(out[1], "2\t1\t1\t0x0008\tx\tINT\tthe x");
-  EXPECT_EQ(out[2], "3\t1\t0\t0x0008\ty\tINT\t");
-  EXPECT_EQ(out[3], "4\t1\t0\t0x2008\tbad\t\t");
-  EXPECT_EQ(out[5], "6\t1\t2\t0x0400\tarr\tARRAY [0..1] OF INT\t");
-  EXPECT_EQ(out[6], "7\t2\t1\t0x0008\tarr[0]\tINT\t");
-  EXPECT_EQ(out[7], "8\t2\t0\t0x0008\tarr[1]\tINT\t");
+  const auto out = Run("expand A\nexpand B.arr\nrows\ncancel", false);
+  ASSERT_EQ(out.size(), 11u);
+  const std::pair<int, const char*> rows[] = {{1, "2\t1\t1\t0x0008\tx\tINT\tthe x"},
+                                              {2, "3\t1\t0\t0x0008\ty\tINT\t"},
+                                              {3, "4\t1\t0\t0x2008\tbad\t\t"},
+                                              {5, "6\t1\t2\t0x0400\tarr\tARRAY [0..1] OF INT\t"},
+                                              {6, "7\t2\t1\t0x0008\tarr[0]\tINT\t"},
+                                              {7, "8\t2\t0\t0x0008\tarr[1]\tINT\t"}};
+  for (const auto& [index, row] : rows) EXPECT_EQ(out[index], row);
+}
 
-  // Checks travel down and up; unexpanded checked rows yield every selectable leaf below;
-  // a leaf reachable from two checked rows comes once, where it first occurs.
+// Checks travel down and up; unexpanded checked rows yield every selectable leaf below; a leaf
+// reachable from two checked rows comes once, where it first occurs.
+TEST_F(TagSelectDialog, OkYieldsTheCheckedSelectableLeavesInRowOrder) {
   const struct {
     const char* script;
     std::vector<std::u16string> names;
@@ -197,41 +140,43 @@ TEST(TagSelectDialog, InitialChecksAndSelectionOnOk) {
       {"expand A\nclick A\nclick A\nok", {}},
       {"click A.y\nclick C\nok", {u"A.y", u"C"}},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.script);
-    selector.SetSelectTag({});
-    s.Run(selector, c.script);
-    EXPECT_EQ(Names(selector), c.names);
-  }
-  const auto& grid = selector.Dialog().Grid();
-  EXPECT_EQ(grid.RowCheck(1), 2);  // A: two of three checked, bad disabled
+  for (const auto& c : cases) EXPECT_EQ(Pick({}, c.script), c.names) << c.script;
+  EXPECT_EQ(Grid().RowCheck(1), 2);  // A: two of three checked, bad disabled
 }
 
-TEST(TagSelectDialog, SelectionLimitKeysAndKeepCheck) {
-  Scripted s;
-  auto tree = SampleTree();
-  CDevSelectTag selector;
-  selector.SetTagTree(tree->Root());
+TEST_F(TagSelectDialog, RepeatedFullNamesComeOnce) {
+  auto* d = tree->Add(tree->Root(), "D", -1, "ST_D");
+  for (const char* name : {"x", "x"}) tree->Add(d, name, 2, "INT");
+  EXPECT_EQ(Pick({}, "click D\nok"), std::vector<std::u16string>{u"D.x"});
+}
+
+TEST_F(TagSelectDialog, MoreNamesThanTheLimitKeepTheDialogOpen) {
   selector.SetMaxSelectCount(1);
-  auto out = s.Run(selector, "click A\nok\nkey enter\nkey escape\nclick A\nclick C\nok");
+  const auto out = Run("click A\nok\nclick A\nclick C\nok");
   ASSERT_EQ(s.ui.messages().size(), 1u);
   EXPECT_EQ(s.ui.messages()[0].text, platform::AnsiToWide(texts::kTooManyTags));
   EXPECT_EQ(s.ui.messages()[0].icon, platform::MessageBoxIcon::Stop);
   EXPECT_EQ(out, std::vector<std::string>{"MESSAGE\t" + platform::WideToUtf8(s.ui.messages()[0].text)});
-  EXPECT_EQ(Names(selector), std::vector<std::u16string>{u"C"});
+  EXPECT_EQ(Names(), std::vector<std::u16string>{u"C"});
+}
 
-  const auto& last = s.backend.LastSurface();
-  EXPECT_EQ(last.endCode, 1);
-  EXPECT_FALSE(last.controls.at(1008).visible);
-  EXPECT_EQ(last.controls.at(1008).check, 1);
+TEST_F(TagSelectDialog, EnterAndEscapeDoNothing) {
+  EXPECT_EQ(Pick({}, "key enter\nkey escape\nclick C\nok"), std::vector<std::u16string>{u"C"});
+  EXPECT_EQ(s.backend.LastSurface().endCode, 1);
+}
+
+TEST_F(TagSelectDialog, TheHiddenKeepCheckShowsTheDiscardFlagInverted) {
+  Run("ok");
+  EXPECT_FALSE(s.backend.LastSurface().controls.at(1008).visible);
+  EXPECT_EQ(s.backend.LastSurface().controls.at(1008).check, 1);
   EXPECT_FALSE(selector.GetDiscardUnselected());
   selector.SetDiscardUnselected(true);
-  s.Run(selector, "key enter\nok");
+  Run("ok");
   EXPECT_EQ(s.backend.LastSurface().controls.at(1008).check, 0);
   EXPECT_TRUE(selector.GetDiscardUnselected());
 }
 
-TEST(TagSelectDialog, LayoutFontAndScaleFactor) {
+TEST(TagSelectLayout, SizesFontAndColumnsFollowTheScreenResolution) {
   const struct {
     int ppi;
     int fontHeight, nameColumn, otherColumns, windowCx, windowCy;
@@ -264,8 +209,10 @@ TEST(TagSelectDialog, LayoutFontAndScaleFactor) {
     EXPECT_EQ(grid.RowCount(), 1);  // no tree: header only
     EXPECT_EQ((std::vector<int>{grid.ColumnWidth(0), grid.ColumnWidth(1), grid.ColumnWidth(2), grid.ColumnWidth(3)}),
               (std::vector<int>{0, c.nameColumn, c.otherColumns, c.otherColumns}));
-    EXPECT_EQ(Names(selector), std::vector<std::u16string>{});
   }
+}
+
+TEST(TagSelectLayout, ScaleFactorStepsWithThePixelsPerInch) {
   const std::pair<int, double> factors[] = {{96, 1.0},  {143, 1.0}, {144, 1.25}, {215, 1.25}, {216, 2.0},
                                             {287, 2.0}, {288, 2.5}, {335, 2.5},  {336, 3.0},  {600, 3.0}};
   for (const auto& [ppi, factor] : factors) EXPECT_EQ(DEVICE::detail::ScaleFactorFor(ppi), factor) << ppi;
@@ -356,35 +303,45 @@ class FakeImport final : public DEVICE::stCallBack {
   std::unique_ptr<FakeTree>& tree_;
 };
 
-TEST(TagSelectDialog, FindCyclesWrapsRestartsAndSurvivesImport) {
-  Scripted s;
-  FindLogBackend logging(s.backend);
-  platform::SetDialogBackend(&logging);
-  auto tree = SampleTree();
-  CDevSelectTag selector;
-  selector.SetTagTree(tree->Root());
+// The full name each press of "find next" selects ("-": none).
+class TagSelectFind : public TagSelectDialog {
+ protected:
+  TagSelectFind() { platform::SetDialogBackend(&logging); }
+  std::vector<std::string> Find(const std::string& script) {
+    logging.log.clear();
+    Run(script + "\nok");
+    return logging.log;
+  }
+  FindLogBackend logging{s.backend};
+};
+
+TEST_F(TagSelectFind, PressesCycleThroughTheLeavesOfMatchesThenShowNoneThenWrap) {
+  EXPECT_EQ(Find("find a\nfind A\nfind a\nfind a\nfind a\nfind a\nfind a"),
+            (std::vector<std::string>{"A.x", "A.y", "A.bad", "B.arr[0]", "B.arr[1]", "-", "A.x"}));
+}
+
+TEST_F(TagSelectFind, OtherTextStartsANewSearch) {
+  EXPECT_EQ(Find("find a\nfind arr\nfind\nfind [xz]\nfind [xz]\nfind q"),
+            (std::vector<std::string>{"A.x", "B.arr[0]", "-", "A.x", "B.z", "-"}));
+}
+
+TEST_F(TagSelectFind, AnImportRebuildsTheViewWithTheChecksGivenAtOpen) {
   selector.SetSelectTag({u"C"});
   FakeImport import(selector, tree);
   selector.SetImportCallBack(&import);
-  s.Run(selector,
-        "find a\nfind A\nfind a\nfind a\nfind a\nfind a\nfind a\n"  // A's leaves, then arr's; none; again
-        "find arr\nfind\nfind [xz]\nfind [xz]\nfind q\n"
-        "click A\nimport\nrows\nfind a\nfind a\nimport\nfind a\nrows\nok");
-  EXPECT_EQ(logging.log,
-            (std::vector<std::string>{"A.x", "A.y", "A.bad", "B.arr[0]", "B.arr[1]", "-", "A.x", "B.arr[0]", "-",
-                                      "A.x", "B.z", "-", "A.x", "A.y", "A.x"}));
+  EXPECT_EQ(Find("find a\nclick A\nimport\nrows\nfind a\nfind a\nimport\nfind a\nrows"),
+            (std::vector<std::string>{"A.x", "A.y", "A.bad", "A.x"}));
   EXPECT_EQ(import.runs, 2);
-  // A failed import keeps the view and its checks; a successful one shows the new tree with the
-  // checks of the names given at open.
+  // The failed import keeps the view and its checks; the successful one shows the new tree.
   ASSERT_GE(s.out.size(), 6u);
   EXPECT_EQ(s.out[0], "1\t0\t2\t0x0400\tA\tST_A\tstruct a");
   EXPECT_EQ(s.out.back(), "10\t0\t0\t0x0008\tD\tINT\t");
   EXPECT_EQ(s.out[s.out.size() - 3], "7\t0\t1\t0x0008\tC\tBOOL\t");  // the new search expanded A
-  EXPECT_EQ(Names(selector), std::vector<std::u16string>{u"C"});
+  EXPECT_EQ(Names(), std::vector<std::u16string>{u"C"});
 }
 
-// 1 + 1000 + 999,000 nodes, and a chain 20,000 deep: opening, checking everything and OK.
-TEST(TagSelectDialog, BigAndDeepTrees) {
+// 1 + 1000 + 999,000 nodes: opening, checking everything and OK.
+TEST(TagSelectScale, AMillionNodes) {
   Scripted s;
   FakeTree big;
   auto* top = big.Add(big.Root(), "Big", -1);
@@ -398,11 +355,15 @@ TEST(TagSelectDialog, BigAndDeepTrees) {
   s.Run(selector, "click Big\nok");
   const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("1,000,000 nodes: open, check all, OK in %.2f s\n", seconds);
-  const auto names = Names(selector);
+  std::vector<std::u16string> names;
+  selector.GetSelectTag(names);
   ASSERT_EQ(names.size(), 999000u);
   EXPECT_EQ(names.front(), u"Big.m0.v0");
   EXPECT_EQ(names.back(), u"Big.m999.v998");
+}
 
+TEST(TagSelectScale, AChain20000Deep) {
+  Scripted s;
   FakeTree deep;
   FakeTree::Node* at = deep.Root();
   for (int i = 0; i < 20000; ++i) at = deep.Add(at, "d", -1);
@@ -410,23 +371,8 @@ TEST(TagSelectDialog, BigAndDeepTrees) {
   CDevSelectTag chain;
   chain.SetTagTree(deep.Root());
   s.Run(chain, "click d\nok");
-  EXPECT_EQ(Names(chain).size(), 1u);
-}
-
-TEST(TagPattern, MatchesLikeShellWildcardsWithoutEscapesAndCase) {
-  const struct {
-    const char* pattern;
-    const char* text;
-    bool match;
-  } cases[] = {
-      {"*arr*", "MAIN_ARR", true}, {"*a?c*", "xabcx", true},   {"*a?c*", "ac", false},
-      {"*[0-2]*", "v1", true},     {"*[!0-2]*", "111", false}, {"*[^a]*", "b", true},
-      {"*\\*", "a\\", true},       {"*[*", "x[", true},        {"*]*", "]", true},
-      {"a*b*c", "aXbYc", true},    {"a*b*c", "aXbY", false},   {"", "", true},
-      {"*", "", true},             {"*[]]*", "]", true},       {"*[a-]*", "-", true},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(DEVICE::detail::MatchPattern(c.pattern, c.text), c.match) << c.pattern << " " << c.text;
+  std::vector<std::u16string> names;
+  EXPECT_EQ(chain.GetSelectTag(names), 1u);
 }
 
 TEST(TagSelectTrace, EveryTracedOperationWritesBeginAndEndLines) {

@@ -1,0 +1,84 @@
+#include "tagselect/SelectTree.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "support/FakeTagTree.h"
+
+namespace {
+
+using DEVICE::SelectState;
+using DEVICE::SelectTree;
+using testing_support::FakeTagTree;
+
+// A: x, y, bad | B: arr: [0], [1]; z | C
+void Fill(FakeTagTree& tree) {
+  auto* a = tree.Add(tree.Root(), "A", -1);
+  for (const char* name : {"x", "y", "bad"}) tree.Add(a, name, 2);
+  auto* b = tree.Add(tree.Root(), "B", -1);
+  auto* arr = tree.Add(b, "arr", -1);
+  tree.Add(arr, "[0]", 2);
+  tree.Add(arr, "[1]", 2);
+  tree.Add(b, "z", 0);
+  tree.Add(tree.Root(), "C", 0);
+}
+
+constexpr int kNone = 0;  // no selection node
+constexpr int kNot = static_cast<int>(SelectState::NotSelected);
+constexpr int kSel = static_cast<int>(SelectState::Selected);
+constexpr int kPart = static_cast<int>(SelectState::PartlySelected);
+
+TEST(SelectTree, StatesCombineFromTheSelectedTagsUp) {
+  const struct {
+    const char* what;
+    std::vector<std::string> paths;     // added in this order
+    std::vector<std::string> selected;  // then marked
+    std::map<std::string, int> states;
+  } cases[] = {
+      {"one of three children", {"A.x"}, {"A.x"}, {{"A", kPart}, {"A.x", kSel}, {"A.y", kNone}}},
+      {"all children", {"A.x", "A.y", "A.bad"}, {"A.x", "A.y", "A.bad"}, {{"A", kSel}, {"A.bad", kSel}}},
+      {"a leaf at the top", {"C"}, {"C"}, {{"C", kSel}, {"A", kNone}}},
+      {"a tag with children, alone", {"B"}, {"B"}, {{"B", kPart}, {"B.z", kNone}}},
+      {"every child has a node, one partly", {"B.arr[0]", "B.z"}, {"B.arr[0]", "B.z"},
+       {{"B", kSel}, {"B.arr", kPart}, {"B.arr[0]", kSel}, {"B.z", kSel}}},
+      {"a path without a mark", {"A.x"}, {}, {{"A", kNot}, {"A.x", kNot}}},
+      {"marked and unmarked children", {"A.x", "A.y", "A.bad"}, {"A.x"}, {{"A", kPart}, {"A.y", kNot}}},
+      {"a marked parent follows its children", {"A", "A.x"}, {"A", "A.x"}, {{"A", kPart}, {"A.x", kSel}}},
+      {"a mark without a path", {"A.x"}, {"A.x", "C"}, {{"C", kNone}, {"A.x", kSel}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeTagTree tree;
+    Fill(tree);
+    SelectTree select;
+    for (const auto& path : c.paths) select.AddPath(tree.At(path), tree.Root());
+    for (const auto& name : c.selected) select.MarkSelected(tree.At(name));
+    select.RecomputeStates();
+    for (const auto& [name, state] : c.states) {
+      const SelectTree::Node* node = select.Find(tree.At(name));
+      EXPECT_EQ(node ? static_cast<int>(node->state) : kNone, state) << name;
+    }
+  }
+}
+
+TEST(SelectTree, PathsShareTheirNodesAndLinkEachOnce) {
+  FakeTagTree tree;
+  Fill(tree);
+  SelectTree select;
+  for (const char* path : {"B.arr[1]", "B.arr[0]", "B.arr[1]", "B.arr"}) select.AddPath(tree.At(path), tree.Root());
+  const SelectTree::Node* b = select.Find(tree.At("B"));
+  ASSERT_NE(b, nullptr);
+  ASSERT_EQ(b->children.size(), 1u);
+  const SelectTree::Node* arr = b->children[0];
+  EXPECT_EQ(arr->tag, tree.At("B.arr"));
+  ASSERT_EQ(arr->children.size(), 2u);
+  EXPECT_EQ(arr->children[0]->tag, tree.At("B.arr[1]"));
+  EXPECT_EQ(select.Find(tree.Root()), nullptr);  // the root has no node
+  select.Clear();
+  EXPECT_EQ(select.Find(tree.At("B")), nullptr);
+}
+
+}  // namespace
