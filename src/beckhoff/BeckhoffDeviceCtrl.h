@@ -25,6 +25,7 @@ class BeckhoffDeviceCtrl final : public DEVICE::DeviceCtrl_Base {
   void InitProperties() override;
   DEVICE::ExtraConfig MakeExtraConfig(DEVICE::ExtraConfig record) override { return record; }
   DEVICE::ParentConfig MakeParentConfig() override;
+  // Nothing here calls the two hooks or CreateTagParser; they keep the interface's slot order.
   bool DeviceDataHook(void*) override { return true; }
   bool OnLoadDeviceData(DevDeserialize& reader) override;
   bool RunBufferHook(void*) override { return true; }

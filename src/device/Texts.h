@@ -26,9 +26,6 @@ inline constexpr char kRuntimeModuleE[] = "Beckhoff_ADS_Ethernet_BrevakE.drv";
 inline constexpr char kTagImport[] = "\xb1\xea\xc7\xa9\xb5\xbc\xc8\xeb";      // 标签导入
 inline constexpr char kTag[] = "\xb1\xea\xc7\xa9";                           // 标签
 inline constexpr char kCommStatus[] = "\xcd\xa8\xd1\xb6\xd7\xb4\xcc\xac";     // 通讯状态
-inline constexpr char kColumnChannelName[] = "\xcd\xa8\xb5\xc0\xc3\xfb\xb3\xc6";  // 通道名称
-inline constexpr char kColumnReadWriteFlag[] =
-    "\xcd\xa8\xb5\xc0\xb5\xc4\xb6\xc1\xd0\xb4\xb1\xea\xd6\xbe";  // 通道的读写标志
 
 // Reports to the host.
 inline constexpr char kTagInfoIncomplete[] =
@@ -66,6 +63,5 @@ inline constexpr char kTooManyTags[] =
     "\xb5\xb1\xc7\xb0\xd1\xa1\xd4\xf1\xb1\xea\xc7\xa9\xca\xfd\xb4\xf3\xd3\xda\x31\x30\xcd\xf2\xb8\xf6\xa3\xac\xc7\xeb\xc8"
     "\xa5\xb3\xfd\xb2\xbf\xb7\xd6\xb1\xea\xc7\xa9\xba\xf3\xd4\xd9\xb3\xa2\xca\xd4\xa3\xa1";  // 当前选择标签数大于10万个，请去除部分标签后再尝试！
 inline constexpr char kDefaultItem[] = "QORV Default item";
-inline constexpr char kRootTypeName[] = "QORV_ROOT";
 
 }  // namespace texts

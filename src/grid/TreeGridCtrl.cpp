@@ -21,11 +21,6 @@ void CTreeGridCtrl::SetColumn(int col, const std::u16string& heading, uint32_t f
   columns_[static_cast<size_t>(col)] = Column{heading, format, width};
 }
 
-void CTreeGridCtrl::SetColumnWidth(int col, int width) {
-  if (col < 0 || col >= ColumnCount()) return;
-  columns_[static_cast<size_t>(col)].width = width;
-}
-
 uint32_t CTreeGridCtrl::ColumnFormat(int col) const {
   if (col < 0 || col >= ColumnCount()) return 0;
   return columns_[static_cast<size_t>(col)].format;

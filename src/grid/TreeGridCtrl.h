@@ -40,7 +40,6 @@ class CTreeGridCtrl : public platform::GridControl {
   // Columns.
   void SetColumnCount(int count);
   void SetColumn(int col, const std::u16string& heading, uint32_t format, int width);
-  void SetColumnWidth(int col, int width);
   uint32_t ColumnFormat(int col) const;
   void SetFixedRowCount(int count);  // 0 or 1
   void SetTreeColumn(int col) { treeColumn_ = col; }
@@ -50,7 +49,6 @@ class CTreeGridCtrl : public platform::GridControl {
 
   // Check propagation switch (off at construction).
   void SetPropagation(bool on) { propagate_ = on; }
-  bool GetPropagation() const { return propagate_; }
 
   // Appends an item at the end of parent's children (kRootItem: top level). With
   // takeParentCheck the stored check value is then replaced by the parent's: 0 stays 0,

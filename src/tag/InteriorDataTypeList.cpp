@@ -42,7 +42,7 @@ ITagDataType* InteriorDataTypeList::Lookup(const std::string& name) const {
 std::unique_ptr<ITagDataType> InteriorDataTypeList::MakeNode(const Tag::TagDataType& entry) const {
   if (entry.TypeCode == Tag::kArray) {
     return std::make_unique<ArrayType>(entry.Name, entry.Comment, entry.TypeCode, entry.ByteSize,
-                                       Lookup(entry.Type), entry.ArrayInfo, formatter_);
+                                       Lookup(entry.Type), entry.ArrayInfo);
   }
   if (entry.TypeCode == Tag::kStruct) {
     auto node = std::make_unique<StructType>(entry.Name, entry.Comment, entry.TypeCode, entry.ByteSize);
@@ -102,7 +102,7 @@ std::unique_ptr<ITagDataType> InteriorDataTypeList::MakeNode(saved::TypeNodeReco
   auto lookup = [this](const std::string& name) { return name.empty() ? nullptr : Lookup(name); };
   if (record.tag == kNodeArray) {
     return std::make_unique<ArrayType>(std::move(record.name), std::move(record.comment), record.code, record.size,
-                                       lookup(record.element), std::move(record.bounds), formatter_);
+                                       lookup(record.element), std::move(record.bounds));
   }
   if (record.tag == kNodeStruct) {
     auto node = std::make_unique<StructType>(std::move(record.name), std::move(record.comment), record.code, record.size);

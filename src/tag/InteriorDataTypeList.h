@@ -25,7 +25,6 @@ class InteriorDataTypeList {
   const std::string& GetRootName() const { return rootName_; }
   size_t Size() const { return nodes_.size(); }
   ITagDataType* Node(size_t position) const { return nodes_[position].get(); }
-  void SetIndexNameFormatter(IndexNameFormatter formatter) { formatter_ = std::move(formatter); }
 
  private:
   void Append(std::unique_ptr<ITagDataType> node);
@@ -36,5 +35,4 @@ class InteriorDataTypeList {
   std::string rootName_;
   std::vector<std::unique_ptr<ITagDataType>> nodes_;
   std::unordered_map<std::string, size_t> positions_;
-  IndexNameFormatter formatter_;
 };

@@ -33,6 +33,8 @@ std::string UpperCaseTypeName(const std::string& text);
 
 namespace Beckhoff {
 
+// Made only by the device control's CreateTagParser, which nothing here calls; both are kept for
+// the interface's slot order.
 class BeckhoffTagParser : public LabelParser<Tag::TagDataType, Tag::TagVariable, std::string> {
  public:
   // Arrays with more elements than this are refused rather than expanded.

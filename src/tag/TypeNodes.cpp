@@ -41,7 +41,6 @@ std::string ArrayType::GetChildName(uint32_t index) const {
     indices[d] = dimensions_[d].first + index % count;
     index /= count;
   }
-  if (formatter_) return formatter_(std::vector<uint32_t>(indices, indices + rank));
   std::string name;
   name.reserve(2 + 11 * rank);
   name += '[';

@@ -2,16 +2,12 @@
 // The type nodes the tag tree walks: elementary types, arrays and structures, each able to
 // name, find and type its children and to write itself in the saved form.
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "utils/memory.h"
-
-// Turns the per-dimension indices of an array element into its child name.
-using IndexNameFormatter = std::function<std::string(const std::vector<uint32_t>&)>;
 
 class ITagDataType {
  public:
@@ -61,11 +57,8 @@ class ArrayType final : public BasicType {
   using Dimensions = std::vector<std::pair<uint32_t, uint32_t>>;  // (LBound, UBound)
 
   ArrayType(std::string name, std::string comment, uint32_t code, uint32_t size, ITagDataType* element,
-            Dimensions dimensions, IndexNameFormatter formatter)
-      : BasicType(std::move(name), std::move(comment), code, size),
-        element_(element),
-        dimensions_(std::move(dimensions)),
-        formatter_(std::move(formatter)) {}
+            Dimensions dimensions)
+      : BasicType(std::move(name), std::move(comment), code, size), element_(element), dimensions_(std::move(dimensions)) {}
 
   // Product of the dimension sizes in unsigned 32-bit arithmetic; 1 without dimensions.
   uint32_t GetChildCount() const override;
@@ -74,13 +67,9 @@ class ArrayType final : public BasicType {
   ITagDataType* GetChildType(uint32_t) const override { return element_; }
   int32_t Serialize(utils::imemorywrite* stream) const override;
 
-  const Dimensions& GetDimensions() const { return dimensions_; }
-  ITagDataType* GetElementType() const { return element_; }
-
  private:
   ITagDataType* element_;
   Dimensions dimensions_;
-  IndexNameFormatter formatter_;
 };
 
 class StructType final : public BasicType {
@@ -101,8 +90,6 @@ class StructType final : public BasicType {
   std::string GetChildName(uint32_t index) const override;
   ITagDataType* GetChildType(uint32_t index) const override;
   int32_t Serialize(utils::imemorywrite* stream) const override;
-
-  const std::vector<Member>& Members() const { return members_; }
 
  private:
   std::vector<Member> members_;

@@ -200,7 +200,6 @@ bool CountTreeNodes(ITagDataType* root, uint64_t limit, uint64_t& nodes) {
 std::shared_ptr<DEVICE::ITree> TreeVisitor::CreateTree(uint64_t& nodeCount, uint64_t& leafCount) {
   nodeCount = 0;
   leafCount = 0;
-  lastError_.clear();
   refusal_ = Refusal::None;
   if (!table_) return nullptr;
   ITagDataType* rootType = table_->Lookup(table_->GetRootName());
@@ -208,9 +207,6 @@ std::shared_ptr<DEVICE::ITree> TreeVisitor::CreateTree(uint64_t& nodeCount, uint
   uint64_t planned = 0;
   if (!CountTreeNodes(rootType, kMaxTreeNodes, planned)) {
     refusal_ = planned > kMaxTreeNodes ? Refusal::TooLarge : Refusal::Infinite;
-    lastError_ = planned > kMaxTreeNodes
-                     ? "tag tree too large: more than " + std::to_string(kMaxTreeNodes) + " nodes"
-                     : std::string("tag tree infinite: a data type contains itself");
     return nullptr;
   }
 

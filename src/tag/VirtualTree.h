@@ -67,15 +67,12 @@ class TreeVisitor {
   virtual std::shared_ptr<DEVICE::ITree> BuildTree(std::vector<Tag::TagVariable> symbols, uint64_t& nodeCount,
                                                    uint64_t& leafCount);
 
-  // Why the last build gave no tree; empty when it gave one or had no root type.
-  const std::string& LastError() const { return lastError_; }
   enum class Refusal { None, TooLarge, Infinite };
   Refusal LastRefusal() const { return refusal_; }
 
  private:
   std::shared_ptr<Tag::DataTypeList> list_;
   std::shared_ptr<InteriorDataTypeList> table_;
-  std::string lastError_;
   Refusal refusal_ = Refusal::None;
 };
 

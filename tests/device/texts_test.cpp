@@ -13,8 +13,6 @@ TEST(Texts, ChineseTextsAreGbkBytes) {
     const char* gbk;
     const char* utf8;
   } cases[] = {
-      {texts::kColumnChannelName, "通道名称"},
-      {texts::kColumnReadWriteFlag, "通道的读写标志"},
       {texts::kChooseTpyFile, "请选择tpy文件"},
       {texts::kOpenTagFileFailed, "打开标签文件失败"},
       {texts::kTagTreeTooLarge, "标签文件中的标签过多（超过2000万个节点），无法导入"},
