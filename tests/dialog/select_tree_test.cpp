@@ -12,19 +12,7 @@ namespace {
 
 using DEVICE::SelectState;
 using DEVICE::SelectTree;
-using testing_support::FakeTagTree;
-
-// A: x, y, bad | B: arr: [0], [1]; z | C
-void Fill(FakeTagTree& tree) {
-  auto* a = tree.Add(tree.Root(), "A", -1);
-  for (const char* name : {"x", "y", "bad"}) tree.Add(a, name, 2);
-  auto* b = tree.Add(tree.Root(), "B", -1);
-  auto* arr = tree.Add(b, "arr", -1);
-  tree.Add(arr, "[0]", 2);
-  tree.Add(arr, "[1]", 2);
-  tree.Add(b, "z", 0);
-  tree.Add(tree.Root(), "C", 0);
-}
+using testing_support::SampleTree;
 
 constexpr int kNone = 0;  // no selection node
 constexpr int kNot = static_cast<int>(SelectState::NotSelected);
@@ -51,34 +39,32 @@ TEST(SelectTree, StatesCombineFromTheSelectedTagsUp) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    FakeTagTree tree;
-    Fill(tree);
+    auto tree = SampleTree();
     SelectTree select;
-    for (const auto& path : c.paths) select.AddPath(tree.At(path), tree.Root());
-    for (const auto& name : c.selected) select.MarkSelected(tree.At(name));
+    for (const auto& path : c.paths) select.AddPath(tree->At(path), tree->Root());
+    for (const auto& name : c.selected) select.MarkSelected(tree->At(name));
     select.RecomputeStates();
     for (const auto& [name, state] : c.states) {
-      const SelectTree::Node* node = select.Find(tree.At(name));
+      const SelectTree::Node* node = select.Find(tree->At(name));
       EXPECT_EQ(node ? static_cast<int>(node->state) : kNone, state) << name;
     }
   }
 }
 
 TEST(SelectTree, PathsShareTheirNodesAndLinkEachOnce) {
-  FakeTagTree tree;
-  Fill(tree);
+  auto tree = SampleTree();
   SelectTree select;
-  for (const char* path : {"B.arr[1]", "B.arr[0]", "B.arr[1]", "B.arr"}) select.AddPath(tree.At(path), tree.Root());
-  const SelectTree::Node* b = select.Find(tree.At("B"));
+  for (const char* path : {"B.arr[1]", "B.arr[0]", "B.arr[1]", "B.arr"}) select.AddPath(tree->At(path), tree->Root());
+  const SelectTree::Node* b = select.Find(tree->At("B"));
   ASSERT_NE(b, nullptr);
   ASSERT_EQ(b->children.size(), 1u);
   const SelectTree::Node* arr = b->children[0];
-  EXPECT_EQ(arr->tag, tree.At("B.arr"));
+  EXPECT_EQ(arr->tag, tree->At("B.arr"));
   ASSERT_EQ(arr->children.size(), 2u);
-  EXPECT_EQ(arr->children[0]->tag, tree.At("B.arr[1]"));
-  EXPECT_EQ(select.Find(tree.Root()), nullptr);  // the root has no node
+  EXPECT_EQ(arr->children[0]->tag, tree->At("B.arr[1]"));
+  EXPECT_EQ(select.Find(tree->Root()), nullptr);  // the root has no node
   select.Clear();
-  EXPECT_EQ(select.Find(tree.At("B")), nullptr);
+  EXPECT_EQ(select.Find(tree->At("B")), nullptr);
 }
 
 }  // namespace

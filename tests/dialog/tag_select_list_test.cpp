@@ -24,25 +24,7 @@ using DEVICE::CDevSelectTag;
 using platform::Rect;
 using Scripted = dialog_tests::ScriptedSession;
 using FakeTree = testing_support::FakeTagTree;
-
-// A: x, y, bad(-1) | B: arr[0], arr[1], z | C | N: n1(-1) | a node without label
-std::unique_ptr<FakeTree> SampleTree() {
-  auto tree = std::make_unique<FakeTree>();
-  auto* a = tree->Add(tree->Root(), "A", -1, "ST_A", "struct a");
-  tree->Add(a, "x", 2, "INT", "the x");
-  tree->Add(a, "y", 2, "INT");
-  tree->Add(a, "bad", -1, "");
-  auto* b = tree->Add(tree->Root(), "B", -1, "ST_B");
-  auto* arr = tree->Add(b, "arr", -1, "ARRAY [0..1] OF INT");
-  tree->Add(arr, "[0]", 2, "INT");
-  tree->Add(arr, "[1]", 2, "INT");
-  tree->Add(b, "z", 0, "BOOL");
-  tree->Add(tree->Root(), "C", 0, "BOOL");
-  auto* n = tree->Add(tree->Root(), "N", -1, "ST_N");
-  tree->Add(n, "n1", -1, "");
-  tree->Add(tree->Root(), "hidden", 0)->labelled = false;
-  return tree;
-}
+using testing_support::SampleTree;
 
 // A dialog over the sample tree, run by script lines.
 class TagSelectDialog : public testing::Test {
@@ -142,12 +124,6 @@ TEST_F(TagSelectDialog, OkYieldsTheCheckedSelectableLeavesInRowOrder) {
   };
   for (const auto& c : cases) EXPECT_EQ(Pick({}, c.script), c.names) << c.script;
   EXPECT_EQ(Grid().RowCheck(1), 2);  // A: two of three checked, bad disabled
-}
-
-TEST_F(TagSelectDialog, RepeatedFullNamesComeOnce) {
-  auto* d = tree->Add(tree->Root(), "D", -1, "ST_D");
-  for (const char* name : {"x", "x"}) tree->Add(d, name, 2, "INT");
-  EXPECT_EQ(Pick({}, "click D\nok"), std::vector<std::u16string>{u"D.x"});
 }
 
 TEST_F(TagSelectDialog, MoreNamesThanTheLimitKeepTheDialogOpen) {

@@ -2,6 +2,7 @@
 // A tag tree built in a line per node, for the tests of the tag selection. Nodes live in a
 // deque so that their addresses stay put; a data type of -1 marks an unselectable label.
 #include <deque>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -75,5 +76,24 @@ class FakeTagTree final {
   std::deque<Node> nodes_;
   std::unordered_map<std::string, Node*> index_;
 };
+
+// A: x, y, bad(-1) | B: arr[0], arr[1], z | C | N: n1(-1) | a node without label
+inline std::unique_ptr<FakeTagTree> SampleTree() {
+  auto tree = std::make_unique<FakeTagTree>();
+  auto* a = tree->Add(tree->Root(), "A", -1, "ST_A", "struct a");
+  tree->Add(a, "x", 2, "INT", "the x");
+  tree->Add(a, "y", 2, "INT");
+  tree->Add(a, "bad", -1, "");
+  auto* b = tree->Add(tree->Root(), "B", -1, "ST_B");
+  auto* arr = tree->Add(b, "arr", -1, "ARRAY [0..1] OF INT");
+  tree->Add(arr, "[0]", 2, "INT");
+  tree->Add(arr, "[1]", 2, "INT");
+  tree->Add(b, "z", 0, "BOOL");
+  tree->Add(tree->Root(), "C", 0, "BOOL");
+  auto* n = tree->Add(tree->Root(), "N", -1, "ST_N");
+  tree->Add(n, "n1", -1, "");
+  tree->Add(tree->Root(), "hidden", 0)->labelled = false;
+  return tree;
+}
 
 }  // namespace testing_support
