@@ -31,10 +31,7 @@ void SelectTree::MarkSelected(const ITree* tag) {
   if (Node* node = FindNode(tag)) node->state = SelectState::Selected;
 }
 
-// Post-order over each top-level node. A node without children reports its own code; one
-// with children reports the OR of the codes its children report. The stored state is
-// PartlySelected for a report of 0, 3 or 4, and also for a report of Selected when the tag
-// node has children that have no node.
+// Post-order over each top-level node, with an explicit stack: the tag tree may be deep.
 void SelectTree::RecomputeStates() {
   struct Frame {
     Node* node;

@@ -29,7 +29,9 @@ class SelectTree {
   void AddPath(ITree* tag, const ITree* root);
   // Marks `tag` selected when it has a node.
   void MarkSelected(const ITree* tag);
-  // Recomputes the states from the bottom up; see the definition.
+  // Recomputes the states from the bottom up. A node without children reports its own state,
+  // one with children the OR of what they report; a report of 3 (or 0 or 4) is stored as
+  // PartlySelected, and so is Selected when the tag has children that have no node.
   void RecomputeStates();
   const Node* Find(const ITree* tag) const;
 
