@@ -80,26 +80,6 @@ class DisabledWhile {
   int id_;
 };
 
-// Visits the nodes below `top` depth first, children in order, without recursion; visit(node)
-// says whether to go on below that node.
-template <typename Visit>
-void WalkBelow(ITree* top, Visit visit) {
-  struct Frame {
-    ITree* node;
-    uint32_t next;
-  };
-  std::vector<Frame> frames{{top, 0}};
-  while (!frames.empty()) {
-    Frame& frame = frames.back();
-    if (frame.next >= frame.node->GetChildCount()) {
-      frames.pop_back();
-      continue;
-    }
-    ITree* child = frame.node->GetChild(frame.next++);
-    if (child && visit(child)) frames.push_back({child, 0});
-  }
-}
-
 }  // namespace
 
 // ---- construction and the owner's operations ----
@@ -416,24 +396,7 @@ void CTagSeletList::_FindString() {
 }
 
 void CTagSeletList::_SearchTagTree(ITree* node, const std::string& pattern) {
-  if (!node) return;
-  auto collectLeaves = [this](ITree* top) {
-    if (top->GetChildCount() == 0) {
-      searchResults_.push_back(top);
-      return;
-    }
-    WalkBelow(top, [this](ITree* child) {
-      if (child->GetChildCount() > 0) return true;
-      searchResults_.push_back(child);
-      return false;
-    });
-  };
-  WalkBelow(node, [&](ITree* child) {
-    ILabel* label = child->GetLabel();
-    if (!label || !MatchPattern(pattern, label->GetName())) return true;
-    collectLeaves(child);
-    return false;
-  });
+  FindLeavesByPattern(node, pattern, searchResults_);
 }
 
 bool CTagSeletList::_SetSelectSubNode(grid::TreeItem parentItem, ITree* node, bool selectPath) {

@@ -1,5 +1,7 @@
 #include "tagselect/TagPattern.h"
 
+#include <cstdint>
+
 namespace DEVICE {
 
 namespace {
@@ -32,6 +34,38 @@ size_t MatchSet(std::string_view pattern, size_t at, unsigned char c, bool& matc
   if (i >= pattern.size()) return std::string_view::npos;
   matched = found != negate;
   return i + 1;
+}
+
+// Visits the nodes below `top` depth first, children in order, without recursion; visit(node)
+// says whether to go on below that node.
+template <typename Visit>
+void WalkBelow(ITree* top, Visit visit) {
+  struct Frame {
+    ITree* node;
+    uint32_t next;
+  };
+  std::vector<Frame> frames{{top, 0}};
+  while (!frames.empty()) {
+    Frame& frame = frames.back();
+    if (frame.next >= frame.node->GetChildCount()) {
+      frames.pop_back();
+      continue;
+    }
+    ITree* child = frame.node->GetChild(frame.next++);
+    if (child && visit(child)) frames.push_back({child, 0});
+  }
+}
+
+void AppendLeaves(ITree* top, std::vector<ITree*>& leaves) {
+  if (top->GetChildCount() == 0) {
+    leaves.push_back(top);
+    return;
+  }
+  WalkBelow(top, [&leaves](ITree* child) {
+    if (child->GetChildCount() > 0) return true;
+    leaves.push_back(child);
+    return false;
+  });
 }
 
 }  // namespace
@@ -83,6 +117,16 @@ bool MatchPattern(std::string_view pattern, std::string_view text) {
   }
   while (p < pattern.size() && pattern[p] == '*') ++p;
   return p == pattern.size();
+}
+
+void FindLeavesByPattern(ITree* node, std::string_view pattern, std::vector<ITree*>& leaves) {
+  if (!node) return;
+  WalkBelow(node, [&](ITree* child) {
+    ILabel* label = child->GetLabel();
+    if (!label || !MatchPattern(pattern, label->GetName())) return true;
+    AppendLeaves(child, leaves);
+    return false;
+  });
 }
 
 bool SamePatternIgnoringCase(std::u16string_view a, std::u16string_view b) {

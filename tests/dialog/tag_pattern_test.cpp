@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "support/FakeTagTree.h"
+
 namespace {
 
 TEST(TagPattern, MatchesLikeShellWildcardsWithoutEscapesAndCase) {
@@ -30,6 +35,27 @@ TEST(TagPattern, SameTextInOtherLetterCaseIsTheSamePattern) {
       {u"*\u00C4*", u"*\u00E4*", false},  // only ASCII letters fold
   };
   for (const auto& c : cases) EXPECT_EQ(DEVICE::SamePatternIgnoringCase(c.a, c.b), c.same);
+}
+
+TEST(TagPattern, AMatchingNodeGivesItsLeavesAndOthersAreSearchedInside) {
+  const auto tree = testing_support::SampleTree();
+  const struct {
+    const char* pattern;
+    std::vector<std::string> leaves;
+  } cases[] = {
+      {"*a*", {"A.x", "A.y", "A.bad", "B.arr[0]", "B.arr[1]"}},
+      {"*[xz]*", {"A.x", "B.z"}},
+      {"c", {"C"}},
+      {"N*", {"N.n1"}},
+      {"*q*", {}},
+  };
+  for (const auto& c : cases) {
+    std::vector<DEVICE::ITree*> found;
+    DEVICE::FindLeavesByPattern(tree->Root(), c.pattern, found);
+    std::vector<std::string> names;
+    for (auto* node : found) names.push_back(node->GetLabel()->GetFullName());
+    EXPECT_EQ(names, c.leaves) << c.pattern;
+  }
 }
 
 }  // namespace
