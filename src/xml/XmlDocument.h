@@ -31,7 +31,6 @@ class XmlDocument {
 
   // Notes of the last load and parse, one empty element per note.
   const std::u16string& GetResult() const { return report_; }
-  const std::u16string& GetDocText() const { return text_; }
 
  private:
   struct Element {

@@ -280,8 +280,6 @@ bool SameName(std::string_view known, std::u16string_view name, bool ignoreCase)
 
 }  // namespace
 
-std::span<const NamedReference> NamedReferences() { return kNamedReferences; }
-
 char32_t LookupNamedReference(std::u16string_view name) {
   // The references of XML itself come first: nearly every reference in real files is one of them.
   if (name == u"lt") return U'<';

@@ -1,6 +1,5 @@
 #pragma once
 // Named character references: the HTML 4.01 character entities plus "apos".
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -10,8 +9,6 @@ struct NamedReference {
   std::string_view name;
   char32_t codePoint;
 };
-
-std::span<const NamedReference> NamedReferences();
 
 // The code point of a reference name, or 0 when the name is not known. Names match ignoring
 // ASCII case, except that an exact match wins where two names differ only in case (Delta and
