@@ -17,7 +17,7 @@
 #include "bench_data.h"
 #include "bench_import_steps.h"
 #include "bench_tree.h"
-#include "platform/ScriptedDialog.h"
+#include "ui/ScriptedDialog.h"
 
 namespace {
 
@@ -118,8 +118,8 @@ class TimedBackend final : public platform::DialogBackend {
   int errors() const { return errors_; }
 
  private:
-  platform::ScriptedUserInterface ui_;
-  platform::ScriptedDialogBackend scripted_;
+  hostui::ScriptedUserInterface ui_;
+  hostui::ScriptedDialogBackend scripted_;
   std::map<int, double> seconds_;
   int errors_ = 0;
 };

@@ -15,7 +15,7 @@
 
 #include "ScriptedSession.h"
 #include "device/Texts.h"
-#include "platform/ScriptedDialog.h"
+#include "ui/ScriptedDialog.h"
 #include "platform/System.h"
 #include "platform/Text.h"
 

@@ -20,21 +20,20 @@
 #include <string>
 
 #include "platform/DialogSurface.h"
-#include "platform/UserInterface.h"
+#include "ui/ScriptedUserInterface.h"
 
-namespace platform {
+namespace hostui {
 
-class ScriptedDialogBackend : public DialogBackend {
+class ScriptedDialogBackend : public platform::DialogBackend {
  public:
   using Output = std::function<void(const std::string& utf8Line)>;
 
-  using ControlState = platform::ControlState;
   // What a dialog window looked like when it ended.
   struct SurfaceRecord {
-    std::map<int, ControlState> controls;
-    Rect window;
-    Size client;
-    std::optional<FontRequest> font;
+    std::map<int, platform::ControlState> controls;
+    platform::Rect window;
+    platform::Size client;
+    std::optional<platform::FontRequest> font;
     int focus = 0;
     int endCode = 0;
   };
@@ -45,7 +44,7 @@ class ScriptedDialogBackend : public DialogBackend {
   void AddScript(const std::string& text);
   void SetScreenPixelsPerInchY(int ppi) { ppi_ = ppi; }
 
-  std::unique_ptr<DialogSurface> CreateSurface(const DialogTemplate& dialogTemplate) override;
+  std::unique_ptr<platform::DialogSurface> CreateSurface(const platform::DialogTemplate& dialogTemplate) override;
   int ScreenPixelsPerInchY() const override { return ppi_; }
 
   const SurfaceRecord& LastSurface() const { return last_; }
@@ -64,4 +63,4 @@ class ScriptedDialogBackend : public DialogBackend {
   SurfaceRecord last_;
 };
 
-}  // namespace platform
+}  // namespace hostui

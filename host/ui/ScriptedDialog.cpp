@@ -1,11 +1,12 @@
-#include "platform/ScriptedDialog.h"
+#include "ui/ScriptedDialog.h"
 
 #include <cstdio>
 #include <vector>
 
 #include "platform/Text.h"
 
-namespace platform {
+namespace hostui {
+using namespace platform;
 namespace {
 
 constexpr int kOk = 1;
@@ -50,7 +51,7 @@ class ScriptedSurface final : public DialogSurface {
   ScriptedSurface(ScriptedDialogBackend& backend, const DialogTemplate& dialogTemplate) : backend_(backend) {
     const int ppi = backend.ScreenPixelsPerInchY();
     for (const auto& control : dialogTemplate.controls) {
-      ScriptedDialogBackend::ControlState state;
+      ControlState state;
       state.kind = control.kind;
       state.text = control.caption;
       state.rect = UnitsToPixels(control.x, control.y, control.cx, control.cy, ppi);
@@ -136,11 +137,11 @@ class ScriptedSurface final : public DialogSurface {
   }
 
  private:
-  ScriptedDialogBackend::ControlState* Find(int id) {
+  ControlState* Find(int id) {
     auto found = record_.controls.find(id);
     return found == record_.controls.end() ? nullptr : &found->second;
   }
-  const ScriptedDialogBackend::ControlState* Find(int id) const {
+  const ControlState* Find(int id) const {
     auto found = record_.controls.find(id);
     return found == record_.controls.end() ? nullptr : &found->second;
   }
@@ -271,4 +272,4 @@ void ScriptedDialogBackend::Print(const std::string& line) const {
   if (output_) output_(line);
 }
 
-}  // namespace platform
+}  // namespace hostui

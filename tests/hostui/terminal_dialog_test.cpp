@@ -1,5 +1,5 @@
 // The terminal dialog backend with scripted keys and clicks and captured frames.
-#include "platform/TerminalDialog.h"
+#include "ui/TerminalDialog.h"
 
 #include <gtest/gtest.h>
 
@@ -133,8 +133,8 @@ class TerminalDialog : public testing::Test {
  protected:
   // Runs the custom command of an ADS device on the terminal with the keys.
   std::vector<std::string> Run(ScriptedTerminal& terminal) {
-    platform::TerminalDialogBackend backend(terminal);
-    platform::TerminalUserInterface ui(terminal);
+    hostui::TerminalDialogBackend backend(terminal);
+    hostui::TerminalUserInterface ui(terminal);
     platform::SetDialogBackend(&backend);
     platform::SetUserInterface(&ui);
     device_.RunCustomCommand({texts::kTagImport, 0});
@@ -220,7 +220,7 @@ class TerminalFileChooser : public testing::Test {
     std::filesystem::remove_all(directory_);
   }
   std::optional<std::u16string> Choose(ScriptedTerminal& terminal) {
-    platform::TerminalUserInterface ui(terminal);
+    hostui::TerminalUserInterface ui(terminal);
     return ui.ShowFileDialog({true, u"TPY (*.tpy)|*.tpy||", u"tpy", u"", 0});
   }
   std::filesystem::path directory_;
