@@ -85,7 +85,7 @@ class TimedSurface final : public platform::DialogSurface {
   }
   int ScreenPixelsPerInchY() const override { return inner_->ScreenPixelsPerInchY(); }
   void CreateFont(const platform::FontRequest& request) override { inner_->CreateFont(request); }
-  void AttachGrid(int id, platform::GridControl* grid) override { inner_->AttachGrid(id, grid); }
+  void AttachGrid(int id, grid::GridView* grid) override { inner_->AttachGrid(id, grid); }
 
  private:
   std::unique_ptr<platform::DialogSurface> inner_;

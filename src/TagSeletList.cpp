@@ -112,7 +112,6 @@ constexpr unsigned kKeyEscape = 27;
 constexpr int kTreeColumn = 1;
 constexpr int kColumnCount = 4;
 constexpr uint32_t kCentredSingleLine = 0x0001 | 0x0004 | 0x0020;
-constexpr uint32_t kGrey = 0x7F7F7F;
 constexpr int kSearchReserve = 5000;
 
 void WriteTrace(const char* function, int line, const char* what) {
@@ -521,7 +520,7 @@ grid::TreeItem CTagSeletList::_InsertTagRow(ITree* parentNode, const std::u16str
 
   if (!_IsSelectable(node)) {
     grid.SetItemState(item, kTreeColumn, grid.GetItemState(item, kTreeColumn) | grid::kStateCheckDisabled);
-    grid.SetItemTextColour(item, kTreeColumn, kGrey);
+    grid.SetItemTextColour(item, kTreeColumn, grid::kGreyText);
     grid.SetCheckValue(item, grid::kUnchecked);
   }
   return item;

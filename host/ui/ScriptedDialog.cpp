@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "grid/GridView.h"
 #include "platform/Text.h"
 
 namespace hostui {
@@ -132,7 +133,7 @@ class ScriptedSurface final : public DialogSurface {
   }
   int ScreenPixelsPerInchY() const override { return backend_.ScreenPixelsPerInchY(); }
   void CreateFont(const FontRequest& request) override { record_.font = request; }
-  void AttachGrid(int id, GridControl* grid) override {
+  void AttachGrid(int id, grid::GridView* grid) override {
     if (HasControl(id)) grid_ = grid;
   }
 
@@ -238,7 +239,7 @@ class ScriptedSurface final : public DialogSurface {
   ScriptedDialogBackend& backend_;
   ScriptedDialogBackend::SurfaceRecord record_;
   DialogEvents* events_ = nullptr;
-  GridControl* grid_ = nullptr;
+  grid::GridView* grid_ = nullptr;
   bool ended_ = false;
 };
 

@@ -4,6 +4,7 @@
 #include <map>
 #include <system_error>
 
+#include "grid/GridView.h"
 #include "ui/TerminalParts.h"
 #include "utils/utf16.h"
 #include "utils/utf8.h"
@@ -21,8 +22,6 @@ constexpr int kOk = 1;
 constexpr int kCancel = 2;
 constexpr unsigned kKeyEnter = 13;
 constexpr unsigned kKeyEscape = 27;
-constexpr uint32_t kStateCheckDisabled = 0x2000;
-constexpr uint32_t kGrey = 0x7F7F7F;
 
 constexpr char16_t kOkCaption[] = u"\u786e\u5b9a";  // 确定
 constexpr char16_t kDialogHint[] =
@@ -174,7 +173,7 @@ class TerminalSurface final : public DialogSurface {
   }
   int ScreenPixelsPerInchY() const override { return 96; }
   void CreateFont(const FontRequest&) override {}  // the terminal's own font
-  void AttachGrid(int id, GridControl* grid) override {
+  void AttachGrid(int id, grid::GridView* grid) override {
     if (HasControl(id)) {
       grid_ = grid;
       gridId_ = id;
@@ -370,7 +369,7 @@ class TerminalSurface final : public DialogSurface {
     for (int line = 0; line < body && scroll_ + line < static_cast<int>(rows.size()); ++line) {
       const int row = rows[static_cast<size_t>(scroll_ + line)];
       const int y = gridBodyTop_ + line;
-      const bool grey = grid_->CellTextColour(row, tree) == kGrey;
+      const bool grey = grid_->IsRowGreyed(row);
       const CellStyle style = row == selected ? (focus_ == gridId_ ? CellStyle::Focused : CellStyle::Selected)
                               : grey          ? CellStyle::Grey
                                               : CellStyle::Plain;
@@ -378,7 +377,7 @@ class TerminalSurface final : public DialogSurface {
       std::u16string cell(static_cast<size_t>(indent), u' ');
       cell += grid_->RowHasChildren(row) ? (grid_->IsRowExpanded(row) ? u"- " : u"+ ") : u"  ";
       const int check = grid_->RowCheck(row);
-      const bool checkable = !(grid_->CellState(row, tree) & kStateCheckDisabled);
+      const bool checkable = grid_->IsRowCheckable(row);
       cell += !checkable ? u"    " : check == 1 ? u"[x] " : check == 2 ? u"[-] " : u"[ ] ";
       cell += grid_->CellText(row, tree);
       frame.Fill(y, left, width, style);
@@ -447,7 +446,7 @@ class TerminalSurface final : public DialogSurface {
   std::u16string title_;
   std::map<int, ControlState> controls_;
   DialogEvents* events_ = nullptr;
-  GridControl* grid_ = nullptr;
+  grid::GridView* grid_ = nullptr;
   int gridId_ = -1;
   int focus_ = 0;
   int scroll_ = 0;
