@@ -5,6 +5,7 @@
 #include <functional>
 #include <stdexcept>
 
+#include "TagSelectTemplate.h"
 #include "device/Texts.h"
 #include "platform/System.h"
 #include "platform/Text.h"
@@ -105,10 +106,8 @@ double ScaleFactorFor(int pixelsPerInch) {
 
 namespace {
 
-constexpr int kOk = 1;
-constexpr int kCancel = 2;
-constexpr unsigned kKeyEnter = 13;
-constexpr unsigned kKeyEscape = 27;
+using platform::kIdCancel;
+using platform::kIdOk;
 constexpr int kTreeColumn = 1;
 constexpr int kColumnCount = 4;
 constexpr uint32_t kCentredSingleLine = 0x0001 | 0x0004 | 0x0020;
@@ -160,24 +159,6 @@ bool EqualsIgnoringCase(const std::u16string& a, const std::u16string& b) {
 }
 
 std::u16string Wide(const char* text) { return platform::AnsiToWide(text); }
-
-platform::DialogTemplate SelectionDialogTemplate() {
-  using platform::ControlKind;
-  platform::DialogTemplate dialog;
-  dialog.id = CTagSeletList::kTemplateId;
-  dialog.title = Wide(texts::kDialogTitle);
-  dialog.units = {290, 225};
-  dialog.controls = {
-      {CTagSeletList::kImportButton, ControlKind::DefaultButton, Wide(texts::kTagImport), 1, 6, 50, 14},
-      {CTagSeletList::kSearchEdit, ControlKind::Edit, u"", 66, 7, 103, 14},
-      {CTagSeletList::kFindButton, ControlKind::Button, Wide(texts::kFindNext), 222, 11, 65, 14},
-      {CTagSeletList::kGridId, ControlKind::Custom, u"", 0, 28, 248, 142},
-      {CTagSeletList::kKeepCheck, ControlKind::CheckBox, Wide(texts::kKeepUnselected), 0, 176, 166, 10},
-      {kOk, ControlKind::DefaultButton, Wide(texts::kOk), 168, 207, 50, 14},
-      {kCancel, ControlKind::Button, Wide(texts::kCancel), 237, 207, 50, 14},
-  };
-  return dialog;
-}
 
 // Re-enables a button when the operation that disabled it returns.
 class DisabledWhile {
@@ -248,8 +229,8 @@ size_t CTagSeletList::GetSelectTag(std::vector<std::u16string>& names) {
 }
 
 int CTagSeletList::DoModal() {
-  surface_ = platform::CurrentDialogBackend().CreateSurface(SelectionDialogTemplate());
-  if (!surface_) return kCancel;
+  surface_ = platform::CurrentDialogBackend().CreateSurface(TagSelectionTemplate());
+  if (!surface_) return kIdCancel;
   surface_->AttachGrid(kGridId, &grid_);
   const int code = surface_->RunModal(*this);
   surface_.reset();
@@ -282,11 +263,11 @@ void CTagSeletList::OnCommand(int id) {
     case kFindButton:
       _FindString();
       break;
-    case kOk:
+    case kIdOk:
       OnOK();
       break;
-    case kCancel:
-      surface_->EndDialog(kCancel);
+    case kIdCancel:
+      surface_->EndDialog(kIdCancel);
       break;
     case kImportButton:
       OnTagImport();
@@ -297,7 +278,7 @@ void CTagSeletList::OnCommand(int id) {
 }
 
 bool CTagSeletList::PreTranslateKeyDown(unsigned virtualKey) {
-  return virtualKey == kKeyEnter || virtualKey == kKeyEscape;
+  return virtualKey == platform::kKeyEnter || virtualKey == platform::kKeyEscape;
 }
 
 void CTagSeletList::OnSize(int cx, int cy) {
@@ -321,8 +302,8 @@ void CTagSeletList::_ResetWindowPos(int cx, int cy) {
         U(24), &R);
   place(kFindButton, R.right + U(8), R.top, U(75), U(24), nullptr);
   place(kGridId, U(8), R.bottom + U(8), W - 2 * U(8), H - 3 * U(8) - U(24) - R.bottom, &R);
-  place(kCancel, W - U(8) - U(75), R.bottom + U(8), U(75), U(24), &R);
-  place(kOk, W - 2 * (U(8) + U(75)), R.top, U(75), U(24), nullptr);
+  place(kIdCancel, W - U(8) - U(75), R.bottom + U(8), U(75), U(24), &R);
+  place(kIdOk, W - 2 * (U(8) + U(75)), R.top, U(75), U(24), nullptr);
   place(kKeepCheck, U(8), R.top, 4 * U(75), U(24), nullptr);
 }
 
@@ -356,7 +337,7 @@ void CTagSeletList::OnOK() {
     surface_->ShowMessageBox(Wide(texts::kTooManyTags), platform::MessageBoxIcon::Stop);
     return;
   }
-  surface_->EndDialog(kOk);
+  surface_->EndDialog(kIdOk);
 }
 
 void CTagSeletList::OnTagImport() {

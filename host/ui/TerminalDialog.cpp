@@ -18,10 +18,6 @@ namespace {
 // arithmetic places the controls on the character grid.
 constexpr int kCellPixelsX = 6;
 constexpr int kCellPixelsY = 16;
-constexpr int kOk = 1;
-constexpr int kCancel = 2;
-constexpr unsigned kKeyEnter = 13;
-constexpr unsigned kKeyEscape = 27;
 
 constexpr char16_t kOkCaption[] = u"\u786e\u5b9a";  // 确定
 constexpr char16_t kDialogHint[] =
@@ -99,13 +95,13 @@ void RunMessageBox(TerminalIo& io, const std::u16string& text, const TerminalFra
   }
 }
 
-// The dialog's controls in the order Tab visits them.
-constexpr int kFocusOrder[] = {3, 10001, 10003, 10002, 1, 2};
-
 class TerminalSurface final : public DialogSurface {
  public:
-  TerminalSurface(TerminalIo& io, const DialogTemplate& dialogTemplate) : io_(io), title_(dialogTemplate.title) {
+  TerminalSurface(TerminalIo& io, const DialogTemplate& dialogTemplate)
+      : io_(io), template_(dialogTemplate) {
+    // Tab visits the controls in the template's order.
     for (const auto& control : dialogTemplate.controls) {
+      focusOrder_.push_back(control.id);
       ControlState state;
       state.kind = control.kind;
       state.text = control.caption;
@@ -121,7 +117,7 @@ class TerminalSurface final : public DialogSurface {
       io_.Show(Render());
       auto key = io_.ReadKey();
       if (!key) {
-        EndDialog(kCancel);
+        EndDialog(kIdCancel);
         break;
       }
       Handle(*key);
@@ -203,13 +199,13 @@ class TerminalSurface final : public DialogSurface {
     return c && c->visible && c->enabled;
   }
   void MoveFocus(int step) {
-    const int count = static_cast<int>(std::size(kFocusOrder));
+    const int count = static_cast<int>(focusOrder_.size());
     int at = 0;
-    while (at < count && kFocusOrder[at] != focus_) ++at;
+    while (at < count && focusOrder_[static_cast<size_t>(at)] != focus_) ++at;
     for (int tries = 0; tries < count; ++tries) {
       at = ((at + step) % count + count) % count;
-      if (Focusable(kFocusOrder[at])) {
-        focus_ = kFocusOrder[at];
+      if (Focusable(focusOrder_[static_cast<size_t>(at)])) {
+        focus_ = focusOrder_[static_cast<size_t>(at)];
         return;
       }
     }
@@ -305,7 +301,8 @@ class TerminalSurface final : public DialogSurface {
       case TerminalKey::Escape: {
         // The dialog swallows both; a backend only offers them, as the desktop does.
         const bool enter = key.kind == TerminalKey::Enter;
-        if (!events_->PreTranslateKeyDown(enter ? kKeyEnter : kKeyEscape)) Press(enter ? kOk : kCancel);
+        if (events_->PreTranslateKeyDown(enter ? kKeyEnter : kKeyEscape)) return;
+        Press(template_.ControlId(enter ? ControlRole::Ok : ControlRole::Cancel));
         return;
       }
       case TerminalKey::Tab: return MoveFocus(1);
@@ -427,7 +424,8 @@ class TerminalSurface final : public DialogSurface {
     if (TooSmall(size, kMinimumDialogSize)) return TooSmallFrame(size, kMinimumDialogSize);
     TerminalFrame frame(size.rows, size.cols);
     frame.Fill(0, 0, size.cols, CellStyle::Title);
-    frame.Put(0, std::max(0, (size.cols - TextColumns(title_)) / 2), title_, size.cols, CellStyle::Title);
+    const std::u16string& title = template_.title;
+    frame.Put(0, std::max(0, (size.cols - TextColumns(title)) / 2), title, size.cols, CellStyle::Title);
     hitAreas_.clear();
     drawnRows_.clear();
     for (const auto& [id, control] : controls_) {
@@ -443,7 +441,8 @@ class TerminalSurface final : public DialogSurface {
   }
 
   TerminalIo& io_;
-  std::u16string title_;
+  const DialogTemplate template_;
+  std::vector<int> focusOrder_;
   std::map<int, ControlState> controls_;
   DialogEvents* events_ = nullptr;
   grid::GridView* grid_ = nullptr;
@@ -452,7 +451,7 @@ class TerminalSurface final : public DialogSurface {
   int scroll_ = 0;
   Size laidOut_;
   bool ended_ = false;
-  int endCode_ = kCancel;
+  int endCode_ = kIdCancel;
   // What the last frame showed where, for the mouse.
   std::vector<HitArea> hitAreas_;
   std::vector<DrawnRow> drawnRows_;

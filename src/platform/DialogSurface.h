@@ -44,6 +44,14 @@ struct FontRequest {
   int pitchAndFamily = 0;
 };
 
+// The ids of a dialog's OK and Cancel buttons, which are also the codes they end it with.
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdCancel = 2;
+
+// The keys a surface offers to PreTranslateKeyDown before it acts on them itself.
+inline constexpr unsigned kKeyEnter = 13;
+inline constexpr unsigned kKeyEscape = 27;
+
 // Implemented by a dialog; the surface calls it as the window system would.
 class DialogEvents {
  public:
@@ -87,8 +95,9 @@ class DialogSurface {
   virtual void AttachGrid(int id, grid::GridView* grid) = 0;
 };
 
-// A control of a dialog template; position and size in dialog units.
 enum class ControlKind { Button, DefaultButton, Edit, CheckBox, Custom };
+// What a control is for; a backend that acts for the user finds the control it needs by it.
+enum class ControlRole { Import, SearchEdit, FindButton, Grid, KeepCheck, Ok, Cancel };
 
 // What a backend keeps of one control while its dialog runs.
 struct ControlState {
@@ -100,9 +109,11 @@ struct ControlState {
   int check = 0;
 };
 
+// A control of a dialog template; position and size in dialog units.
 struct ControlTemplate {
   int id = 0;
   ControlKind kind = ControlKind::Button;
+  ControlRole role = ControlRole::Ok;
   std::u16string caption;
   int x = 0;
   int y = 0;
@@ -110,11 +121,19 @@ struct ControlTemplate {
   int cy = 0;
 };
 
+// A dialog's template: its controls in the order the focus moves through them.
 struct DialogTemplate {
   int id = 0;
   std::u16string title;
   Size units;
   std::vector<ControlTemplate> controls;
+
+  // The id of the control with the role; 0 when the dialog has none.
+  int ControlId(ControlRole role) const {
+    for (const auto& control : controls)
+      if (control.role == role) return control.id;
+    return 0;
+  }
 };
 
 class DialogBackend {

@@ -7,14 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "TagSeletList.h"
+#include "TagSelectTemplate.h"
 #include "device/Texts.h"
 #include "platform/Text.h"
 #include "platform/win32/WideWin32.h"
 
 namespace {
-
-using DEVICE::CTagSeletList;
 
 std::u16string Gbk(const char* text) { return platform::MultiByteToWide(936, text); }
 
@@ -72,11 +70,41 @@ void PrintTo(const Control& c, std::ostream* os) {
       << std::hex << c.kindStyle << std::dec << " " << c.x << "," << c.y << " " << c.cx << "x" << c.cy;
 }
 
+std::u16string WindowClass(platform::ControlKind kind) {
+  switch (kind) {
+    case platform::ControlKind::Edit: return u"#129";
+    case platform::ControlKind::Custom: return u"QorvGridCtrl";
+    default: return u"#128";
+  }
+}
+
+uint32_t KindStyle(platform::ControlKind kind) {
+  switch (kind) {
+    case platform::ControlKind::DefaultButton: return BS_DEFPUSHBUTTON;
+    case platform::ControlKind::Edit: return ES_AUTOHSCROLL | ES_LEFT;
+    case platform::ControlKind::CheckBox: return BS_AUTOCHECKBOX;
+    case platform::ControlKind::Custom: return 0;
+    default: return BS_PUSHBUTTON;
+  }
+}
+
+// The captions as the resource script spells them, in the code page of the texts.
+std::u16string Caption(platform::ControlRole role) {
+  switch (role) {
+    case platform::ControlRole::Import: return Gbk(texts::kTagImport);
+    case platform::ControlRole::FindButton: return Gbk(texts::kFindNext);
+    case platform::ControlRole::KeepCheck: return Gbk(texts::kKeepUnselected);
+    case platform::ControlRole::Ok: return Gbk(texts::kOk);
+    case platform::ControlRole::Cancel: return Gbk(texts::kCancel);
+    default: return u"";
+  }
+}
+
 TEST(TagSelectTemplate, ModuleCarriesTheDialogWithItsControlsCaptionsAndFont) {
   const HMODULE module = ::LoadLibraryExW(reinterpret_cast<const wchar_t*>(platform::Utf8ToWide(ADS_DRIVER_PATH).c_str()),
                                           nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
   ASSERT_TRUE(module) << ADS_DRIVER_PATH;
-  const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(CTagSeletList::kTemplateId), MAKEINTRESOURCEW(5));
+  const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(DEVICE::TagSelectionTemplate().id), MAKEINTRESOURCEW(5));
   ASSERT_TRUE(found);
   const auto* bytes = static_cast<const uint8_t*>(::LockResource(::LoadResource(module, found)));
   TemplateReader in(bytes, ::SizeofResource(module, found));
@@ -90,8 +118,8 @@ TEST(TagSelectTemplate, ModuleCarriesTheDialogWithItsControlsCaptionsAndFont) {
   const uint16_t count = in.Word();
   const int16_t frame[4] = {static_cast<int16_t>(in.Word()), static_cast<int16_t>(in.Word()),
                             static_cast<int16_t>(in.Word()), static_cast<int16_t>(in.Word())};
-  EXPECT_EQ(frame[2], 290);
-  EXPECT_EQ(frame[3], 225);
+  EXPECT_EQ(frame[2], DEVICE::TagSelectionTemplate().units.cx);
+  EXPECT_EQ(frame[3], DEVICE::TagSelectionTemplate().units.cy);
   EXPECT_EQ(in.NameOrOrdinal(), u"");  // no menu
   EXPECT_EQ(in.NameOrOrdinal(), u"");  // the dialog class
   EXPECT_EQ(in.String(), Gbk(texts::kDialogTitle));
@@ -132,16 +160,13 @@ TEST(TagSelectTemplate, ModuleCarriesTheDialogWithItsControlsCaptionsAndFont) {
   }
   ASSERT_FALSE(in.Overran());
 
-  // Buttons are class 0x80, edits 0x81.
-  const std::vector<Control> expected = {
-      {CTagSeletList::kImportButton, u"#128", Gbk(texts::kTagImport), BS_DEFPUSHBUTTON, 1, 6, 50, 14},
-      {CTagSeletList::kSearchEdit, u"#129", u"", ES_AUTOHSCROLL | ES_LEFT, 66, 7, 103, 14},
-      {CTagSeletList::kFindButton, u"#128", Gbk(texts::kFindNext), BS_PUSHBUTTON, 222, 11, 65, 14},
-      {CTagSeletList::kGridId, u"QorvGridCtrl", u"", 0, 0, 28, 248, 142},
-      {CTagSeletList::kKeepCheck, u"#128", Gbk(texts::kKeepUnselected), BS_AUTOCHECKBOX, 0, 176, 166, 10},
-      {IDOK, u"#128", Gbk(texts::kOk), BS_DEFPUSHBUTTON, 168, 207, 50, 14},
-      {IDCANCEL, u"#128", Gbk(texts::kCancel), BS_PUSHBUTTON, 237, 207, 50, 14},
-  };
+  // The resource holds the template the other backends get, control for control in focus
+  // order. Buttons are class 0x80, edits 0x81.
+  std::vector<Control> expected;
+  for (const platform::ControlTemplate& c : DEVICE::TagSelectionTemplate().controls)
+    expected.push_back({static_cast<uint32_t>(c.id), WindowClass(c.kind), Caption(c.role), KindStyle(c.kind),
+                        static_cast<int16_t>(c.x), static_cast<int16_t>(c.y), static_cast<int16_t>(c.cx),
+                        static_cast<int16_t>(c.cy)});
   EXPECT_EQ(controls, expected);
   ::FreeLibrary(module);
 }
