@@ -97,7 +97,7 @@ class DialogSurface {
 
 enum class ControlKind { Button, DefaultButton, Edit, CheckBox, Custom };
 // What a control is for; a backend that acts for the user finds the control it needs by it.
-enum class ControlRole { Import, SearchEdit, FindButton, Grid, KeepCheck, Ok, Cancel };
+enum class ControlRole { Other, Import, SearchEdit, FindButton, Grid, KeepCheck, Ok, Cancel };
 
 // What a backend keeps of one control while its dialog runs.
 struct ControlState {
@@ -113,7 +113,7 @@ struct ControlState {
 struct ControlTemplate {
   int id = 0;
   ControlKind kind = ControlKind::Button;
-  ControlRole role = ControlRole::Ok;
+  ControlRole role = ControlRole::Other;
   std::u16string caption;
   int x = 0;
   int y = 0;
@@ -128,7 +128,7 @@ struct DialogTemplate {
   Size units;
   std::vector<ControlTemplate> controls;
 
-  // The id of the control with the role; 0 when the dialog has none.
+  // The id of the control with the role (not Other); 0 when the dialog has none.
   int ControlId(ControlRole role) const {
     for (const auto& control : controls)
       if (control.role == role) return control.id;
