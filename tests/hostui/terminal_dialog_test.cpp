@@ -19,14 +19,6 @@ namespace {
 
 using hostui_tests::ScriptedTerminal;
 
-TEST(TerminalText, WideCharactersTakeTwoColumnsAndAreCutNotWrapped) {
-  EXPECT_EQ(platform::TerminalCellWidth(U'a'), 1);
-  EXPECT_EQ(platform::TerminalCellWidth(U'\u6807'), 2);
-  EXPECT_EQ(platform::FitToColumns(u"ab", 4), "ab  ");
-  EXPECT_EQ(platform::FitToColumns(u"\u6807\u7b7e", 3), "\xe6\xa0\x87 ");  // the second one does not fit
-  EXPECT_EQ(platform::FitToColumns(u"abcdef", 3), "abc");
-}
-
 class TerminalDialog : public testing::Test {
  protected:
   // Runs the custom command of an ADS device on the terminal with the keys.

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -70,35 +71,18 @@ void PrintTo(const Control& c, std::ostream* os) {
       << std::hex << c.kindStyle << std::dec << " " << c.x << "," << c.y << " " << c.cx << "x" << c.cy;
 }
 
-std::u16string WindowClass(platform::ControlKind kind) {
-  switch (kind) {
-    case platform::ControlKind::Edit: return u"#129";
-    case platform::ControlKind::Custom: return u"QorvGridCtrl";
-    default: return u"#128";
-  }
-}
-
-uint32_t KindStyle(platform::ControlKind kind) {
-  switch (kind) {
-    case platform::ControlKind::DefaultButton: return BS_DEFPUSHBUTTON;
-    case platform::ControlKind::Edit: return ES_AUTOHSCROLL | ES_LEFT;
-    case platform::ControlKind::CheckBox: return BS_AUTOCHECKBOX;
-    case platform::ControlKind::Custom: return 0;
-    default: return BS_PUSHBUTTON;
-  }
-}
-
-// The captions as the resource script spells them, in the code page of the texts.
-std::u16string Caption(platform::ControlRole role) {
-  switch (role) {
-    case platform::ControlRole::Import: return Gbk(texts::kTagImport);
-    case platform::ControlRole::FindButton: return Gbk(texts::kFindNext);
-    case platform::ControlRole::KeepCheck: return Gbk(texts::kKeepUnselected);
-    case platform::ControlRole::Ok: return Gbk(texts::kOk);
-    case platform::ControlRole::Cancel: return Gbk(texts::kCancel);
-    default: return u"";
-  }
-}
+// How the resource compiler writes each kind of control: its class (0x80 buttons, 0x81 edits)
+// and its style; and the captions by role, in the code page of the texts.
+const std::map<platform::ControlKind, std::pair<std::u16string, uint32_t>> kKinds = {
+    {platform::ControlKind::Button, {u"#128", BS_PUSHBUTTON}},
+    {platform::ControlKind::DefaultButton, {u"#128", BS_DEFPUSHBUTTON}},
+    {platform::ControlKind::Edit, {u"#129", ES_AUTOHSCROLL | ES_LEFT}},
+    {platform::ControlKind::CheckBox, {u"#128", BS_AUTOCHECKBOX}},
+    {platform::ControlKind::Custom, {u"QorvGridCtrl", 0}}};
+const std::map<platform::ControlRole, const char*> kCaptions = {
+    {platform::ControlRole::Import, texts::kTagImport},   {platform::ControlRole::FindButton, texts::kFindNext},
+    {platform::ControlRole::KeepCheck, texts::kKeepUnselected}, {platform::ControlRole::Ok, texts::kOk},
+    {platform::ControlRole::Cancel, texts::kCancel}};
 
 TEST(TagSelectTemplate, ModuleCarriesTheDialogWithItsControlsCaptionsAndFont) {
   const HMODULE module = ::LoadLibraryExW(reinterpret_cast<const wchar_t*>(platform::Utf8ToWide(ADS_DRIVER_PATH).c_str()),
@@ -160,13 +144,15 @@ TEST(TagSelectTemplate, ModuleCarriesTheDialogWithItsControlsCaptionsAndFont) {
   }
   ASSERT_FALSE(in.Overran());
 
-  // The resource holds the template the other backends get, control for control in focus
-  // order. Buttons are class 0x80, edits 0x81.
+  // The resource holds the template the other backends get, control for control in focus order.
   std::vector<Control> expected;
-  for (const platform::ControlTemplate& c : DEVICE::TagSelectionTemplate().controls)
-    expected.push_back({static_cast<uint32_t>(c.id), WindowClass(c.kind), Caption(c.role), KindStyle(c.kind),
-                        static_cast<int16_t>(c.x), static_cast<int16_t>(c.y), static_cast<int16_t>(c.cx),
+  for (const platform::ControlTemplate& c : DEVICE::TagSelectionTemplate().controls) {
+    const auto& [windowClass, style] = kKinds.at(c.kind);
+    const auto caption = kCaptions.find(c.role);
+    expected.push_back({static_cast<uint32_t>(c.id), windowClass, caption == kCaptions.end() ? u"" : Gbk(caption->second),
+                        style, static_cast<int16_t>(c.x), static_cast<int16_t>(c.y), static_cast<int16_t>(c.cx),
                         static_cast<int16_t>(c.cy)});
+  }
   EXPECT_EQ(controls, expected);
   ::FreeLibrary(module);
 }
