@@ -106,8 +106,10 @@ double ScaleFactorFor(int pixelsPerInch) {
 
 namespace {
 
-using platform::kIdCancel;
-using platform::kIdOk;
+constexpr int kOk = platform::kIdOk;
+constexpr int kCancel = platform::kIdCancel;
+using platform::kKeyEnter;
+using platform::kKeyEscape;
 constexpr int kTreeColumn = 1;
 constexpr int kColumnCount = 4;
 constexpr uint32_t kCentredSingleLine = 0x0001 | 0x0004 | 0x0020;
@@ -230,7 +232,7 @@ size_t CTagSeletList::GetSelectTag(std::vector<std::u16string>& names) {
 
 int CTagSeletList::DoModal() {
   surface_ = platform::CurrentDialogBackend().CreateSurface(TagSelectionTemplate());
-  if (!surface_) return kIdCancel;
+  if (!surface_) return kCancel;
   surface_->AttachGrid(kGridId, &grid_);
   const int code = surface_->RunModal(*this);
   surface_.reset();
@@ -263,11 +265,11 @@ void CTagSeletList::OnCommand(int id) {
     case kFindButton:
       _FindString();
       break;
-    case kIdOk:
+    case kOk:
       OnOK();
       break;
-    case kIdCancel:
-      surface_->EndDialog(kIdCancel);
+    case kCancel:
+      surface_->EndDialog(kCancel);
       break;
     case kImportButton:
       OnTagImport();
@@ -278,7 +280,7 @@ void CTagSeletList::OnCommand(int id) {
 }
 
 bool CTagSeletList::PreTranslateKeyDown(unsigned virtualKey) {
-  return virtualKey == platform::kKeyEnter || virtualKey == platform::kKeyEscape;
+  return virtualKey == kKeyEnter || virtualKey == kKeyEscape;
 }
 
 void CTagSeletList::OnSize(int cx, int cy) {
@@ -302,8 +304,8 @@ void CTagSeletList::_ResetWindowPos(int cx, int cy) {
         U(24), &R);
   place(kFindButton, R.right + U(8), R.top, U(75), U(24), nullptr);
   place(kGridId, U(8), R.bottom + U(8), W - 2 * U(8), H - 3 * U(8) - U(24) - R.bottom, &R);
-  place(kIdCancel, W - U(8) - U(75), R.bottom + U(8), U(75), U(24), &R);
-  place(kIdOk, W - 2 * (U(8) + U(75)), R.top, U(75), U(24), nullptr);
+  place(kCancel, W - U(8) - U(75), R.bottom + U(8), U(75), U(24), &R);
+  place(kOk, W - 2 * (U(8) + U(75)), R.top, U(75), U(24), nullptr);
   place(kKeepCheck, U(8), R.top, 4 * U(75), U(24), nullptr);
 }
 
@@ -337,7 +339,7 @@ void CTagSeletList::OnOK() {
     surface_->ShowMessageBox(Wide(texts::kTooManyTags), platform::MessageBoxIcon::Stop);
     return;
   }
-  surface_->EndDialog(kIdOk);
+  surface_->EndDialog(kOk);
 }
 
 void CTagSeletList::OnTagImport() {
