@@ -44,7 +44,8 @@ platform::DialogTemplate Template() {
   return dialog;
 }
 
-std::vector<int> RunScripted(const std::string& script, std::string* searchText = nullptr) {
+// The commands the script gave, the end code, and the search edit's text.
+std::pair<std::vector<int>, std::string> RunScripted(const std::string& script) {
   hostui::ScriptedUserInterface ui;
   hostui::ScriptedDialogBackend backend(ui, nullptr);
   backend.AddScript(script);
@@ -52,26 +53,23 @@ std::vector<int> RunScripted(const std::string& script, std::string* searchText 
   RecordingDialog dialog;
   dialog.surface = surface.get();
   dialog.commands.push_back(surface->RunModal(dialog));
-  if (searchText) *searchText = platform::WideToUtf8(surface->GetText(40));
-  return dialog.commands;
+  return {dialog.commands, platform::WideToUtf8(surface->GetText(40))};
 }
 
 TEST(TemplateRoles, ScriptedActionsPressTheControlsOfTheirRoles) {
   const struct {
     const char* script;
     std::vector<int> commands;  // then the end code
+    std::string searched = "";
   } cases[] = {
       {"ok", {71, 71}},
       {"cancel", {72, 72}},
       {"key enter", {71, 71}},
       {"key escape", {72, 72}},
-      {"import\nfind x\nok", {42, 41, 71, 71}},
+      {"import\nfind abc\nok", {42, 41, 71, 71}, "abc"},
       {"", {platform::kIdCancel}},  // the end of the script cancels
   };
-  for (const auto& c : cases) EXPECT_EQ(RunScripted(c.script), c.commands) << c.script;
-  std::string typed;
-  RunScripted("find abc", &typed);
-  EXPECT_EQ(typed, "abc");
+  for (const auto& c : cases) EXPECT_EQ(RunScripted(c.script), std::make_pair(c.commands, c.searched)) << c.script;
 }
 
 TEST(TemplateRoles, TerminalTabFollowsTheTemplateOrder) {
