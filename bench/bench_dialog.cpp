@@ -18,7 +18,7 @@
 #include "bench_data.h"
 #include "bench_import_steps.h"
 #include "bench_tree.h"
-#include "platform/ScriptedDialog.h"
+#include "ui/ScriptedDialog.h"
 
 namespace {
 
@@ -86,7 +86,7 @@ class TimedSurface final : public platform::DialogSurface {
   }
   int ScreenPixelsPerInchY() const override { return inner_->ScreenPixelsPerInchY(); }
   void CreateFont(const platform::FontRequest& request) override { inner_->CreateFont(request); }
-  void AttachGrid(int id, platform::GridControl* grid) override { inner_->AttachGrid(id, grid); }
+  void AttachGrid(int id, grid::GridView* grid) override { inner_->AttachGrid(id, grid); }
 
  private:
   std::unique_ptr<platform::DialogSurface> inner_;
@@ -119,8 +119,8 @@ class TimedBackend final : public platform::DialogBackend {
   int errors() const { return errors_; }
 
  private:
-  platform::ScriptedUserInterface ui_;
-  platform::ScriptedDialogBackend scripted_;
+  hostui::ScriptedUserInterface ui_;
+  hostui::ScriptedDialogBackend scripted_;
   std::map<int, double> seconds_;
   int errors_ = 0;
 };

@@ -75,11 +75,11 @@ class ProbeSurface final : public platform::DialogSurface, public ProbeDialog {
   void ShowMessageBox(const std::u16string& text, platform::MessageBoxIcon) override { ui_.messages.push_back(text); }
   int ScreenPixelsPerInchY() const override { return 96; }
   void CreateFont(const platform::FontRequest&) override {}
-  void AttachGrid(int id, platform::GridControl* grid) override {
+  void AttachGrid(int id, grid::GridView* grid) override {
     if (HasControl(id)) grid_ = grid;
   }
 
-  platform::GridControl* Grid() override { return grid_; }
+  grid::GridView* Grid() override { return grid_; }
   bool Press(int id) override {
     const auto found = controls_.find(id);
     if (ended_ || found == controls_.end() || !found->second.enabled || !found->second.visible) return false;
@@ -117,7 +117,7 @@ class ProbeSurface final : public platform::DialogSurface, public ProbeDialog {
   std::map<int, platform::ControlState> controls_;
   platform::Size client_;
   platform::DialogEvents* events_ = nullptr;
-  platform::GridControl* grid_ = nullptr;
+  grid::GridView* grid_ = nullptr;
   bool ended_ = false;
   int endCode_ = kCancel;
 };

@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "Session.h"
+#include "grid/GridView.h"
 #include "platform/DialogSurface.h"
 
 namespace adshost {
 
 class ProbeDialog {
  public:
-  virtual platform::GridControl* Grid() = 0;
+  virtual grid::GridView* Grid() = 0;
   // Presses a button of the dialog; false when it has none or it cannot be pressed now.
   virtual bool Press(int id) = 0;
   // Presses the import button and answers the file dialog with the path; the texts of the

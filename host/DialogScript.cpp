@@ -1,8 +1,9 @@
 #include "DialogScript.h"
 
-#include "platform/ScriptedDialog.h"
-#include "platform/TerminalDialog.h"
+#include "platform/Terminal.h"
 #include "platform/UserInterface.h"
+#include "ui/ScriptedDialog.h"
+#include "ui/TerminalDialog.h"
 
 namespace adshost {
 namespace {
@@ -19,7 +20,7 @@ class InstalledScript final : public DialogScript {
   InstalledScript& operator=(const InstalledScript&) = delete;
 
  private:
-  platform::ScriptedDialogBackend backend_;
+  hostui::ScriptedDialogBackend backend_;
 };
 
 // Offers the terminal's dialogs and prompts to the module while it lives.
@@ -39,8 +40,8 @@ class InstalledTerminal final : public DialogScript {
 
  private:
   std::unique_ptr<platform::TerminalIo> io_;
-  platform::TerminalDialogBackend backend_;
-  platform::TerminalUserInterface ui_;
+  hostui::TerminalDialogBackend backend_;
+  hostui::TerminalUserInterface ui_;
   platform::UserInterface* previousUi_;
 };
 

@@ -17,7 +17,7 @@ std::unordered_set<std::u16string> AncestorNames(const std::vector<std::u16strin
 
 }  // namespace
 
-std::map<std::u16string, std::u16string> RevealTypes(platform::GridControl& grid,
+std::map<std::u16string, std::u16string> RevealTypes(grid::GridView& grid,
                                                      const std::vector<std::u16string>& fullNames) {
   const std::unordered_set<std::u16string> wanted(fullNames.begin(), fullNames.end());
   const std::unordered_set<std::u16string> ancestors = AncestorNames(fullNames);
@@ -35,7 +35,7 @@ std::map<std::u16string, std::u16string> RevealTypes(platform::GridControl& grid
 
 std::vector<TagRow> SearchTags(ProbeDialog& dialog, const std::u16string& text) {
   std::vector<TagRow> found;
-  platform::GridControl* grid = dialog.Grid();
+  grid::GridView* grid = dialog.Grid();
   if (!grid || text.empty()) return found;
   std::set<std::u16string> seen;
   std::u16string first, previous;

@@ -11,7 +11,7 @@ namespace adshost {
 
 // The type text shown for each of the full names that has a row, expanding only the rows on
 // the way to them.
-std::map<std::u16string, std::u16string> RevealTypes(platform::GridControl& grid,
+std::map<std::u16string, std::u16string> RevealTypes(grid::GridView& grid,
                                                      const std::vector<std::u16string>& fullNames);
 
 struct TagRow {

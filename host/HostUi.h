@@ -5,14 +5,14 @@
 #include <string>
 
 #include "platform/ProcessServices.h"
-#include "platform/UserInterface.h"
+#include "ui/ScriptedUserInterface.h"
 
 namespace adshost {
 
 using LineSink = std::function<void(const std::string& utf8Line)>;
 
 // Answers file dialogs from its queue and prints each message box as "MESSAGE<TAB>text".
-class HostUserInterface final : public platform::ScriptedUserInterface {
+class HostUserInterface final : public hostui::ScriptedUserInterface {
  public:
   void SetMessageSink(LineSink sink) { messageSink_ = std::move(sink); }
   void ShowMessageBox(const std::u16string& text, platform::MessageBoxIcon icon) override;

@@ -100,7 +100,7 @@ struct Reimport {
 Reimport ImportAndConfirm(Session& session, const std::u16string& file, const std::vector<std::u16string>& names) {
   Reimport result;
   const bool ran = RunDialogProbe(session, [&](ProbeDialog& dialog) {
-    if (platform::GridControl* grid = dialog.Grid()) result.oldTypes = RevealTypes(*grid, names);
+    if (grid::GridView* grid = dialog.Grid()) result.oldTypes = RevealTypes(*grid, names);
     result.messages = dialog.Import(file);
     if (result.messages.empty()) dialog.Ok();
   });
@@ -120,7 +120,7 @@ NewTree LookAtNewTree(Session& session, const std::vector<std::u16string>& kept,
   NewTree tree;
   if (kept.empty() && dropped.empty()) return tree;
   RunDialogProbe(session, [&](ProbeDialog& dialog) {
-    if (platform::GridControl* grid = dialog.Grid()) tree.types = RevealTypes(*grid, kept);
+    if (grid::GridView* grid = dialog.Grid()) tree.types = RevealTypes(*grid, kept);
     tree.candidates = FindCandidates(dialog, dropped);
     dialog.Cancel();
   });

@@ -1,5 +1,6 @@
 #include "TagSeletList.h"
 
+#include "TagSelectTemplate.h"
 #include "device/Texts.h"
 #include "platform/Text.h"
 #include "tagselect/TagPattern.h"
@@ -20,14 +21,13 @@ double ScaleFactorFor(int pixelsPerInch) {
 
 namespace {
 
-constexpr int kOk = 1;
-constexpr int kCancel = 2;
-constexpr unsigned kKeyEnter = 13;
-constexpr unsigned kKeyEscape = 27;
+constexpr int kOk = platform::kIdOk;
+constexpr int kCancel = platform::kIdCancel;
+using platform::kKeyEnter;
+using platform::kKeyEscape;
 constexpr int kTreeColumn = 1;
 constexpr int kColumnCount = 4;
 constexpr uint32_t kCentredSingleLine = 0x0001 | 0x0004 | 0x0020;
-constexpr uint32_t kGrey = 0x7F7F7F;
 constexpr int kSearchReserve = 5000;
 
 #define TAG_TRACE(name) TraceScope traceScope("DEVICE::CTagSeletList::" name, __LINE__)
@@ -44,24 +44,6 @@ int CheckFromState(SelectState state) {
 }
 
 std::u16string Wide(const char* text) { return platform::AnsiToWide(text); }
-
-platform::DialogTemplate SelectionDialogTemplate() {
-  using platform::ControlKind;
-  platform::DialogTemplate dialog;
-  dialog.id = CTagSeletList::kTemplateId;
-  dialog.title = Wide(texts::kDialogTitle);
-  dialog.units = {290, 225};
-  dialog.controls = {
-      {CTagSeletList::kImportButton, ControlKind::DefaultButton, Wide(texts::kTagImport), 1, 6, 50, 14},
-      {CTagSeletList::kSearchEdit, ControlKind::Edit, u"", 66, 7, 103, 14},
-      {CTagSeletList::kFindButton, ControlKind::Button, Wide(texts::kFindNext), 222, 11, 65, 14},
-      {CTagSeletList::kGridId, ControlKind::Custom, u"", 0, 28, 248, 142},
-      {CTagSeletList::kKeepCheck, ControlKind::CheckBox, Wide(texts::kKeepUnselected), 0, 176, 166, 10},
-      {kOk, ControlKind::DefaultButton, Wide(texts::kOk), 168, 207, 50, 14},
-      {kCancel, ControlKind::Button, Wide(texts::kCancel), 237, 207, 50, 14},
-  };
-  return dialog;
-}
 
 // Re-enables a button when the operation that disabled it returns.
 class DisabledWhile {
@@ -112,7 +94,7 @@ size_t CTagSeletList::GetSelectTag(std::vector<std::u16string>& names) {
 }
 
 int CTagSeletList::DoModal() {
-  surface_ = platform::CurrentDialogBackend().CreateSurface(SelectionDialogTemplate());
+  surface_ = platform::CurrentDialogBackend().CreateSurface(TagSelectionTemplate());
   if (!surface_) return kCancel;
   surface_->AttachGrid(kGridId, &grid_);
   const int code = surface_->RunModal(*this);
@@ -315,7 +297,7 @@ grid::TreeItem CTagSeletList::_InsertTagRow(ITree* parentNode, const std::u16str
 
   if (!_IsSelectable(node)) {
     grid.SetItemState(item, kTreeColumn, grid.GetItemState(item, kTreeColumn) | grid::kStateCheckDisabled);
-    grid.SetItemTextColour(item, kTreeColumn, kGrey);
+    grid.SetItemTextColour(item, kTreeColumn, grid::kGreyText);
     grid.SetCheckValue(item, grid::kUnchecked);
   }
   return item;

@@ -339,7 +339,7 @@ void CTreeGridCtrl::PropagateUp(TreeItem item, int value) {
   }
 }
 
-// ---- platform::GridControl ----
+// ---- GridView ----
 
 int CTreeGridCtrl::RowLevel(int row) const { return GetItemLevel(GetItemForRow(row)); }
 
@@ -359,6 +359,15 @@ std::u16string CTreeGridCtrl::CellText(int row, int col) const {
 }
 
 int CTreeGridCtrl::RowCheck(int row) const { return GetCheck(GetItemForRow(row)); }
+
+bool CTreeGridCtrl::IsRowCheckable(int row) const {
+  const TreeItem item = GetItemForRow(row);
+  return IsItemRow(item) && !IsDisabled(item);
+}
+
+bool CTreeGridCtrl::IsRowGreyed(int row) const {
+  return GetItemTextColour(GetItemForRow(row), treeColumn_) == kGreyText;
+}
 uint32_t CTreeGridCtrl::CellState(int row, int col) const { return GetItemState(GetItemForRow(row), col); }
 uint32_t CTreeGridCtrl::CellTextColour(int row, int col) const { return GetItemTextColour(GetItemForRow(row), col); }
 bool CTreeGridCtrl::RowHasChildren(int row) const {

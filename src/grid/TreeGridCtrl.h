@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/DialogSurface.h"
+#include "grid/GridView.h"
 
 namespace grid {
 
@@ -22,6 +22,9 @@ inline constexpr uint32_t kStateExpanded = 0x0400;
 inline constexpr uint32_t kStateCollapsed = 0x0800;
 inline constexpr uint32_t kStateCheckDisabled = 0x2000;
 
+// The text colour of rows the user cannot pick.
+inline constexpr uint32_t kGreyText = 0x7F7F7F;
+
 inline constexpr int kUnchecked = 0;
 inline constexpr int kChecked = 1;
 inline constexpr int kPartlyChecked = 2;
@@ -30,7 +33,7 @@ inline constexpr int kPartlyChecked = 2;
 inline constexpr int kNotifyItemExpanded = -111;
 inline constexpr int kNotifyDoubleClick = -3;
 
-class CTreeGridCtrl : public platform::GridControl {
+class CTreeGridCtrl : public GridView {
  public:
   using NotifyHandler = std::function<void(int code, int row, int col)>;
   using NameProvider = std::function<std::u16string(int row)>;
@@ -97,7 +100,7 @@ class CTreeGridCtrl : public platform::GridControl {
   void SetNotifyHandler(NotifyHandler handler) { notify_ = std::move(handler); }
   void SetAccessibleNameProvider(NameProvider provider) { nameProvider_ = std::move(provider); }
 
-  // platform::GridControl
+  // GridView
   int RowCount() const override;
   int FixedRowCount() const override { return fixedRows_; }
   int ColumnCount() const override { return static_cast<int>(columns_.size()); }
@@ -108,6 +111,8 @@ class CTreeGridCtrl : public platform::GridControl {
   bool IsRowHidden(int row) const override;
   std::u16string CellText(int row, int col) const override;
   int RowCheck(int row) const override;
+  bool IsRowCheckable(int row) const override;
+  bool IsRowGreyed(int row) const override;
   uint32_t CellState(int row, int col) const override;
   uint32_t CellTextColour(int row, int col) const override;
   bool RowHasChildren(int row) const override;

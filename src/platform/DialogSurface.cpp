@@ -28,7 +28,7 @@ class ClosedSurface final : public DialogSurface {
   void ShowMessageBox(const std::u16string&, MessageBoxIcon) override {}
   int ScreenPixelsPerInchY() const override { return platform::ScreenPixelsPerInchY(); }
   void CreateFont(const FontRequest&) override {}
-  void AttachGrid(int, GridControl*) override {}
+  void AttachGrid(int, grid::GridView*) override {}
 };
 
 class ClosedBackend final : public DialogBackend {

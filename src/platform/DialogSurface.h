@@ -1,13 +1,18 @@
 #pragma once
 // What a dialog needs of the window system, kept abstract so that a dialog's behaviour does
-// not depend on how (or whether) it is drawn: a grid window as a backend sees it, the events a
-// dialog answers, one dialog window, and the backend that creates dialog windows.
+// not depend on how (or whether) it is drawn: the events a dialog answers, one dialog window,
+// and the backend that creates dialog windows. A dialog's grid is shown through the grid's
+// own view of itself (grid::GridView).
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/UserInterface.h"
+
+namespace grid {
+class GridView;
+}
 
 namespace platform {
 
@@ -39,38 +44,13 @@ struct FontRequest {
   int pitchAndFamily = 0;
 };
 
-// A grid window as a backend draws and operates it. Row 0 .. FixedRowCount()-1 are header
-// rows; the actions are those a user performs.
-class GridControl {
- public:
-  virtual int RowCount() const = 0;
-  virtual int FixedRowCount() const = 0;
-  virtual int ColumnCount() const = 0;
-  virtual int TreeColumn() const = 0;
-  virtual std::u16string ColumnHeading(int col) const = 0;
-  virtual int ColumnWidth(int col) const = 0;
+// The ids of a dialog's OK and Cancel buttons, which are also the codes they end it with.
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdCancel = 2;
 
-  virtual int RowLevel(int row) const = 0;  // 0 for top-level rows
-  virtual bool IsRowHidden(int row) const = 0;
-  virtual std::u16string CellText(int row, int col) const = 0;
-  virtual int RowCheck(int row) const = 0;  // 0 unchecked, 1 checked, 2 partly checked
-  virtual uint32_t CellState(int row, int col) const = 0;
-  virtual uint32_t CellTextColour(int row, int col) const = 0;
-  virtual bool RowHasChildren(int row) const = 0;
-  virtual bool IsRowExpanded(int row) const = 0;
-  virtual std::u16string AccessibleName(int row) const = 0;
-
-  virtual void ClickCheck(int row) = 0;
-  virtual void Expand(int row) = 0;  // notifies the owner after expanding
-  virtual void Collapse(int row) = 0;
-  virtual void DoubleClick(int row, int col) = 0;
-  virtual void SelectRow(int row) = 0;
-  virtual void EnsureVisible(int row) = 0;
-  virtual int SelectedRow() const = 0;  // -1 when none
-
- protected:
-  ~GridControl() = default;
-};
+// The keys a surface offers to PreTranslateKeyDown before it acts on them itself.
+inline constexpr unsigned kKeyEnter = 13;
+inline constexpr unsigned kKeyEscape = 27;
 
 // Implemented by a dialog; the surface calls it as the window system would.
 class DialogEvents {
@@ -112,11 +92,12 @@ class DialogSurface {
   virtual int ScreenPixelsPerInchY() const = 0;
   // Creates the font and applies it to every child window.
   virtual void CreateFont(const FontRequest& request) = 0;
-  virtual void AttachGrid(int id, GridControl* grid) = 0;
+  virtual void AttachGrid(int id, grid::GridView* grid) = 0;
 };
 
-// A control of a dialog template; position and size in dialog units.
 enum class ControlKind { Button, DefaultButton, Edit, CheckBox, Custom };
+// What a control is for; a backend that acts for the user finds the control it needs by it.
+enum class ControlRole { Other, Import, SearchEdit, FindButton, Grid, KeepCheck, Ok, Cancel };
 
 // What a backend keeps of one control while its dialog runs.
 struct ControlState {
@@ -128,9 +109,11 @@ struct ControlState {
   int check = 0;
 };
 
+// A control of a dialog template; position and size in dialog units.
 struct ControlTemplate {
   int id = 0;
   ControlKind kind = ControlKind::Button;
+  ControlRole role = ControlRole::Other;
   std::u16string caption;
   int x = 0;
   int y = 0;
@@ -138,11 +121,19 @@ struct ControlTemplate {
   int cy = 0;
 };
 
+// A dialog's template: its controls in the order the focus moves through them.
 struct DialogTemplate {
   int id = 0;
   std::u16string title;
   Size units;
   std::vector<ControlTemplate> controls;
+
+  // The id of the control with the role (not Other); 0 when the dialog has none.
+  int ControlId(ControlRole role) const {
+    for (const auto& control : controls)
+      if (control.role == role) return control.id;
+    return 0;
+  }
 };
 
 class DialogBackend {

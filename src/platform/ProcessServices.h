@@ -20,7 +20,14 @@ struct ProcessUiServices {
   void (*debugSink)(const char* text, size_t length);  // may be null
 };
 
-inline constexpr uint32_t kProcessUiServicesVersion = 1;
+// Raised whenever an interface handed over changes shape (the dialog surface and template,
+// the grid view, the user interface): the module takes only services of its own version.
+inline constexpr uint32_t kProcessUiServicesVersion = 2;
+
+// The services when they are of this version, else null.
+inline const ProcessUiServices* OfThisVersion(const ProcessUiServices* services) {
+  return services && services->version == kProcessUiServicesVersion ? services : nullptr;
+}
 
 // The services the process offers through AdsHostUiServices, looked up once; null when the
 // process offers none.

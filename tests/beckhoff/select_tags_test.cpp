@@ -13,7 +13,7 @@
 #include "beckhoff/BeckhoffDeviceCtrl.h"
 #include "dialog/ScriptedSession.h"
 #include "device/Texts.h"
-#include "platform/ScriptedDialog.h"
+#include "ui/ScriptedDialog.h"
 #include "platform/Text.h"
 #include "platform/UserInterface.h"
 #include "tag/ITree.h"
@@ -39,8 +39,8 @@ class SelectTags : public testing::Test {
   }
 
   dialog_tests::ScriptedSession session_;
-  platform::ScriptedUserInterface& ui_ = session_.ui;
-  platform::ScriptedDialogBackend& backend_ = session_.backend;
+  hostui::ScriptedUserInterface& ui_ = session_.ui;
+  hostui::ScriptedDialogBackend& backend_ = session_.backend;
   std::vector<std::string>& output_ = session_.out;
   BeckhoffDeviceCtrl device_;
 };

@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "TagSeletList.h"
-#include "platform/ScriptedDialog.h"
+#include "ui/ScriptedDialog.h"
 #include "platform/Text.h"
 #include "platform/UserInterface.h"
 
 namespace dialog_tests {
 
-class PrintingUi final : public platform::ScriptedUserInterface {
+class PrintingUi final : public hostui::ScriptedUserInterface {
  public:
   explicit PrintingUi(std::vector<std::string>& out) : out_(out) {}
   void ShowMessageBox(const std::u16string& text, platform::MessageBoxIcon icon) override {
@@ -28,7 +28,7 @@ class PrintingUi final : public platform::ScriptedUserInterface {
 struct ScriptedSession {
   std::vector<std::string> out;
   PrintingUi ui{out};
-  platform::ScriptedDialogBackend backend{ui, [this](const std::string& line) { out.push_back(line); }};
+  hostui::ScriptedDialogBackend backend{ui, [this](const std::string& line) { out.push_back(line); }};
   explicit ScriptedSession(int ppi = 96) {
     backend.SetScreenPixelsPerInchY(ppi);
     platform::SetDialogBackend(&backend);

@@ -14,7 +14,7 @@
 #include "ScriptedSession.h"
 #include "support/FakeTagTree.h"
 #include "device/Texts.h"
-#include "platform/ScriptedDialog.h"
+#include "ui/ScriptedDialog.h"
 #include "platform/System.h"
 #include "platform/Text.h"
 
@@ -219,7 +219,7 @@ class FindLogSurface final : public platform::DialogSurface, public platform::Di
     if (id == 10003 && on == inner_->IsEnabled(id)) log_.push_back("enable twice");
     inner_->Enable(id, on);
   }
-  void AttachGrid(int id, platform::GridControl* grid) override {
+  void AttachGrid(int id, grid::GridView* grid) override {
     grid_ = grid;
     inner_->AttachGrid(id, grid);
   }
@@ -245,7 +245,7 @@ class FindLogSurface final : public platform::DialogSurface, public platform::Di
   std::unique_ptr<platform::DialogSurface> inner_;
   std::vector<std::string>& log_;
   platform::DialogEvents* outer_ = nullptr;
-  platform::GridControl* grid_ = nullptr;
+  grid::GridView* grid_ = nullptr;
 };
 
 class FindLogBackend final : public platform::DialogBackend {

@@ -156,6 +156,21 @@ TEST(TreeGrid, DisabledRowsAreExemptFromPropagation) {
   EXPECT_EQ(1, g.grid.GetCheck(q));
 }
 
+// What a backend asks instead of reading state flags and colours.
+TEST(TreeGrid, RowsSayWhetherTheyAreCheckableAndGreyed) {
+  Fixture f;
+  TreeItem plain = f.Add(kRootItem);
+  TreeItem disabled = f.Add(kRootItem);
+  f.Disable(disabled);
+  f.grid.SetItemTextColour(disabled, 1, grid::kGreyText);
+  f.grid.SetItemTextColour(plain, 2, grid::kGreyText);  // another column's colour does not count
+  EXPECT_TRUE(f.grid.IsRowCheckable(f.grid.GetRowForItem(plain)));
+  EXPECT_FALSE(f.grid.IsRowCheckable(f.grid.GetRowForItem(disabled)));
+  EXPECT_FALSE(f.grid.IsRowCheckable(0));  // the header row
+  EXPECT_FALSE(f.grid.IsRowGreyed(f.grid.GetRowForItem(plain)));
+  EXPECT_TRUE(f.grid.IsRowGreyed(f.grid.GetRowForItem(disabled)));
+}
+
 TEST(TreeGrid, PropagationSwitchAndInitialChecks) {
   Fixture f;
   f.grid.SetPropagation(false);

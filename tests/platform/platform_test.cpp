@@ -1,5 +1,5 @@
-// The platform layer as every backend must behave: whole-file reading with wide paths, and the
-// system services the module relies on.
+// The platform layer as every backend must behave: whole-file reading with wide paths, the
+// system services the module relies on, and the terminal's character widths.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -11,6 +11,7 @@
 #include "platform/File.h"
 #include "platform/ProcessServices.h"
 #include "platform/System.h"
+#include "platform/Terminal.h"
 #include "platform/Text.h"
 
 namespace {
@@ -83,6 +84,14 @@ TEST(System, HostPathTickCountAndDebugSink) {
   EXPECT_GT(platform::ScreenPixelsPerInchY(), 0);
   EXPECT_GT(platform::WheelScrollLines(), 0u);
   { platform::ScopedModuleResources outer, inner; }
+}
+
+TEST(TerminalText, WideCharactersTakeTwoColumnsAndAreCutNotWrapped) {
+  EXPECT_EQ(platform::TerminalCellWidth(U'a'), 1);
+  EXPECT_EQ(platform::TerminalCellWidth(U'\u6807'), 2);
+  EXPECT_EQ(platform::FitToColumns(u"ab", 4), "ab  ");
+  EXPECT_EQ(platform::FitToColumns(u"\u6807\u7b7e", 3), "\xe6\xa0\x87 ");  // the second one does not fit
+  EXPECT_EQ(platform::FitToColumns(u"abcdef", 3), "abc");
 }
 
 }  // namespace

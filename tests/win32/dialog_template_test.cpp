@@ -4,17 +4,16 @@
 
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
-#include "TagSeletList.h"
+#include "TagSelectTemplate.h"
 #include "device/Texts.h"
 #include "platform/Text.h"
 #include "platform/win32/WideWin32.h"
 
 namespace {
-
-using DEVICE::CTagSeletList;
 
 std::u16string Gbk(const char* text) { return platform::MultiByteToWide(936, text); }
 
@@ -72,11 +71,24 @@ void PrintTo(const Control& c, std::ostream* os) {
       << std::hex << c.kindStyle << std::dec << " " << c.x << "," << c.y << " " << c.cx << "x" << c.cy;
 }
 
+// How the resource compiler writes each kind of control: its class (0x80 buttons, 0x81 edits)
+// and its style; and the captions by role, in the code page of the texts.
+const std::map<platform::ControlKind, std::pair<std::u16string, uint32_t>> kKinds = {
+    {platform::ControlKind::Button, {u"#128", BS_PUSHBUTTON}},
+    {platform::ControlKind::DefaultButton, {u"#128", BS_DEFPUSHBUTTON}},
+    {platform::ControlKind::Edit, {u"#129", ES_AUTOHSCROLL | ES_LEFT}},
+    {platform::ControlKind::CheckBox, {u"#128", BS_AUTOCHECKBOX}},
+    {platform::ControlKind::Custom, {u"QorvGridCtrl", 0}}};
+const std::map<platform::ControlRole, const char*> kCaptions = {
+    {platform::ControlRole::Import, texts::kTagImport},   {platform::ControlRole::FindButton, texts::kFindNext},
+    {platform::ControlRole::KeepCheck, texts::kKeepUnselected}, {platform::ControlRole::Ok, texts::kOk},
+    {platform::ControlRole::Cancel, texts::kCancel}};
+
 TEST(TagSelectTemplate, ModuleCarriesTheDialogWithItsControlsCaptionsAndFont) {
   const HMODULE module = ::LoadLibraryExW(reinterpret_cast<const wchar_t*>(platform::Utf8ToWide(ADS_DRIVER_PATH).c_str()),
                                           nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
   ASSERT_TRUE(module) << ADS_DRIVER_PATH;
-  const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(CTagSeletList::kTemplateId), MAKEINTRESOURCEW(5));
+  const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(DEVICE::TagSelectionTemplate().id), MAKEINTRESOURCEW(5));
   ASSERT_TRUE(found);
   const auto* bytes = static_cast<const uint8_t*>(::LockResource(::LoadResource(module, found)));
   TemplateReader in(bytes, ::SizeofResource(module, found));
@@ -90,8 +102,8 @@ TEST(TagSelectTemplate, ModuleCarriesTheDialogWithItsControlsCaptionsAndFont) {
   const uint16_t count = in.Word();
   const int16_t frame[4] = {static_cast<int16_t>(in.Word()), static_cast<int16_t>(in.Word()),
                             static_cast<int16_t>(in.Word()), static_cast<int16_t>(in.Word())};
-  EXPECT_EQ(frame[2], 290);
-  EXPECT_EQ(frame[3], 225);
+  EXPECT_EQ(frame[2], DEVICE::TagSelectionTemplate().units.cx);
+  EXPECT_EQ(frame[3], DEVICE::TagSelectionTemplate().units.cy);
   EXPECT_EQ(in.NameOrOrdinal(), u"");  // no menu
   EXPECT_EQ(in.NameOrOrdinal(), u"");  // the dialog class
   EXPECT_EQ(in.String(), Gbk(texts::kDialogTitle));
@@ -132,16 +144,15 @@ TEST(TagSelectTemplate, ModuleCarriesTheDialogWithItsControlsCaptionsAndFont) {
   }
   ASSERT_FALSE(in.Overran());
 
-  // Buttons are class 0x80, edits 0x81.
-  const std::vector<Control> expected = {
-      {CTagSeletList::kImportButton, u"#128", Gbk(texts::kTagImport), BS_DEFPUSHBUTTON, 1, 6, 50, 14},
-      {CTagSeletList::kSearchEdit, u"#129", u"", ES_AUTOHSCROLL | ES_LEFT, 66, 7, 103, 14},
-      {CTagSeletList::kFindButton, u"#128", Gbk(texts::kFindNext), BS_PUSHBUTTON, 222, 11, 65, 14},
-      {CTagSeletList::kGridId, u"QorvGridCtrl", u"", 0, 0, 28, 248, 142},
-      {CTagSeletList::kKeepCheck, u"#128", Gbk(texts::kKeepUnselected), BS_AUTOCHECKBOX, 0, 176, 166, 10},
-      {IDOK, u"#128", Gbk(texts::kOk), BS_DEFPUSHBUTTON, 168, 207, 50, 14},
-      {IDCANCEL, u"#128", Gbk(texts::kCancel), BS_PUSHBUTTON, 237, 207, 50, 14},
-  };
+  // The resource holds the template the other backends get, control for control in focus order.
+  std::vector<Control> expected;
+  for (const platform::ControlTemplate& c : DEVICE::TagSelectionTemplate().controls) {
+    const auto& [windowClass, style] = kKinds.at(c.kind);
+    const auto caption = kCaptions.find(c.role);
+    expected.push_back({static_cast<uint32_t>(c.id), windowClass, caption == kCaptions.end() ? u"" : Gbk(caption->second),
+                        style, static_cast<int16_t>(c.x), static_cast<int16_t>(c.y), static_cast<int16_t>(c.cx),
+                        static_cast<int16_t>(c.cy)});
+  }
   EXPECT_EQ(controls, expected);
   ::FreeLibrary(module);
 }

@@ -178,7 +178,7 @@ std::unique_ptr<StartedProgram> StartProgram(const ProgramRun& run) {
 const ProcessUiServices* FindProcessUiServices() {
   static const ProcessUiServices* const services = [] {
     void* symbol = dlsym(RTLD_DEFAULT, "AdsHostUiServices");
-    return symbol ? reinterpret_cast<ServicesFn>(symbol)() : nullptr;
+    return symbol ? OfThisVersion(reinterpret_cast<ServicesFn>(symbol)()) : nullptr;
   }();
   return services;
 }

@@ -16,7 +16,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/TerminalDialog.h"
+#include "platform/Terminal.h"
 
 namespace platform {
 namespace {

@@ -130,7 +130,7 @@ class Win32DialogSurface final : public DialogSurface {
     font_ = font;
   }
 
-  void AttachGrid(int id, GridControl* grid) override {
+  void AttachGrid(int id, grid::GridView* grid) override {
     gridId_ = id;
     grid_ = grid;
   }
@@ -214,7 +214,7 @@ class Win32DialogSurface final : public DialogSurface {
   DialogEvents* events_ = nullptr;
   HFONT font_ = nullptr;
   int gridId_ = 0;
-  GridControl* grid_ = nullptr;
+  grid::GridView* grid_ = nullptr;
   bool ended_ = false;
   int endCode_ = 2;
 };

@@ -31,7 +31,7 @@ class GridWindow {
 
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
 
-  void Attach(GridControl* model) {
+  void Attach(grid::GridView* model) {
     model_ = model;
     firstRow_ = 0;
     scrollX_ = 0;
@@ -464,7 +464,7 @@ class GridWindow {
         const RECT expand = ExpandRect(row, top);
         const RECT check = CheckRect(row, top);
         if (model_->RowHasChildren(row)) DrawExpandButton(dc, expand, model_->IsRowExpanded(row));
-        const bool disabled = (model_->CellState(row, col) & kCheckDisabledState) != 0;
+        const bool disabled = !model_->IsRowCheckable(row);
         DrawCheckBox(dc, check, model_->RowCheck(row), disabled);
         RECT text = cell;
         text.left = check.right;
@@ -517,10 +517,9 @@ class GridWindow {
     ::EndPaint(hwnd_, &paint);
   }
 
-  static constexpr uint32_t kCheckDisabledState = 0x2000;
 
   HWND hwnd_;
-  GridControl* model_ = nullptr;
+  grid::GridView* model_ = nullptr;
   HFONT font_ = nullptr;
   Geometry geometry_;
   std::vector<int> rows_;  // model rows in view order
@@ -627,7 +626,7 @@ bool RegisterGridWindowClass(HINSTANCE instance) {
   return ::RegisterClassExW(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-void AttachGridModel(HWND window, GridControl* model) {
+void AttachGridModel(HWND window, grid::GridView* model) {
   if (GridWindow* grid = WindowOf(window)) grid->Attach(model);
 }
 

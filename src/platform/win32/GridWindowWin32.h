@@ -1,7 +1,8 @@
 #pragma once
-// The tree grid window (class "QorvGridCtrl"): draws a GridControl and turns the user's mouse
+// The tree grid window (class "QorvGridCtrl"): draws a grid::GridView and turns the user's mouse
 // and keyboard input into its actions. Besides the model's own notifications it tells its
 // parent by WM_NOTIFY (GridNotification) when a row was expanded or double-clicked.
+#include "grid/GridView.h"
 #include "platform/DialogSurface.h"
 #include "platform/win32/WideWin32.h"
 
@@ -42,7 +43,7 @@ inline constexpr LRESULT kGridRowSelected = 0x20;
 bool RegisterGridWindowClass(HINSTANCE instance);
 
 // Shows `model` (not owned; null for none) in the window.
-void AttachGridModel(HWND window, GridControl* model);
+void AttachGridModel(HWND window, grid::GridView* model);
 // Takes up changes that the model received from elsewhere: rows, checks and the selected
 // row, which is scrolled into view when it changed.
 void RefreshGridWindow(HWND window);

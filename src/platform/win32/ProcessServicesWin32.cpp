@@ -223,7 +223,7 @@ const ProcessUiServices* FindProcessUiServices() {
   // The program's own export table: a host that offers services exports the function.
   static const ProcessUiServices* const services = [] {
     const FARPROC symbol = ::GetProcAddress(::GetModuleHandleW(nullptr), "AdsHostUiServices");
-    return symbol ? reinterpret_cast<ServicesFn>(reinterpret_cast<void*>(symbol))() : nullptr;
+    return symbol ? OfThisVersion(reinterpret_cast<ServicesFn>(reinterpret_cast<void*>(symbol))()) : nullptr;
   }();
   return services;
 }

@@ -1,6 +1,6 @@
 // The tag selection dialog opens as a window here; the full-screen terminal dialog is for
 // platforms without a window system.
-#include "platform/TerminalDialog.h"
+#include "platform/Terminal.h"
 
 namespace platform {
 

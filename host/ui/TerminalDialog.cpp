@@ -1,14 +1,16 @@
-#include "platform/TerminalDialog.h"
+#include "ui/TerminalDialog.h"
 
 #include <algorithm>
 #include <map>
 #include <system_error>
 
-#include "platform/TerminalParts.h"
+#include "grid/GridView.h"
+#include "ui/TerminalParts.h"
 #include "utils/utf16.h"
 #include "utils/utf8.h"
 
-namespace platform {
+namespace hostui {
+using namespace platform;
 using namespace terminal;
 namespace {
 
@@ -16,12 +18,6 @@ namespace {
 // arithmetic places the controls on the character grid.
 constexpr int kCellPixelsX = 6;
 constexpr int kCellPixelsY = 16;
-constexpr int kOk = 1;
-constexpr int kCancel = 2;
-constexpr unsigned kKeyEnter = 13;
-constexpr unsigned kKeyEscape = 27;
-constexpr uint32_t kStateCheckDisabled = 0x2000;
-constexpr uint32_t kGrey = 0x7F7F7F;
 
 constexpr char16_t kOkCaption[] = u"\u786e\u5b9a";  // 确定
 constexpr char16_t kDialogHint[] =
@@ -99,13 +95,13 @@ void RunMessageBox(TerminalIo& io, const std::u16string& text, const TerminalFra
   }
 }
 
-// The dialog's controls in the order Tab visits them.
-constexpr int kFocusOrder[] = {3, 10001, 10003, 10002, 1, 2};
-
 class TerminalSurface final : public DialogSurface {
  public:
-  TerminalSurface(TerminalIo& io, const DialogTemplate& dialogTemplate) : io_(io), title_(dialogTemplate.title) {
+  TerminalSurface(TerminalIo& io, const DialogTemplate& dialogTemplate)
+      : io_(io), template_(dialogTemplate) {
+    // Tab visits the controls in the template's order.
     for (const auto& control : dialogTemplate.controls) {
+      focusOrder_.push_back(control.id);
       ControlState state;
       state.kind = control.kind;
       state.text = control.caption;
@@ -121,7 +117,7 @@ class TerminalSurface final : public DialogSurface {
       io_.Show(Render());
       auto key = io_.ReadKey();
       if (!key) {
-        EndDialog(kCancel);
+        EndDialog(kIdCancel);
         break;
       }
       Handle(*key);
@@ -173,7 +169,7 @@ class TerminalSurface final : public DialogSurface {
   }
   int ScreenPixelsPerInchY() const override { return 96; }
   void CreateFont(const FontRequest&) override {}  // the terminal's own font
-  void AttachGrid(int id, GridControl* grid) override {
+  void AttachGrid(int id, grid::GridView* grid) override {
     if (HasControl(id)) {
       grid_ = grid;
       gridId_ = id;
@@ -203,13 +199,13 @@ class TerminalSurface final : public DialogSurface {
     return c && c->visible && c->enabled;
   }
   void MoveFocus(int step) {
-    const int count = static_cast<int>(std::size(kFocusOrder));
+    const int count = static_cast<int>(focusOrder_.size());
     int at = 0;
-    while (at < count && kFocusOrder[at] != focus_) ++at;
+    while (at < count && focusOrder_[static_cast<size_t>(at)] != focus_) ++at;
     for (int tries = 0; tries < count; ++tries) {
       at = ((at + step) % count + count) % count;
-      if (Focusable(kFocusOrder[at])) {
-        focus_ = kFocusOrder[at];
+      if (Focusable(focusOrder_[static_cast<size_t>(at)])) {
+        focus_ = focusOrder_[static_cast<size_t>(at)];
         return;
       }
     }
@@ -305,7 +301,8 @@ class TerminalSurface final : public DialogSurface {
       case TerminalKey::Escape: {
         // The dialog swallows both; a backend only offers them, as the desktop does.
         const bool enter = key.kind == TerminalKey::Enter;
-        if (!events_->PreTranslateKeyDown(enter ? kKeyEnter : kKeyEscape)) Press(enter ? kOk : kCancel);
+        if (events_->PreTranslateKeyDown(enter ? kKeyEnter : kKeyEscape)) return;
+        Press(template_.ControlId(enter ? ControlRole::Ok : ControlRole::Cancel));
         return;
       }
       case TerminalKey::Tab: return MoveFocus(1);
@@ -369,7 +366,7 @@ class TerminalSurface final : public DialogSurface {
     for (int line = 0; line < body && scroll_ + line < static_cast<int>(rows.size()); ++line) {
       const int row = rows[static_cast<size_t>(scroll_ + line)];
       const int y = gridBodyTop_ + line;
-      const bool grey = grid_->CellTextColour(row, tree) == kGrey;
+      const bool grey = grid_->IsRowGreyed(row);
       const CellStyle style = row == selected ? (focus_ == gridId_ ? CellStyle::Focused : CellStyle::Selected)
                               : grey          ? CellStyle::Grey
                                               : CellStyle::Plain;
@@ -377,7 +374,7 @@ class TerminalSurface final : public DialogSurface {
       std::u16string cell(static_cast<size_t>(indent), u' ');
       cell += grid_->RowHasChildren(row) ? (grid_->IsRowExpanded(row) ? u"- " : u"+ ") : u"  ";
       const int check = grid_->RowCheck(row);
-      const bool checkable = !(grid_->CellState(row, tree) & kStateCheckDisabled);
+      const bool checkable = grid_->IsRowCheckable(row);
       cell += !checkable ? u"    " : check == 1 ? u"[x] " : check == 2 ? u"[-] " : u"[ ] ";
       cell += grid_->CellText(row, tree);
       frame.Fill(y, left, width, style);
@@ -427,7 +424,8 @@ class TerminalSurface final : public DialogSurface {
     if (TooSmall(size, kMinimumDialogSize)) return TooSmallFrame(size, kMinimumDialogSize);
     TerminalFrame frame(size.rows, size.cols);
     frame.Fill(0, 0, size.cols, CellStyle::Title);
-    frame.Put(0, std::max(0, (size.cols - TextColumns(title_)) / 2), title_, size.cols, CellStyle::Title);
+    const std::u16string& title = template_.title;
+    frame.Put(0, std::max(0, (size.cols - TextColumns(title)) / 2), title, size.cols, CellStyle::Title);
     hitAreas_.clear();
     drawnRows_.clear();
     for (const auto& [id, control] : controls_) {
@@ -443,16 +441,17 @@ class TerminalSurface final : public DialogSurface {
   }
 
   TerminalIo& io_;
-  std::u16string title_;
+  const DialogTemplate template_;
+  std::vector<int> focusOrder_;
   std::map<int, ControlState> controls_;
   DialogEvents* events_ = nullptr;
-  GridControl* grid_ = nullptr;
+  grid::GridView* grid_ = nullptr;
   int gridId_ = -1;
   int focus_ = 0;
   int scroll_ = 0;
   Size laidOut_;
   bool ended_ = false;
-  int endCode_ = kCancel;
+  int endCode_ = kIdCancel;
   // What the last frame showed where, for the mouse.
   std::vector<HitArea> hitAreas_;
   std::vector<DrawnRow> drawnRows_;
@@ -492,71 +491,6 @@ void DrawBox(TerminalFrame& frame, int top, int left, int height, int width) {
 
 }  // namespace terminal
 
-TerminalFrame::TerminalFrame(int rows, int cols)
-    : rows_(std::max(rows, 1)), cols_(std::max(cols, 1)), cells_(static_cast<size_t>(rows_) * static_cast<size_t>(cols_)) {}
-
-std::string TerminalFrame::Text(int row) const {
-  std::string line;
-  if (row < 0 || row >= rows_) return line;
-  for (int c = 0; c < cols_; ++c)
-    if (const char32_t ch = At(row, c).ch) utils::AppendUtf8(line, ch);
-  return line;
-}
-
-int TerminalFrame::Put(int row, int col, std::u16string_view text, int width, CellStyle style) {
-  if (row < 0 || row >= rows_ || col < 0) return 0;
-  const int limit = std::min(cols_, col + std::max(width, 0));
-  int at = col;
-  utils::ForEachCodePoint(text, [&](char32_t cp) {
-    if (cp < 0x20 || cp == 0x7f) cp = U' ';
-    const int w = TerminalCellWidth(cp);
-    if (w == 0) return true;
-    if (at + w > limit) return false;
-    Set(row, at, cp, style);
-    if (w == 2) Set(row, at + 1, 0, style);
-    at += w;
-    return true;
-  });
-  return at - col;
-}
-
-void TerminalFrame::Fill(int row, int col, int width, CellStyle style) {
-  if (row < 0 || row >= rows_) return;
-  for (int c = std::max(col, 0); c < std::min(cols_, col + width); ++c) cells_[Index(row, c)].style = style;
-}
-
-void TerminalFrame::Set(int row, int col, char32_t ch, CellStyle style) {
-  // Overwriting half of a wide character blanks its other half.
-  if (cells_[Index(row, col)].ch == 0 && col > 0) cells_[Index(row, col - 1)].ch = U' ';
-  if (col + 1 < cols_ && cells_[Index(row, col + 1)].ch == 0) cells_[Index(row, col + 1)].ch = U' ';
-  cells_[Index(row, col)] = {ch, style};
-}
-
-int TextColumns(std::u16string_view text) {
-  int columns = 0;
-  utils::ForEachCodePoint(text, [&](char32_t cp) {
-    columns += TerminalCellWidth(cp);
-    return true;
-  });
-  return columns;
-}
-
-int EastAsianCellWidth(char32_t ch) {
-  if (ch < 0x20 || ch == 0x7f) return 0;
-  const bool wide = (ch >= 0x1100 && ch <= 0x115F) || (ch >= 0x2E80 && ch <= 0xA4CF) ||
-                    (ch >= 0xAC00 && ch <= 0xD7A3) || (ch >= 0xF900 && ch <= 0xFAFF) ||
-                    (ch >= 0xFE30 && ch <= 0xFE4F) || (ch >= 0xFF00 && ch <= 0xFF60) ||
-                    (ch >= 0xFFE0 && ch <= 0xFFE6) || (ch >= 0x1F300 && ch <= 0x1FAFF) ||
-                    (ch >= 0x20000 && ch <= 0x3FFFD);
-  return wide ? 2 : 1;
-}
-
-std::string FitToColumns(std::u16string_view text, int columns) {
-  if (columns <= 0) return std::string();
-  TerminalFrame frame(1, columns);
-  frame.Put(0, 0, text, columns);
-  return frame.Text(0);
-}
 
 std::unique_ptr<DialogSurface> TerminalDialogBackend::CreateSurface(const DialogTemplate& dialogTemplate) {
   return std::make_unique<TerminalSurface>(io_, dialogTemplate);
@@ -574,4 +508,4 @@ void TerminalUserInterface::ShowMessageBox(const std::u16string& text, MessageBo
   RunMessageBox(io_, text, io_.Shown());
 }
 
-}  // namespace platform
+}  // namespace hostui

@@ -4,10 +4,11 @@
 #include <system_error>
 #include <vector>
 
-#include "platform/TerminalParts.h"
+#include "ui/TerminalParts.h"
 #include "utils/utf16.h"
 
-namespace platform::terminal {
+namespace hostui::terminal {
+using namespace platform;
 namespace {
 
 constexpr char16_t kOpenCaption[] = u"\u6253\u5f00";               // 打开
@@ -293,4 +294,4 @@ std::optional<std::u16string> RunFileChooser(TerminalIo& io, const FileDialogReq
   return FileChooser(io, request).Run();
 }
 
-}  // namespace platform::terminal
+}  // namespace hostui::terminal

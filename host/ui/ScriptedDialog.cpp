@@ -1,20 +1,14 @@
-#include "platform/ScriptedDialog.h"
+#include "ui/ScriptedDialog.h"
 
 #include <cstdio>
 #include <vector>
 
+#include "grid/GridView.h"
 #include "platform/Text.h"
 
-namespace platform {
+namespace hostui {
+using namespace platform;
 namespace {
-
-constexpr int kOk = 1;
-constexpr int kCancel = 2;
-constexpr int kImportButton = 3;
-constexpr int kSearchEdit = 10001;
-constexpr int kFindButton = 10003;
-constexpr unsigned kKeyEnter = 13;
-constexpr unsigned kKeyEscape = 27;
 
 // Outer window size minus client size.
 constexpr int kFrameWidth = 16;
@@ -47,10 +41,11 @@ bool IsAncestorName(const std::u16string& name, const std::u16string& target) {
 
 class ScriptedSurface final : public DialogSurface {
  public:
-  ScriptedSurface(ScriptedDialogBackend& backend, const DialogTemplate& dialogTemplate) : backend_(backend) {
+  ScriptedSurface(ScriptedDialogBackend& backend, const DialogTemplate& dialogTemplate)
+      : backend_(backend), template_(dialogTemplate) {
     const int ppi = backend.ScreenPixelsPerInchY();
     for (const auto& control : dialogTemplate.controls) {
-      ScriptedDialogBackend::ControlState state;
+      ControlState state;
       state.kind = control.kind;
       state.text = control.caption;
       state.rect = UnitsToPixels(control.x, control.y, control.cx, control.cy, ppi);
@@ -69,7 +64,7 @@ class ScriptedSurface final : public DialogSurface {
       if (!line) break;
       Execute(*line);
     }
-    if (!ended_) record_.endCode = kCancel;
+    if (!ended_) record_.endCode = kIdCancel;
     events_ = nullptr;
     backend_.Record(record_);
     return record_.endCode;
@@ -131,23 +126,24 @@ class ScriptedSurface final : public DialogSurface {
   }
   int ScreenPixelsPerInchY() const override { return backend_.ScreenPixelsPerInchY(); }
   void CreateFont(const FontRequest& request) override { record_.font = request; }
-  void AttachGrid(int id, GridControl* grid) override {
+  void AttachGrid(int id, grid::GridView* grid) override {
     if (HasControl(id)) grid_ = grid;
   }
 
  private:
-  ScriptedDialogBackend::ControlState* Find(int id) {
+  ControlState* Find(int id) {
     auto found = record_.controls.find(id);
     return found == record_.controls.end() ? nullptr : &found->second;
   }
-  const ScriptedDialogBackend::ControlState* Find(int id) const {
+  const ControlState* Find(int id) const {
     auto found = record_.controls.find(id);
     return found == record_.controls.end() ? nullptr : &found->second;
   }
 
   void Error(const std::string& what, const std::string& line) const { backend_.Print("ERROR\t" + what + "\t" + line); }
 
-  void Press(int id, const std::string& line) {
+  void Press(ControlRole role, const std::string& line) {
+    const int id = template_.ControlId(role);
     const auto* control = Find(id);
     if (!control || !control->enabled || !control->visible) {
       Error("button " + std::to_string(id) + " cannot be pressed", line);
@@ -163,7 +159,7 @@ class ScriptedSurface final : public DialogSurface {
     std::string arg;
     if (StartsWith(line, "import", arg)) {
       backend_.ui().QueueFileAnswer(arg.empty() ? std::nullopt : std::optional<std::u16string>(Utf8ToWide(arg)));
-      Press(kImportButton, line);
+      Press(ControlRole::Import, line);
     } else if (StartsWith(line, "click", arg)) {
       if (int row = Reveal(arg, line); row >= 0) grid_->ClickCheck(row);
     } else if (StartsWith(line, "expand", arg)) {
@@ -173,11 +169,11 @@ class ScriptedSurface final : public DialogSurface {
     } else if (StartsWith(line, "dblclick", arg)) {
       if (int row = Reveal(arg, line); row >= 0) grid_->DoubleClick(row, grid_->TreeColumn());
     } else if (StartsWith(line, "find", arg)) {
-      SetText(kSearchEdit, Utf8ToWide(arg));
-      Press(kFindButton, line);
+      SetText(template_.ControlId(ControlRole::SearchEdit), Utf8ToWide(arg));
+      Press(ControlRole::FindButton, line);
     } else if (line == "key enter" || line == "key escape") {
       const bool enter = line == "key enter";
-      if (!events_->PreTranslateKeyDown(enter ? kKeyEnter : kKeyEscape)) Press(enter ? kOk : kCancel, line);
+      if (!events_->PreTranslateKeyDown(enter ? kKeyEnter : kKeyEscape)) Press(enter ? ControlRole::Ok : ControlRole::Cancel, line);
     } else if (StartsWith(line, "size", arg)) {
       int cx = 0;
       int cy = 0;
@@ -186,9 +182,9 @@ class ScriptedSurface final : public DialogSurface {
     } else if (line == "rows") {
       PrintRows();
     } else if (line == "ok") {
-      Press(kOk, line);
+      Press(ControlRole::Ok, line);
     } else if (line == "cancel") {
-      Press(kCancel, line);
+      Press(ControlRole::Cancel, line);
     } else {
       Error("unknown action", line);
     }
@@ -235,9 +231,10 @@ class ScriptedSurface final : public DialogSurface {
   }
 
   ScriptedDialogBackend& backend_;
+  const DialogTemplate template_;
   ScriptedDialogBackend::SurfaceRecord record_;
   DialogEvents* events_ = nullptr;
-  GridControl* grid_ = nullptr;
+  grid::GridView* grid_ = nullptr;
   bool ended_ = false;
 };
 
@@ -271,4 +268,4 @@ void ScriptedDialogBackend::Print(const std::string& line) const {
   if (output_) output_(line);
 }
 
-}  // namespace platform
+}  // namespace hostui

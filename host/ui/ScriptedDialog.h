@@ -3,16 +3,18 @@
 // action per line) and reports through an output callback. Used by tests and the host's
 // batch mode.
 //
-//   import [PATH]     answer the next file dialog with PATH (none: cancel), press button 3
+//   import [PATH]     answer the next file dialog with PATH (none: cancel), press the import button
 //   click FULLNAME    reveal the row named FULLNAME (expanding its ancestors), click its check box
 //   expand FULLNAME   reveal the row and expand it
 //   collapse FULLNAME reveal the row and collapse it
 //   dblclick FULLNAME reveal the row and double-click its tree cell
-//   find TEXT         type TEXT into edit 10001 and press 10003
-//   key enter|escape  offer the key to the dialog; unless swallowed it presses 1 resp. 2
+//   find TEXT         type TEXT into the search edit and press the find button
+//   key enter|escape  offer the key to the dialog; unless swallowed it presses OK resp. Cancel
 //   size CX CY        resize the window to a client area of CX x CY
 //   rows              print the grid rows that are not hidden
-//   ok | cancel       press button 1 resp. 2
+//   ok | cancel       press OK resp. Cancel
+//
+// The controls are found by their roles in the dialog's template.
 #include <deque>
 #include <functional>
 #include <map>
@@ -20,21 +22,20 @@
 #include <string>
 
 #include "platform/DialogSurface.h"
-#include "platform/UserInterface.h"
+#include "ui/ScriptedUserInterface.h"
 
-namespace platform {
+namespace hostui {
 
-class ScriptedDialogBackend : public DialogBackend {
+class ScriptedDialogBackend : public platform::DialogBackend {
  public:
   using Output = std::function<void(const std::string& utf8Line)>;
 
-  using ControlState = platform::ControlState;
   // What a dialog window looked like when it ended.
   struct SurfaceRecord {
-    std::map<int, ControlState> controls;
-    Rect window;
-    Size client;
-    std::optional<FontRequest> font;
+    std::map<int, platform::ControlState> controls;
+    platform::Rect window;
+    platform::Size client;
+    std::optional<platform::FontRequest> font;
     int focus = 0;
     int endCode = 0;
   };
@@ -45,7 +46,7 @@ class ScriptedDialogBackend : public DialogBackend {
   void AddScript(const std::string& text);
   void SetScreenPixelsPerInchY(int ppi) { ppi_ = ppi; }
 
-  std::unique_ptr<DialogSurface> CreateSurface(const DialogTemplate& dialogTemplate) override;
+  std::unique_ptr<platform::DialogSurface> CreateSurface(const platform::DialogTemplate& dialogTemplate) override;
   int ScreenPixelsPerInchY() const override { return ppi_; }
 
   const SurfaceRecord& LastSurface() const { return last_; }
@@ -64,4 +65,4 @@ class ScriptedDialogBackend : public DialogBackend {
   SurfaceRecord last_;
 };
 
-}  // namespace platform
+}  // namespace hostui

@@ -1,17 +1,13 @@
 #pragma once
-// A dialog backend that draws dialogs full-screen in a text terminal and runs them from the
-// keyboard and the mouse. The drawing and the key handling are portable and work on a
-// TerminalIo, which the platform implements for a real terminal and tests implement with
-// scripted keys.
+// The terminal this process runs in, as a screen of character cells and a stream of keys:
+// what a full-screen text dialog needs of the operating system. The cells are drawn by the
+// caller; the platform shows them and reads the keyboard and the mouse.
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "platform/DialogSurface.h"
-#include "platform/UserInterface.h"
 
 namespace platform {
 
@@ -113,30 +109,5 @@ std::unique_ptr<TerminalIo> OpenTerminal(std::string& error);
 
 // Text cut (never wrapped) to the given number of columns and padded with blanks to it.
 std::string FitToColumns(std::u16string_view text, int columns);
-
-// The smallest terminal the tag dialog is drawn in; a smaller one shows a message instead.
-inline constexpr TerminalSize kMinimumDialogSize{14, 64};
-
-class TerminalDialogBackend final : public DialogBackend {
- public:
-  explicit TerminalDialogBackend(TerminalIo& io) : io_(io) {}
-  std::unique_ptr<DialogSurface> CreateSurface(const DialogTemplate& dialogTemplate) override;
-  int ScreenPixelsPerInchY() const override { return 96; }
-
- private:
-  TerminalIo& io_;
-};
-
-// The file-open dialog as a chooser of the current directory's subdirectories and files of
-// the request's pattern, and message boxes as a box over the screen.
-class TerminalUserInterface final : public UserInterface {
- public:
-  explicit TerminalUserInterface(TerminalIo& io) : io_(io) {}
-  std::optional<std::u16string> ShowFileDialog(const FileDialogRequest& request) override;
-  void ShowMessageBox(const std::u16string& text, MessageBoxIcon icon) override;
-
- private:
-  TerminalIo& io_;
-};
 
 }  // namespace platform
