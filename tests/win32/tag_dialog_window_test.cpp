@@ -154,8 +154,8 @@ void Click(HWND grid, int row, GridPart part) {
   const LRESULT centre = ::SendMessageW(grid, platform::win32::kGridPartCentre, row, static_cast<LPARAM>(part));
   ASSERT_NE(centre, -1) << "row " << row << " part " << static_cast<int>(part) << " not in view";
   const LRESULT hit = ::SendMessageW(grid, platform::win32::kGridHitTest, 0, centre);
-  ASSERT_EQ(hit >> 32, row);
-  ASSERT_EQ(static_cast<GridPart>(hit & 0xFF), part);
+  ASSERT_EQ(platform::win32::GridHitRow(hit), row);
+  ASSERT_EQ(platform::win32::GridHitPart(hit), part);
   ::SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, centre);
   ::SendMessageW(grid, WM_LBUTTONUP, 0, centre);
 }
