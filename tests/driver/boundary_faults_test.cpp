@@ -12,6 +12,7 @@
 #include "ModuleFixture.h"
 #include "RunBuffers.h"
 #include "support/FakeHost.h"
+#include "support/Numbered.h"
 
 namespace driver_tests {
 namespace {
@@ -155,7 +156,7 @@ TEST_F(ModuleTest, HostChannelListsWithNullsAndOfHugeLength) {
   // and the saved bytes grow with the host's list and nothing more.
   std::vector<std::unique_ptr<FakeChannel>> pool;
   for (int i = 0; i < 1000; ++i) {
-    const std::string name = "T" + std::to_string(i);
+    const std::string name = Numbered("T", i);
     pool.push_back(std::make_unique<FakeChannel>(std::u16string(name.begin(), name.end())));
   }
   const size_t kHuge = 1000000;
