@@ -14,6 +14,7 @@
 #include "platform/Text.h"
 #include "platform/win32/GridWindowWin32.h"
 #include "platform/win32/WideWin32.h"
+#include "support/Gbk.h"
 #include "support/ReadFile.h"
 
 namespace {
@@ -22,7 +23,6 @@ namespace fs = std::filesystem;
 using DEVICE::CTagSeletList;
 using platform::win32::GridPart;
 
-std::u16string Gbk(const char* text) { return platform::MultiByteToWide(936, text); }
 const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
 class TagDialogWindow : public ::testing::Test {
