@@ -14,7 +14,9 @@
 #include "DriverModule.h"
 #include "HostUi.h"
 #include "ProjectDump.h"
+#include "ProgramFiles.h"
 #include "ProjectFile.h"
+#include "PropertyCheck.h"
 #include "ReimportDiff.h"
 #include "ReportLines.h"
 #include "Session.h"
@@ -25,11 +27,6 @@ namespace {
 
 using platform::Utf8ToWide;
 using platform::WideToUtf8;
-
-// Where the bundled example is looked for when `demo` gets no file.
-#ifndef ADS_EXAMPLES_DIR
-#define ADS_EXAMPLES_DIR "examples"
-#endif
 
 // Tags of the bundled example that the demo checks.
 constexpr const char* kDemoTags[] = {"MAIN.fbMotor.bEnable", "MAIN.aValues[3]", "MAIN.aAxis[0].fPos", "gCounter"};
@@ -114,6 +111,37 @@ int Enum(Context& c, Session& session) {
   return ExportStatus(c, ok, "SvrEnumPropertyValue");
 }
 
+// Reads the properties back after SvrSetProperty: each one whose value differs from the one
+// asked for (the last one asked, when a name comes twice) was refused by the device, which
+// keeps its old value. Failure when there is one.
+int ReportRefusedValues(Context& c, Session& session, const hostapi::WideStringArray& names,
+                        const hostapi::WideStringArray& values) {
+  hostapi::WideStringArray listedNames, listedValues;
+  hostapi::ByteArray flags;
+  if (c.api.SvrGetProperty(session.handle, listedNames, listedValues, flags) != 1)
+    return Fail(c.err, kExitFailure, "SvrGetProperty reported failure");
+  std::map<std::u16string, std::u16string> asked;
+  for (size_t i = 0; i < names.size(); ++i) asked[names[i]] = values[i];
+  int status = kExitSuccess;
+  for (size_t i = 0; i < listedNames.size(); ++i) {
+    const auto wanted = asked.find(listedNames[i]);
+    const bool enumeration = i < flags.size() && flags[i] == 1;
+    const std::string kept = WideToUtf8(i < listedValues.size() ? listedValues[i] : u"");
+    if (wanted == asked.end() || KeptAsAsked(WideToUtf8(wanted->second), kept, enumeration)) continue;
+    std::string message = "the device refused ";
+    message.append(WideToUtf8(listedNames[i])).append("=").append(WideToUtf8(wanted->second));
+    message.append(" and kept ").append(kept);
+    if (enumeration) {
+      hostapi::WideStringArray items;
+      c.api.SvrEnumPropertyValue(session.handle, listedNames[i], items);
+      message += "; choices:";
+      for (const auto& item : items) message.append(" ").append(WideToUtf8(item));
+    }
+    status = Fail(c.err, kExitFailure, message);
+  }
+  return status;
+}
+
 int Set(Context& c, Session& session) {
   if (c.options.arguments.empty()) return Fail(c.err, kExitUsage, "set needs NAME=VALUE");
   hostapi::WideStringArray names, values;
@@ -124,7 +152,8 @@ int Set(Context& c, Session& session) {
     values.push_back(Utf8ToWide(assignment->value));
   }
   const bool ok = c.api.SvrSetProperty(session.handle, names, values) == 1;
-  return SaveAndFinish(c, session, ExportStatus(c, ok, "SvrSetProperty"));
+  const int status = ok ? ReportRefusedValues(c, session, names, values) : ExportStatus(c, ok, "SvrSetProperty");
+  return SaveAndFinish(c, session, status);
 }
 
 bool ReadScript(const std::string& source, std::vector<std::string>& lines, std::string& error) {
@@ -238,7 +267,7 @@ int Generate(Context& c, Session& session) {
 
 std::string DemoExample(const Options& options) {
   if (!options.arguments.empty()) return options.arguments[0];
-  return std::string(ADS_EXAMPLES_DIR) + "/demo.tpy";
+  return DefaultExamplesDir() + "/demo.tpy";
 }
 
 std::filesystem::path DemoProjectPath() {

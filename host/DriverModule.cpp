@@ -1,7 +1,5 @@
 #include "DriverModule.h"
 
-#include "platform/System.h"
-#include "platform/Text.h"
 
 namespace adshost {
 namespace {
@@ -46,14 +44,6 @@ std::unique_ptr<DriverModule> DriverModule::Load(const std::string& path, std::s
   if (!ResolveAll(*loaded, module->api_, error)) return nullptr;
   module->module_ = std::move(loaded);
   return module;
-}
-
-std::string DefaultDriverPath() {
-  const std::string exe = platform::WideToUtf8(platform::GetHostExecutablePath());
-  const char separator = platform::PathSeparator();
-  const size_t slash = exe.find_last_of(separator);
-  const std::string directory = slash == std::string::npos ? "." : exe.substr(0, slash);
-  return directory + separator + platform::SharedModuleFileName("Beckhoff_ADS_Ethernet_Brevak");
 }
 
 }  // namespace adshost

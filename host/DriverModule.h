@@ -48,7 +48,4 @@ class DriverModule {
   DriverApi api_;
 };
 
-// The module next to the running program.
-std::string DefaultDriverPath();
-
 }  // namespace adshost

@@ -45,6 +45,11 @@ class LoadedModule {
 // `error` when it cannot be loaded.
 std::unique_ptr<LoadedModule> LoadModule(const std::string& path, std::string& error);
 
+// Whether an exception that the loading program throws unwinds through a loaded module's frames
+// to a handler inside the module. Not on 32-bit Windows: there each module, with the compiler's
+// runtime linked in, unwinds only the frames it knows, its own.
+bool ExceptionsUnwindAcrossModules();
+
 // The file name of the shared module called `name` on this platform ("libname.so", "name.dll").
 std::string SharedModuleFileName(const std::string& name);
 

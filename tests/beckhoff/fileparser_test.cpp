@@ -27,7 +27,7 @@ std::string Document(const std::string& dataTypes, const std::string& symbols) {
          "</DataTypes><Symbols>" + symbols + "</Symbols></PlcProjectInfo>";
 }
 
-std::string Symbol(const std::string& name, const std::string& type) {
+std::string SymbolXml(const std::string& name, const std::string& type) {
   return "<Symbol><Name>" + name + "</Name><Type>" + type + "</Type></Symbol>";
 }
 
@@ -82,7 +82,7 @@ TEST(BeckhoffFileparser, ReadsTypesWithCaseRulesSizesAndBounds) {
       "<ArrayInfo><LBound>0</LBound><Elements>2</Elements></ArrayInfo></DataType>"
       "<DataType><Name>Empty</Name><BitSize>8</BitSize></DataType>"  // neither array, alias nor struct
       "<DataType><Name>FB_MOTOR</Name><SubItem><Name>x</Name><Type>INT</Type></SubItem></DataType>",
-      Symbol("MAIN.fbMotor", "fb_Motor"));
+      SymbolXml("MAIN.fbMotor", "fb_Motor"));
   BeckhoffFileparser parser(nullptr);
   ASSERT_TRUE(Read(parser, xml));
 
@@ -114,8 +114,8 @@ TEST(BeckhoffFileparser, RegistersStringTypesFromMembersArraysAndSymbols) {
       "<DataType><Name>T_MaxString</Name><Type>STRING(255)</Type></DataType>"
       "<DataType><Name>ARRAY [1..3] OF STRING(30)</Name><Type>STRING(30)</Type>"
       "<ArrayInfo><LBound>1</LBound><Elements>3</Elements></ArrayInfo></DataType>",
-      Symbol("MAIN.sPlain", "STRING") + Symbol("MAIN.s40", "STRING(40)") + Symbol("MAIN.w40", "WSTRING(40)") +
-          Symbol("MAIN.s5", "string(5)") + Symbol("MAIN.s63", "STRING(63)"));
+      SymbolXml("MAIN.sPlain", "STRING") + SymbolXml("MAIN.s40", "STRING(40)") + SymbolXml("MAIN.w40", "WSTRING(40)") +
+          SymbolXml("MAIN.s5", "string(5)") + SymbolXml("MAIN.s63", "STRING(63)"));
   BeckhoffFileparser parser(nullptr);
   ASSERT_TRUE(Read(parser, xml));
 
@@ -153,7 +153,7 @@ TEST(BeckhoffFileparser, ResolvesAliasesOneLevelAndKeepsThemAcrossLoads) {
       "<SubItem><Name>b</Name><Type>MyAlias2</Type></SubItem>"
       "<SubItem><Name>c</Name><Type>ST_Missing</Type></SubItem>"
       "<SubItem><Name>d</Name><Type>ST_A</Type></SubItem></DataType>",
-      Symbol("MAIN.x", "MyInt"));
+      SymbolXml("MAIN.x", "MyInt"));
   BeckhoffFileparser parser(nullptr);
   ASSERT_TRUE(Read(parser, first));
   EXPECT_EQ("INT", Entry(parser, "ARRAY [0..3] OF MYINT").Type);
@@ -167,7 +167,7 @@ TEST(BeckhoffFileparser, ResolvesAliasesOneLevelAndKeepsThemAcrossLoads) {
       "<DataType><Name>MyReal</Name><Type>REAL</Type></DataType>"
       "<DataType><Name>ST_B</Name><SubItem><Name>a</Name><Type>MyInt</Type></SubItem>"
       "<SubItem><Name>r</Name><Type>MyReal</Type></SubItem></DataType>",
-      Symbol("MAIN.y", "INT"));
+      SymbolXml("MAIN.y", "INT"));
   ASSERT_TRUE(Read(parser, second));
   EXPECT_FALSE(parser.GetDataTypes()->Contains("ST_A"));
   EXPECT_EQ((std::vector<SubItem>{{"a", "INT", ""}, {"r", "REAL", ""}}), Entry(parser, "ST_B").SubItems);
@@ -184,7 +184,7 @@ TEST(BeckhoffFileparser, MapsDateAndTimeTypesByExactText) {
       {"Dt", "DT"},      {" TIME", " TIME"},         {"LDT", "LDT"},
   };
   std::string symbols;
-  for (const auto& [type, expected] : cases) symbols += Symbol("MAIN.v", type);
+  for (const auto& [type, expected] : cases) symbols += SymbolXml("MAIN.v", type);
   BeckhoffFileparser parser(nullptr);
   ASSERT_TRUE(Read(parser, Document("", symbols)));
   ASSERT_EQ(std::size(cases), parser.GetSymbols().size());
@@ -193,13 +193,13 @@ TEST(BeckhoffFileparser, MapsDateAndTimeTypesByExactText) {
 
 TEST(BeckhoffFileparser, ReadsEverySectionAndOnlyThoseBelowTheRoot) {
   const std::string xml =
-      "<Root><Programs><Symbols>" + Symbol("P.hidden", "INT") + "</Symbols></Programs>"
-      "<Symbols>" + Symbol("A.one", "INT") + "<Other>" + Symbol("A.nested", "INT") + "</Other></Symbols>"
+      "<Root><Programs><Symbols>" + SymbolXml("P.hidden", "INT") + "</Symbols></Programs>"
+      "<Symbols>" + SymbolXml("A.one", "INT") + "<Other>" + SymbolXml("A.nested", "INT") + "</Other></Symbols>"
       "<DataTypes><DataType><Name>T1</Name><Type>INT</Type>"
       "<ArrayInfo><LBound>0</LBound><Elements>1</Elements></ArrayInfo></DataType></DataTypes>"
-      "<Symbols>" + Symbol("B.two", "BOOL") + "</Symbols>"
+      "<Symbols>" + SymbolXml("B.two", "BOOL") + "</Symbols>"
       "<DataTypes><DataType><Name>T2</Name><SubItem><Name>m</Name><Type>T1</Type></SubItem></DataType>"
-      "</DataTypes><symbols>" + Symbol("C.case", "INT") + "</symbols></Root>";
+      "</DataTypes><symbols>" + SymbolXml("C.case", "INT") + "</symbols></Root>";
   BeckhoffFileparser parser(nullptr);
   ASSERT_TRUE(Read(parser, xml));
   ASSERT_EQ(2u, parser.GetSymbols().size());
@@ -212,7 +212,7 @@ TEST(BeckhoffFileparser, ReadsEverySectionAndOnlyThoseBelowTheRoot) {
 TEST(BeckhoffFileparser, FailedLoadsLeaveOnlyTheElementaryTypes) {
   BeckhoffFileparser parser(nullptr);
   ASSERT_TRUE(Read(parser, Document("<DataType><Name>T</Name><SubItem><Name>m</Name><Type>INT</Type></SubItem>"
-                                    "</DataType>", Symbol("MAIN.a", "INT"))));
+                                    "</DataType>", SymbolXml("MAIN.a", "INT"))));
   ASSERT_EQ(20u, parser.GetDataTypes()->Size());
 
   const std::string bad[] = {"", "<a/><b/>", "   ", "<a><b></a>", "<?xml version=\"1.0\"?>", "<a>x<!-y->z</a>",
@@ -229,7 +229,7 @@ TEST(BeckhoffFileparser, FailedLoadsLeaveOnlyTheElementaryTypes) {
 
   // The list is shared: a reference taken earlier sees the next load.
   auto list = parser.GetDataTypes();
-  ASSERT_TRUE(Read(parser, Document("", Symbol("MAIN.s", "STRING(12)"))));
+  ASSERT_TRUE(Read(parser, Document("", SymbolXml("MAIN.s", "STRING(12)"))));
   EXPECT_TRUE(list->Contains("STRING(12)"));
   EXPECT_EQ(list.get(), parser.GetDataTypes().get());
 }

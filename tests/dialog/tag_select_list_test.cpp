@@ -13,6 +13,7 @@
 
 #include "ScriptedSession.h"
 #include "support/FakeTagTree.h"
+#include "support/Numbered.h"
 #include "device/Texts.h"
 #include "ui/ScriptedDialog.h"
 #include "platform/System.h"
@@ -322,8 +323,8 @@ TEST(TagSelectScale, AMillionNodes) {
   FakeTree big;
   auto* top = big.Add(big.Root(), "Big", -1);
   for (int i = 0; i < 1000; ++i) {
-    auto* mid = big.Add(top, "m" + std::to_string(i), -1);
-    for (int j = 0; j < 999; ++j) big.Add(mid, "v" + std::to_string(j), 2);
+    auto* mid = big.Add(top, Numbered("m", i), -1);
+    for (int j = 0; j < 999; ++j) big.Add(mid, Numbered("v", j), 2);
   }
   CDevSelectTag selector;
   selector.SetTagTree(big.Root());

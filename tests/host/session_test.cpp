@@ -82,6 +82,23 @@ TEST_F(HostSession, CancelAfterImportingAnotherFileKeepsTheNamesAgainstTheNewTre
   EXPECT_EQ(Host("p.adsproj", {"generate"}).status, 0);
 }
 
+// A refused value keeps the old one while the export reports success: `set` names it, with the
+// value kept and an enumeration's choices, and fails; values kept as asked stay silent.
+TEST_F(HostSession, SetNamesTheValuesTheDeviceRefused) {
+  // 最大标签数 (maximum number of tags), 1 to 500.
+  const std::string maxTags = "\xE6\x9C\x80\xE5\xA4\xA7\xE6\xA0\x87\xE7\xAD\xBE\xE6\x95\xB0";
+  const HostRun kept = Host("p.adsproj", {"set", maxTags + "=0X1F4", "ADS_Port=851", "Remote Ip= 10.1.1.1 "});
+  EXPECT_EQ(kept.status, 0) << kept.err;
+  EXPECT_EQ(kept.err, "");
+
+  const HostRun refused = Host("p.adsproj", {"set", maxTags + "=501", "ADS_Port=1234", "Remote Ip=10.2.2.2"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err,
+            "adshost: the device refused ADS_Port=1234 and kept 851; choices: 300 301 302 500 800 801 811 821 831 "
+            "851 852 853 854\nadshost: the device refused " + maxTags + "=501 and kept 500\n");
+  EXPECT_NE(Host("p.adsproj", {"props"}).out.find("Remote Ip\t10.2.2.2\t0\n"), std::string::npos);
+}
+
 TEST_F(HostSession, InfoEnumErrorsMessagesAndTrace) {
   const HostRun info = Host("none.adsproj", {"info"});
   ASSERT_EQ(info.status, 0) << info.err;

@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "TypeBuilders.h"
+#include "support/Numbered.h"
 #include "tag/RootType.h"
 #include "tag/VirtualTree.h"
 
@@ -223,7 +224,7 @@ TEST(TagTree, HugeCyclicAndDeepTypeGraphs) {
   auto deep = Elementary();
   const int depth = 100'000;
   for (int i = 0; i < depth; ++i) {
-    Add(*deep, Struct("L" + std::to_string(i), {{"m", i + 1 < depth ? "L" + std::to_string(i + 1) : "INT", ""}}));
+    Add(*deep, Struct(Numbered("L", i), {{"m", i + 1 < depth ? Numbered("L", i + 1) : "INT", ""}}));
   }
   auto deepTable = std::make_shared<InteriorDataTypeList>();
   deepTable->Build("L0", *deep);

@@ -12,10 +12,10 @@
 #include "device/Texts.h"
 #include "platform/Text.h"
 #include "platform/win32/WideWin32.h"
+#include "support/Gbk.h"
 
 namespace {
 
-std::u16string Gbk(const char* text) { return platform::MultiByteToWide(936, text); }
 
 // Reads an extended dialog template.
 class TemplateReader {

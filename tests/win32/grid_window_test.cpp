@@ -75,7 +75,7 @@ class GridWindowTest : public ::testing::Test {
   }
   int RowAt(LRESULT point) const {
     const LRESULT hit = ::SendMessageW(window_, gw::kGridHitTest, 0, point);
-    return hit == -1 ? -1 : static_cast<int>(hit >> 32);
+    return hit == -1 ? -1 : gw::GridHitRow(hit);
   }
   void Click(int row, GridPart part, UINT message = WM_LBUTTONDOWN) {
     const LRESULT at = Centre(row, part);
@@ -95,20 +95,20 @@ class GridWindowTest : public ::testing::Test {
 TEST_F(GridWindowTest, HitTestFindsHeaderExpandButtonCheckBoxAndCell) {
   SmallTree();
   const LRESULT header = ::SendMessageW(window_, gw::kGridHitTest, 0, MAKELPARAM(100, 2));
-  EXPECT_EQ(static_cast<GridPart>(header & 0xFF), GridPart::Header);
-  EXPECT_EQ((header >> 8) & 0xFF, 1);
+  EXPECT_EQ(gw::GridHitPart(header), GridPart::Header);
+  EXPECT_EQ(gw::GridHitColumn(header), 1);
   // Collapsed children are not in view: B follows A directly.
   EXPECT_EQ(Centre(2, GridPart::CheckBox), -1);
   for (GridPart part : {GridPart::ExpandButton, GridPart::CheckBox, GridPart::Cell}) {
     const LRESULT hit = ::SendMessageW(window_, gw::kGridHitTest, 0, Centre(1, part));
-    EXPECT_EQ(hit >> 32, 1);
-    EXPECT_EQ(static_cast<GridPart>(hit & 0xFF), part);
+    EXPECT_EQ(gw::GridHitRow(hit), 1);
+    EXPECT_EQ(gw::GridHitPart(hit), part);
   }
   EXPECT_EQ(Centre(4, GridPart::ExpandButton), -1);  // B has no children, so no button
   EXPECT_EQ(RowAt(Centre(4, GridPart::Cell)), 4);
   // The type column of row 4 and the empty space below the last row.
   const LRESULT typeCell = ::SendMessageW(window_, gw::kGridHitTest, 0, MAKELPARAM(350, HIWORD(Centre(4, GridPart::Cell))));
-  EXPECT_EQ((typeCell >> 8) & 0xFF, 2);
+  EXPECT_EQ(gw::GridHitColumn(typeCell), 2);
   EXPECT_EQ(::SendMessageW(window_, gw::kGridHitTest, 0, MAKELPARAM(100, 190)), -1);
 }
 

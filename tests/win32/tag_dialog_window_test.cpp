@@ -14,6 +14,7 @@
 #include "platform/Text.h"
 #include "platform/win32/GridWindowWin32.h"
 #include "platform/win32/WideWin32.h"
+#include "support/Gbk.h"
 #include "support/ReadFile.h"
 
 namespace {
@@ -22,7 +23,6 @@ namespace fs = std::filesystem;
 using DEVICE::CTagSeletList;
 using platform::win32::GridPart;
 
-std::u16string Gbk(const char* text) { return platform::MultiByteToWide(936, text); }
 const wchar_t* W(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
 class TagDialogWindow : public ::testing::Test {
@@ -154,8 +154,8 @@ void Click(HWND grid, int row, GridPart part) {
   const LRESULT centre = ::SendMessageW(grid, platform::win32::kGridPartCentre, row, static_cast<LPARAM>(part));
   ASSERT_NE(centre, -1) << "row " << row << " part " << static_cast<int>(part) << " not in view";
   const LRESULT hit = ::SendMessageW(grid, platform::win32::kGridHitTest, 0, centre);
-  ASSERT_EQ(hit >> 32, row);
-  ASSERT_EQ(static_cast<GridPart>(hit & 0xFF), part);
+  ASSERT_EQ(platform::win32::GridHitRow(hit), row);
+  ASSERT_EQ(platform::win32::GridHitPart(hit), part);
   ::SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, centre);
   ::SendMessageW(grid, WM_LBUTTONUP, 0, centre);
 }

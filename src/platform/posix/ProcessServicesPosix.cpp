@@ -193,6 +193,8 @@ std::unique_ptr<LoadedModule> LoadModule(const std::string& path, std::string& e
   return std::make_unique<DlModule>(handle);
 }
 
+bool ExceptionsUnwindAcrossModules() { return true; }
+
 std::string SharedModuleFileName(const std::string& name) { return "lib" + name + ".so"; }
 
 // The arguments are bytes as the shell passed them; UTF-8 by the host's convention.

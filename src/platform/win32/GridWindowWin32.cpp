@@ -576,8 +576,7 @@ LRESULT GridWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       const POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
       const Hit hit = HitTest(point);
       if (hit.part == GridPart::None) return -1;
-      return (static_cast<LRESULT>(hit.row) << 32) | (static_cast<LRESULT>(hit.col) << 8) |
-             static_cast<LRESULT>(hit.part);
+      return MakeGridHit(hit.row, hit.col, hit.part);
     }
     case kGridPartCentre:
       return PartCentre(static_cast<int>(wParam), static_cast<GridPart>(lParam));

@@ -24,9 +24,18 @@ struct GridNotification {
 enum class GridPart { None = 0, Header = 1, Cell = 2, CheckBox = 3, ExpandButton = 4 };
 
 // Messages of the window, usable from other threads and processes.
-// Hit test: lParam = client point as MAKELPARAM(x, y); returns (row << 32) | (column << 8) |
-// part, or -1 outside every row.
+// Hit test: lParam = client point as MAKELPARAM(x, y); returns the hit as MakeGridHit packs it
+// into the result word, or -1 outside every row.
 inline constexpr UINT kGridHitTest = WM_USER + 0x100;
+// The part in bits 0-3, the column in bits 4-7, the row above them: a row below 2^23 fits the
+// result word of 32-bit Windows.
+constexpr LRESULT MakeGridHit(int row, int column, GridPart part) {
+  return static_cast<LRESULT>((static_cast<ULONG_PTR>(row) << 8) | (static_cast<ULONG_PTR>(column & 0xF) << 4) |
+                              static_cast<ULONG_PTR>(part));
+}
+constexpr int GridHitRow(LRESULT hit) { return static_cast<int>(hit >> 8); }
+constexpr int GridHitColumn(LRESULT hit) { return static_cast<int>((hit >> 4) & 0xF); }
+constexpr GridPart GridHitPart(LRESULT hit) { return static_cast<GridPart>(hit & 0xF); }
 // Centre of a part of a row: wParam = row, lParam = GridPart; returns MAKELONG(x, y) in client
 // coordinates, or -1 when that part of the row is not in view.
 inline constexpr UINT kGridPartCentre = WM_USER + 0x101;

@@ -238,6 +238,10 @@ std::unique_ptr<LoadedModule> LoadModule(const std::string& path, std::string& e
   return std::make_unique<LibraryModule>(handle);
 }
 
+// 64-bit Windows unwinds every module's frames from the system's tables; 32-bit modules unwind
+// with DWARF tables that each module's own runtime registers.
+bool ExceptionsUnwindAcrossModules() { return sizeof(void*) == 8; }
+
 std::string SharedModuleFileName(const std::string& name) { return name + ".dll"; }
 
 // The narrow arguments are in the ANSI code page and lose what it cannot represent: the wide

@@ -1,0 +1,27 @@
+// Whether a value read back after `set` is the one asked for, by the kind its text shows.
+#include <gtest/gtest.h>
+
+#include "PropertyCheck.h"
+
+namespace {
+
+TEST(PropertyCheck, ComparesNumbersByValueAndTextsAsTrimmed) {
+  struct Case {
+    const char* asked;
+    const char* kept;
+    bool enumeration;
+    bool same;
+  };
+  const Case cases[] = {
+      {"500", "500", false, true},      {" 0X1F4 ", "500", false, true}, {"x0X1F4", "500", false, true},
+      {"0500", "500", false, true},     {"-1", "-1", false, true},       {"4294967295", "500", false, false},
+      {"501", "500", false, false},     {"0x1F4", "500", false, false},  {"abc", "200", false, false},
+      {"1.5", "1.500000", false, true}, {"2", "1.500000", false, false}, {" 10.1.1.1 ", "10.1.1.1", false, true},
+      {"", "10.1.1.1", false, false},   {"851", "851", true, true},      {"1234", "801", true, false},
+      {"0X353", "851", true, false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(adshost::KeptAsAsked(c.asked, c.kept, c.enumeration), c.same) << c.asked << " / " << c.kept;
+}
+
+}  // namespace
