@@ -262,6 +262,9 @@ int32_t BeckhoffFileparser::ReadSymbols() {
     }
     document_->LeaveElement();
   }
+  // The symbol pass is the last reader of the document: its text and element index, several
+  // times the file's size, go now rather than stay beside the tag tree built next.
+  document_ = std::make_unique<XmlDocument>();
   return 0;
 }
 

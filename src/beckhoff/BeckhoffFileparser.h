@@ -29,7 +29,8 @@ class BeckhoffFileparser : public Fileparser {
   // The same on a document already in memory.
   bool LoadBytes(const void* data, size_t size);
 
-  // The two passes over the loaded document, run in this order; both return 0.
+  // The two passes over the loaded document, run in this order; both return 0. The symbol
+  // pass releases the document when it is done.
   int32_t ReadDataTypes();
   int32_t ReadSymbols();
 

@@ -89,6 +89,8 @@ struct TagVariable {
 class DataTypeList {
  public:
   bool Add(const std::string& name, const TagDataType& type) { return entries_.emplace(name, type).second; }
+  // Moves the type in only when the name is new.
+  bool Add(const std::string& name, TagDataType&& type) { return entries_.try_emplace(name, std::move(type)).second; }
   bool Find(const std::string& name, TagDataType& type) const {
     auto it = entries_.find(name);
     if (it == entries_.end()) return false;

@@ -112,7 +112,7 @@ class RootBuilder {
 
  private:
   void AddLeaf(TagDataType& parent, const Group& group);
-  void AddGenerated(TagDataType& parent, std::string_view key, const TagDataType& type);
+  void AddGenerated(TagDataType& parent, std::string_view key, std::string typeName, uint32_t typeSize);
   // Adds the type under a name made unique against differing entries; returns that name.
   std::string AddUnique(TagDataType type);
   bool BuildArray(const Group& group, const std::string& path, size_t depth, TagDataType& array);
@@ -138,7 +138,7 @@ std::string RootBuilder::AddUnique(TagDataType type) {
       name += std::to_string(counter);
     }
   }
-  list_.Add(name, type);
+  list_.Add(name, std::move(type));
   return name;
 }
 
@@ -152,9 +152,9 @@ void RootBuilder::AddLeaf(TagDataType& parent, const Group& group) {
   }
 }
 
-void RootBuilder::AddGenerated(TagDataType& parent, std::string_view key, const TagDataType& type) {
-  parent.SubItems.push_back(SubItem{std::string(key), type.Name, {}});
-  parent.ByteSize += type.ByteSize;
+void RootBuilder::AddGenerated(TagDataType& parent, std::string_view key, std::string typeName, uint32_t typeSize) {
+  parent.SubItems.push_back(SubItem{std::string(key), std::move(typeName), {}});
+  parent.ByteSize += typeSize;
   parent.TypeCode = kStruct;
 }
 
@@ -218,6 +218,7 @@ TagDataType RootBuilder::BuildStruct(const std::vector<const TagVariable*>& symb
   TagDataType result;
   if (depth > kMaxGroupingDepth) return result;
   GroupMap groups = GroupSymbols(symbols, prefix);
+  result.SubItems.reserve(groups.All().size());
   for (const Group& group : groups.All()) {
     if (group.isLeaf) {
       AddLeaf(result, group);
@@ -226,14 +227,14 @@ TagDataType RootBuilder::BuildStruct(const std::vector<const TagVariable*>& symb
     const std::string path = prefix.empty() ? std::string(group.key) : prefix + "." + std::string(group.key);
     if (group.isArray) {
       TagDataType array;
-      if (BuildArray(group, path, depth, array)) AddGenerated(result, group.key, array);
+      if (BuildArray(group, path, depth, array)) AddGenerated(result, group.key, array.Name, array.ByteSize);
       continue;
     }
     if (depth + 1 > kMaxGroupingDepth) continue;
     TagDataType nested = BuildStruct(group.symbols, path, depth + 1);
     nested.Name = group.key;
-    nested.Name = AddUnique(nested);
-    AddGenerated(result, group.key, nested);
+    const uint32_t size = nested.ByteSize;
+    AddGenerated(result, group.key, AddUnique(std::move(nested)), size);
   }
   return result;
 }

@@ -1,10 +1,12 @@
 #include "tag/VirtualTree.h"
 
 #include <array>
+#include <memory>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "platform/System.h"
 #include "tag/RootType.h"
 
 namespace {
@@ -36,34 +38,32 @@ int32_t LabelDataType(uint32_t code) {
   }
 }
 
-}  // namespace
-
-VirtualTree::~VirtualTree() {
-  // Dismantle deep subtrees without recursion and without allocating, since a destructor
-  // must not fail when memory runs out: walk down to a node whose children have no children
-  // of their own, free that array, and climb back through the parent link to go on with the
-  // next sibling. Every node with children was given its parent when its array was made.
-  VirtualTree* node = this;
-  uint32_t next = 0;  // the first child of `node` not yet looked at
-  while (true) {
-    while (node->children_ && next < node->childCount_ && !node->children_[next].children_) ++next;
-    if (node->children_ && next < node->childCount_) {
-      node = &node->children_[next];
-      next = 0;
-      continue;
-    }
-    node->children_.reset();  // every child is childless now
-    node->childCount_ = 0;
-    if (node == this || !node->parent_) return;
-    VirtualTree* parent = node->parent_;
-    next = static_cast<uint32_t>(node - parent->children_.get()) + 1;
-    node = parent;
+// The nodes of one tree, default-constructed in one allocation that is offered for large
+// pages before it is written.
+class NodeBlock {
+ public:
+  explicit NodeBlock(size_t count) : count_(count), nodes_(std::allocator<VirtualTree>().allocate(count)) {
+    platform::AdviseBulkFill(nodes_, count * sizeof(VirtualTree));
+    std::uninitialized_default_construct_n(nodes_, count);
   }
-}
+  ~NodeBlock() {
+    std::destroy_n(nodes_, count_);
+    std::allocator<VirtualTree>().deallocate(nodes_, count_);
+  }
+  NodeBlock(const NodeBlock&) = delete;
+  NodeBlock& operator=(const NodeBlock&) = delete;
+  VirtualTree* Nodes() const { return nodes_; }
+
+ private:
+  size_t count_;
+  VirtualTree* nodes_;
+};
+
+}  // namespace
 
 std::string VirtualTree::GetName() const {
   if (!parent_ || !parent_->type_) return {};
-  const uint32_t position = static_cast<uint32_t>(this - parent_->children_.get());
+  const uint32_t position = static_cast<uint32_t>(this - parent_->children_);
   if (position >= parent_->childCount_) return {};
   return parent_->type_->GetChildName(position);
 }
@@ -136,7 +136,7 @@ DEVICE::ITree* VirtualTree::Find(const std::string& fullName) {
     keyBudget -= key.size() + 1;
     const int64_t index = frame.node->type_->FindChild(std::string(key));
     if (index < 0 || index >= frame.node->childCount_) continue;
-    VirtualTree* child = &frame.node->children_[static_cast<uint32_t>(index)];
+    VirtualTree* child = frame.node->children_ + index;
     if (restStart >= path.size()) return child;
     if (child->type_) stack.push_back({child, frame.start + restStart, std::string_view::npos, false});
   }
@@ -210,9 +210,13 @@ std::shared_ptr<DEVICE::ITree> TreeVisitor::CreateTree(uint64_t& nodeCount, uint
     return nullptr;
   }
 
-  auto root = std::make_shared<VirtualTree>(rootType, nullptr);
-  nodeCount = 1;
-  std::vector<VirtualTree*> work{root.get()};
+  // Every node comes from one block of the counted size, the root first: no allocation per
+  // parent, and the whole tree is freed at once.
+  auto block = std::make_shared<NodeBlock>(static_cast<size_t>(planned));
+  VirtualTree* const nodes = block->Nodes();
+  nodes[0].Init(rootType, nullptr);
+  size_t used = 1;
+  std::vector<VirtualTree*> work{nodes};
   while (!work.empty()) {
     VirtualTree* node = work.back();
     work.pop_back();
@@ -224,15 +228,17 @@ std::shared_ptr<DEVICE::ITree> TreeVisitor::CreateTree(uint64_t& nodeCount, uint
       continue;
     }
     const uint32_t count = type->GetChildCount();
-    node->children_ = std::make_unique<VirtualTree[]>(count);
+    if (count > planned - used) return nullptr;  // cannot happen: counted by the same rules
+    node->children_ = nodes + used;
     node->childCount_ = count;
-    nodeCount += count;
+    used += count;
     for (uint32_t i = count; i-- > 0;) {
       node->children_[i].Init(type->GetChildType(i), node);
       work.push_back(&node->children_[i]);
     }
   }
-  return root;
+  nodeCount = used;
+  return std::shared_ptr<DEVICE::ITree>(std::move(block), nodes);
 }
 
 std::shared_ptr<DEVICE::ITree> TreeVisitor::BuildTree(std::vector<Tag::TagVariable> symbols, uint64_t& nodeCount,

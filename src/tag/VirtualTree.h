@@ -1,6 +1,8 @@
 #pragma once
 // The tag tree over the type nodes of a device: one node per structure member and array
-// element, texts computed on request. TreeVisitor builds it, completely, without recursion.
+// element, texts computed on request. TreeVisitor builds it, completely, without recursion:
+// all nodes of a tree live in one block, counted before it is built, in which every parent's
+// children lie side by side; the block goes with the last reference to the root.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -16,7 +18,7 @@ class VirtualTree final : public DEVICE::ITree, public DEVICE::ILabel {
  public:
   VirtualTree() = default;
   VirtualTree(ITagDataType* type, VirtualTree* parent) : type_(type), parent_(parent) {}
-  ~VirtualTree() override;
+  ~VirtualTree() override = default;
   VirtualTree(const VirtualTree&) = delete;
   VirtualTree& operator=(const VirtualTree&) = delete;
 
@@ -24,7 +26,7 @@ class VirtualTree final : public DEVICE::ITree, public DEVICE::ILabel {
   DEVICE::ILabel* GetLabel() override { return this; }
   DEVICE::ITree* GetParent() override { return parent_; }
   uint32_t GetChildCount() const override { return childCount_; }
-  DEVICE::ITree* GetChild(uint32_t index) override { return index < childCount_ ? &children_[index] : nullptr; }
+  DEVICE::ITree* GetChild(uint32_t index) override { return index < childCount_ ? children_ + index : nullptr; }
   DEVICE::ITree* Find(const std::string& fullName) override;
 
   // ILabel
@@ -49,7 +51,7 @@ class VirtualTree final : public DEVICE::ITree, public DEVICE::ILabel {
 
   ITagDataType* type_ = nullptr;
   VirtualTree* parent_ = nullptr;
-  std::unique_ptr<VirtualTree[]> children_;
+  VirtualTree* children_ = nullptr;  // in the tree's node block, which owns them
   uint32_t childCount_ = 0;
 };
 

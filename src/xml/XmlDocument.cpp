@@ -27,6 +27,15 @@ std::u16string Number(uint64_t value) {
 
 bool StartsTag(char16_t c) { return (c >= u'A' && c <= u'Z') || c == u'_' || c == u':' || c > u'`'; }
 
+// An upper bound of the elements of a text: the "<" followed by a character that may start a
+// name (also counted inside comments and character data).
+size_t CountElementStarts(std::u16string_view text) {
+  size_t count = 0;
+  for (size_t i = 0; i + 1 < text.size(); ++i)
+    if (text[i] == u'<' && StartsTag(text[i + 1])) ++count;
+  return count;
+}
+
 // Reserves room for `count` elements that are about to be written one after the other.
 template <class Container>
 void ReserveForFill(Container& container, size_t count) {
@@ -118,7 +127,11 @@ bool XmlDocument::LoadXmlFile(const std::u16string& path) {
     Note(u"file_error", {{u"msg", error.message}, {u"n", Number(static_cast<uint64_t>(error.code))}});
     return false;
   }
-  return Load(bytes.data(), bytes.size());
+  report_.clear();
+  text_.clear();
+  Decode(bytes.data(), bytes.size());
+  std::vector<unsigned char>().swap(bytes);  // decoded: the bytes need not stay beside the element index
+  return ParseDecoded();
 }
 
 bool XmlDocument::LoadXmlBytes(const void* data, size_t size) {
@@ -129,6 +142,10 @@ bool XmlDocument::Load(const unsigned char* data, size_t size) {
   report_.clear();
   text_.clear();
   Decode(data, size);
+  return ParseDecoded();
+}
+
+bool XmlDocument::ParseDecoded() {
   Parse();
   ResetPosition();
   return IsWellFormed();
@@ -282,7 +299,9 @@ void XmlDocument::CloseOpenFrom(std::vector<uint32_t>& open, size_t from) {
 
 void XmlDocument::Parse() {
   elements_.assign(1, Element{});
-  ReserveForFill(elements_, text_.size() / 64 + 8);
+  // Reserved for every "<" that may open an element: growing by doubling would hold the old
+  // and the new index at once, the largest part of a large file's peak memory.
+  ReserveForFill(elements_, CountElementStarts(text_) + 1);
   notWellFormed_ = false;
   const std::u16string_view t(text_);
   const size_t n = t.size();

@@ -51,6 +51,7 @@ class XmlDocument {
   bool Load(const unsigned char* data, size_t size);
   void Decode(const unsigned char* data, size_t size);
   void Parse();
+  bool ParseDecoded();
   void Note(std::u16string_view name, std::initializer_list<std::pair<std::u16string_view, std::u16string>> attributes = {});
   uint32_t AddElement(uint32_t parent, uint32_t start, uint32_t nameStart, uint32_t nameLength);
   void CloseUnended(uint32_t element);
