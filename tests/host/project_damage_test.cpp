@@ -3,7 +3,6 @@
 // previous bytes as FILE.bak.
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -21,10 +20,6 @@ uint32_t U32(const std::string& bytes, size_t at) {
 
 void Put(std::string& bytes, size_t at, uint32_t value) {
   utils::StoreU32(reinterpret_cast<unsigned char*>(bytes.data() + at), value);
-}
-
-void Store(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 // Where the parts of a saved project lie: the section table and the two channel names.

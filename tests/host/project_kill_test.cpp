@@ -28,10 +28,6 @@ constexpr auto kLoopBudget = std::chrono::seconds(60);  // for slow machines and
 constexpr size_t kChannels = 2000;
 constexpr size_t kSurplusBytes = 512 << 10;  // older content past the run buffer, saved along
 
-void Store(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
 // A project with many channels and a long tail of older bytes, so that a save takes a while.
 std::string BigProject() {
   Beckhoff::BeckhoffDeviceCtrl control;
