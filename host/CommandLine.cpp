@@ -6,8 +6,8 @@ bool ParseCommandLine(const std::vector<std::string>& words, Options& options, s
   size_t i = 0;
   for (; i < words.size(); ++i) {
     const std::string& word = words[i];
-    if (word == "--trace") {
-      options.trace = true;
+    if (word == "--trace" || word == "--force") {
+      (word == "--trace" ? options.trace : options.force) = true;
     } else if (word == "--project" || word == "--driver") {
       if (i + 1 >= words.size()) {
         error = word + " needs a value";
@@ -26,7 +26,13 @@ bool ParseCommandLine(const std::vector<std::string>& words, Options& options, s
     return false;
   }
   options.command = words[i];
-  options.arguments.assign(words.begin() + static_cast<std::ptrdiff_t>(i) + 1, words.end());
+  for (++i; i < words.size(); ++i) {
+    if (words[i] == "--force") {
+      options.force = true;
+    } else {
+      options.arguments.push_back(words[i]);
+    }
+  }
   return true;
 }
 
@@ -48,7 +54,7 @@ std::optional<uint32_t> ParseIndex(const std::string& word) {
 }
 
 const char* UsageText() {
-  return "usage: adshost [--project FILE] [--driver PATH] [--trace] COMMAND [ARGS...]\n"
+  return "usage: adshost [--project FILE] [--driver PATH] [--trace] [--force] COMMAND [ARGS...]\n"
          "commands: info | props | enum NAME | set NAME=VALUE... | select [--script FILE|-] | channels |\n"
          "          add NAME | delete [INDEX...] | check [--json] | diff NEW.tpy [--json] | generate |\n"
          "          dump [--json] | demo [FILE.tpy]";

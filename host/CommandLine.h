@@ -11,6 +11,7 @@ struct Options {
   std::string project = "device.adsproj";
   std::string driver;  // empty: the module next to the program
   bool trace = false;
+  bool force = false;  // save even over a damaged project file
   std::string command;
   std::vector<std::string> arguments;
 };

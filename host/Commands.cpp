@@ -13,6 +13,7 @@
 #include "DialogScript.h"
 #include "DriverModule.h"
 #include "HostUi.h"
+#include "ProjectCheck.h"
 #include "ProjectDump.h"
 #include "ProgramFiles.h"
 #include "ProjectFile.h"
@@ -36,6 +37,7 @@ struct Context {
   const DriverApi& api;
   std::ostream& out;
   std::ostream& err;
+  const std::vector<uint8_t>& previous;  // the project file's bytes as read, kept as FILE.bak on saving
 };
 
 int Fail(std::ostream& err, int status, const std::string& message) {
@@ -57,7 +59,7 @@ std::string Number(const char* format, auto value) {
 // Saves the device and writes the project file; the status of the command otherwise.
 int SaveAndFinish(Context& c, Session& session, int status) {
   std::string error;
-  if (!WriteProjectFile(c.options.project, session.Save(), error)) return Fail(c.err, kExitUsage, error);
+  if (!SaveProjectFile(c.options.project, c.previous, session.Save(), error)) return Fail(c.err, kExitUsage, error);
   return status;
 }
 
@@ -320,7 +322,8 @@ int Dump(Context& c) {
   if (!ReadProjectFile(c.options.project, bytes, error)) return Fail(c.err, kExitUsage, error);
   const DumpReport report = DecodeProject(bytes);
   c.out << (json ? FormatJson(report) : FormatText(report));
-  if (report.damage) return Fail(c.err, kExitFailure, "damaged at offset " + std::to_string(report.damage->offset));
+  if (!report.damage.empty())
+    return Fail(c.err, kExitFailure, "damaged at offset " + std::to_string(report.damage.front().offset));
   return kExitSuccess;
 }
 
@@ -344,19 +347,20 @@ int RunCommand(const Options& options, std::ostream& out, std::ostream& err) {
 
   if (options.command == "dump") {
     static const DriverApi none;
-    Context context{options, none, out, err};
+    Context context{options, none, out, err, {}};
     return Dump(context);
   }
 
   std::string error;
   auto module = DriverModule::Load(options.driver.empty() ? DefaultDriverPath() : options.driver, error);
   if (!module) return Fail(err, kExitUsage, error);
-  Context context{options, module->api(), out, err};
+  std::vector<uint8_t> bytes;
+  Context context{options, module->api(), out, err, bytes};
   if (options.command == "demo") return Demo(context);
 
-  std::vector<uint8_t> bytes;
   if (!ReadProjectFile(options.project, bytes, error)) return Fail(err, kExitUsage, error);
-  Session session(module->api(), std::move(bytes), err);
+  if (!CheckProjectBeforeLoad(options, bytes, err)) return kExitFailure;
+  Session session(module->api(), bytes, err);
   return command->second(context, session);
 }
 

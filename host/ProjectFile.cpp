@@ -34,4 +34,11 @@ bool WriteProjectFile(const std::string& path, const std::vector<uint8_t>& bytes
   return platform::WriteFileAtomically(path, bytes, error);
 }
 
+bool SaveProjectFile(const std::string& path, const std::vector<uint8_t>& previous, const std::vector<uint8_t>& bytes,
+                     std::string& error) {
+  std::error_code code;
+  if (std::filesystem::exists(path, code) && !WriteProjectFile(path + ".bak", previous, error)) return false;
+  return WriteProjectFile(path, bytes, error);
+}
+
 }  // namespace adshost

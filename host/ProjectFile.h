@@ -13,4 +13,9 @@ bool ReadProjectFile(const std::string& path, std::vector<uint8_t>& bytes, std::
 // Replaces the file atomically.
 bool WriteProjectFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error);
 
+// Saves over the project file: when the file exists, its previous bytes `previous` are kept
+// first as FILE.bak (replaced atomically as well), then the file is replaced by `bytes`.
+bool SaveProjectFile(const std::string& path, const std::vector<uint8_t>& previous, const std::vector<uint8_t>& bytes,
+                     std::string& error);
+
 }  // namespace adshost

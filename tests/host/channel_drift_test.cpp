@@ -134,7 +134,7 @@ TEST_F(ChannelDrift, CheckAsksForAnImportWhenTheSavedDataIsOld) {
   const size_t at = bytes.find(std::string(4, '\0') + current);
   ASSERT_NE(at, std::string::npos);
   bytes.replace(at + 4, 4, older);
-  std::ofstream(dir_ / "p.adsproj", std::ios::binary | std::ios::trunc) << bytes;
+  Store(dir_ / "p.adsproj", bytes);
   const HostRun check = Host("p.adsproj", {"check"});
   EXPECT_EQ(check.status, 1);
   // 通道信息不完整 / 请重新导入标签

@@ -15,9 +15,10 @@ TEST(CommandLine, OptionsBeforeTheCommand) {
   adshost::Options options;
   std::string error;
   ASSERT_TRUE(adshost::ParseCommandLine({"--trace", "--project", "p.adsproj", "--driver", "d.so", "set", "a=1",
-                                         "--trace"},
+                                         "--force", "--trace"},
                                         options, error));
   EXPECT_TRUE(options.trace);
+  EXPECT_TRUE(options.force);  // anywhere on the line: it never reaches the command's arguments
   EXPECT_EQ(options.project, "p.adsproj");
   EXPECT_EQ(options.driver, "d.so");
   EXPECT_EQ(options.command, "set");

@@ -47,7 +47,7 @@ std::string FieldOf(const adshost::DumpEntry* entry, const std::string& key) {
 
 TEST(ProjectDump, DecodesEveryPartOfAWellFormedFile) {
   const auto report = adshost::DecodeProject(kProject);
-  ASSERT_FALSE(report.damage) << report.damage->what;
+  ASSERT_TRUE(report.damage.empty()) << report.damage[0].what;
   EXPECT_EQ(FieldOf(Find(report, "run-buffer"), "deviceData"), "98");
   EXPECT_EQ(FieldOf(Find(report, "device-data"), "sections"), "2");
   const auto* property = Find(report, "property");
@@ -65,32 +65,40 @@ TEST(ProjectDump, DecodesEveryPartOfAWellFormedFile) {
   const std::string text = adshost::FormatText(report);
   EXPECT_NE(text.find("channel\t118\tindex=0\tname=A\n"), std::string::npos) << text;
   const std::string json = adshost::FormatJson(report);
-  EXPECT_NE(json.find("\"damage\":null"), std::string::npos);
+  EXPECT_NE(json.find("\"damage\":[]"), std::string::npos);
   EXPECT_NE(json.find("{\"kind\":\"channel\",\"offset\":123,\"index\":\"1\",\"name\":\"BC\"}"), std::string::npos)
       << json;
 }
 
+// Where damage starts, and whether the device loses data over it.
 TEST(ProjectDump, SaysWhereDamageStarts) {
   struct Case {
     size_t at;
     uint8_t value;
     uint64_t damageAt;
+    bool loses;
   };
   const Case cases[] = {
-      {4, 0x03, 4},     // format word
-      {16, 0x41, 16},   // device data magic
-      {20, 0x61, 20},   // device data size field
-      {32, 0x4B, 32},   // section table offset
-      {110, 0x09, 102}, // section 99 reaches into the table
-      {68, 0x00, 72},   // property value offset 0: the name cannot end before the value
-      {123, 0x09, 123}, // name "BC" longer than the block
+      {4, 0x03, 4, false},     // format word: not examined by the device
+      {0, 0x6C, 0, false},     // payload length: not examined either
+      {16, 0x41, 16, true},    // device data magic
+      {20, 0x61, 20, true},    // device data size field
+      {32, 0x4B, 32, true},    // section table offset
+      {110, 0x09, 102, true},  // section 99 reaches into the table
+      {68, 0x00, 72, true},    // property value offset 0: the name cannot end before the value
+      {64, 0x21, 64, true},    // property version other than 20000
+      {114, 0x01, 123, true},  // one name counted, the block holds two
+      {123, 0x09, 123, true},  // name "BC" longer than the file
+      {12, 0x05, 0, false},    // short tag-name block (and payload): the device reads both names
   };
   for (const auto& c : cases) {
     auto bytes = kProject;
     bytes[c.at] = c.value;
     const auto report = adshost::DecodeProject(bytes);
-    ASSERT_TRUE(report.damage) << "byte " << c.at;
-    EXPECT_EQ(report.damage->offset, c.damageAt) << "byte " << c.at << ": " << report.damage->what;
+    ASSERT_FALSE(report.damage.empty()) << "byte " << c.at;
+    const auto& first = report.damage.front();
+    EXPECT_EQ(first.offset, c.damageAt) << "byte " << c.at << ": " << first.what;
+    EXPECT_EQ(adshost::DeviceLoss(report).has_value(), c.loses) << "byte " << c.at << ": " << first.what;
   }
 }
 
@@ -98,12 +106,12 @@ TEST(ProjectDump, EveryTruncationIsReportedInsideTheFile) {
   for (size_t length = 1; length < 129; ++length) {
     const std::vector<uint8_t> bytes(kProject.begin(), kProject.begin() + static_cast<std::ptrdiff_t>(length));
     const auto report = adshost::DecodeProject(bytes);
-    ASSERT_TRUE(report.damage) << length;
-    EXPECT_LE(report.damage->offset, length);
+    ASSERT_TRUE(adshost::DeviceLoss(report)) << length;
+    EXPECT_LE(adshost::DeviceLoss(report)->offset, length);
     EXPECT_NE(adshost::FormatText(report).find("DAMAGE\t"), std::string::npos);
   }
   const auto empty = adshost::DecodeProject({});
-  EXPECT_FALSE(empty.damage);
+  EXPECT_TRUE(empty.damage.empty());
   ASSERT_EQ(empty.entries.size(), 1u);
   EXPECT_EQ(empty.entries[0].kind, "empty");
 }
@@ -127,7 +135,7 @@ std::vector<uint8_t> WithTypeSection(const std::vector<uint8_t>& section) {
 
 TEST(ProjectDump, DecodesTypeNodesAndStopsAtACutNode) {
   const auto report = adshost::DecodeProject(WithTypeSection(kTypeSection));
-  ASSERT_FALSE(report.damage) << report.damage->what;
+  ASSERT_TRUE(report.damage.empty()) << report.damage[0].what;
   EXPECT_EQ(FieldOf(Find(report, "type-table"), "root"), "R");
   EXPECT_EQ(FieldOf(Find(report, "struct-type"), "name"), "S");
   EXPECT_EQ(FieldOf(Find(report, "member"), "type"), "INT");
@@ -135,8 +143,8 @@ TEST(ProjectDump, DecodesTypeNodesAndStopsAtACutNode) {
   auto cut = kTypeSection;
   cut[35] = 0x40;  // member name length far past the end
   const auto damaged = adshost::DecodeProject(WithTypeSection(cut));
-  ASSERT_TRUE(damaged.damage);
-  EXPECT_EQ(damaged.damage->offset, 16u + 20u + 35u);
+  ASSERT_TRUE(adshost::DeviceLoss(damaged));
+  EXPECT_EQ(adshost::DeviceLoss(damaged)->offset, 16u + 20u + 35u);
 }
 
 // The dump reads what the device writes: every part of a saved device decodes without damage.
@@ -152,7 +160,7 @@ TEST(ProjectDump, DecodesWhatTheDeviceWrites) {
   ASSERT_TRUE(device.SerializeRunBuffer(bytes));
 
   const auto report = adshost::DecodeProject(bytes);
-  ASSERT_FALSE(report.damage) << report.damage->what;
+  ASSERT_TRUE(report.damage.empty()) << report.damage[0].what;
   EXPECT_EQ(FieldOf(Find(report, "property-data"), "records"), "6");
   EXPECT_EQ(FieldOf(Find(report, "property", 1), "value"), "5");
   EXPECT_EQ(FieldOf(Find(report, "data-version"), "dataVersion"), "20002");

@@ -1,5 +1,6 @@
 // Kills adshost at random moments while it saves a big project: the project file must hold
-// the old or the new bytes afterwards, never a mixture, and no temporary file may pile up.
+// the old or the new bytes afterwards, never a mixture, its backup FILE.bak the old bytes or
+// nothing, and no temporary file may pile up.
 // Half the kills fall anywhere in the run; the other half fall while the temporary file lives
 // (written, flushed, renamed), since the load takes most of a run.
 #include <gtest/gtest.h>
@@ -27,10 +28,6 @@ constexpr auto kLoopBudget = std::chrono::seconds(60);  // for slow machines and
 constexpr size_t kChannels = 2000;
 constexpr size_t kSurplusBytes = 512 << 10;  // older content past the run buffer, saved along
 
-void Store(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
 // A project with many channels and a long tail of older bytes, so that a save takes a while.
 std::string BigProject() {
   Beckhoff::BeckhoffDeviceCtrl control;
@@ -46,7 +43,7 @@ std::string BigProject() {
 bool HasTemporary(const fs::path& dir) {
   std::error_code code;
   for (fs::directory_iterator it(dir, code), end; !code && it != end; it.increment(code))
-    if (it->path().filename().string().rfind("p.adsproj.tmp.", 0) == 0) return true;
+    if (it->path().filename().string().find(".tmp.") != std::string::npos) return true;
   return false;
 }
 
@@ -60,12 +57,14 @@ bool AwaitTemporary(const fs::path& dir, steady_clock::duration limit) {
   return false;
 }
 
-// The files in the directory that are neither the project nor the runs' standard streams.
+// The files in the directory that are neither the project, its backup nor the runs' standard
+// streams.
 std::vector<std::string> Strays(const fs::path& dir) {
   std::vector<std::string> strays;
   for (const auto& entry : fs::directory_iterator(dir)) {
     const std::string name = entry.path().filename().string();
-    if (name != "p.adsproj" && name != "in" && name != "out" && name != "err") strays.push_back(name);
+    if (name != "p.adsproj" && name != "p.adsproj.bak" && name != "in" && name != "out" && name != "err")
+      strays.push_back(name);
   }
   return strays;
 }
@@ -129,6 +128,7 @@ TEST_F(ProjectKill, AKilledSaveLeavesTheOldOrTheNewProject) {
   for (int i = 0; i < kIterations && steady_clock::now() - loopStart < kLoopBudget; ++i, ++iterations) {
     SCOPED_TRACE(i);
     Store(project, oldBytes);
+    fs::remove(dir_ / "p.adsproj.bak");
     const bool targeted = i % 2 == 1;
     auto run = platform::StartProgram(SetRemoteIp("10.0.0.2"));
     ASSERT_TRUE(run);
@@ -141,10 +141,14 @@ TEST_F(ProjectKill, AKilledSaveLeavesTheOldOrTheNewProject) {
     ASSERT_TRUE(isOld || isNew) << "project of " << now.size() << " bytes is neither";
     oldSeen += isOld;
     newSeen += isNew;
-    // A killed writer may leave its temporary file; it is named after the project and a
-    // process id, never the project itself, and the next save removes it.
+    const bool hasBackup = fs::exists(dir_ / "p.adsproj.bak");
+    ASSERT_TRUE(!hasBackup || Slurp(dir_ / "p.adsproj.bak") == oldBytes) << "backup is not the old project";
+    ASSERT_TRUE(isOld || hasBackup) << "the new project was written before its backup";
+    // A killed writer may leave its temporary file; it is named after the project or its
+    // backup and a process id, never the file itself, and the next save removes it.
     const auto strays = Strays(dir_);
-    for (const auto& name : strays) EXPECT_EQ(name.rfind("p.adsproj.tmp.", 0), 0u) << name;
+    for (const auto& name : strays)
+      EXPECT_TRUE(name.rfind("p.adsproj.tmp.", 0) == 0 || name.rfind("p.adsproj.bak.tmp.", 0) == 0) << name;
     straysSeen += !strays.empty();
   }
   RecordProperty("iterations", iterations);

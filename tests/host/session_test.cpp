@@ -121,7 +121,7 @@ TEST_F(HostSession, InfoEnumErrorsMessagesAndTrace) {
   std::ofstream(dir_ / "bad.adsproj", std::ios::binary) << std::string("\x10\x00\x00\x00\x02\x00\x00\x00", 8);
   const HostRun dump = Host("bad.adsproj", {"dump", "--json"});
   EXPECT_EQ(dump.status, 1);
-  EXPECT_NE(dump.out.find("\"damage\":{\"offset\":0,"), std::string::npos) << dump.out;
+  EXPECT_NE(dump.out.find("\"damage\":[{\"offset\":0,"), std::string::npos) << dump.out;
 
   // The dialog's message boxes go to the output, its trace to the error stream.
   const HostRun run = Host("m.adsproj", {"--trace", "select", "--script", "-"}, "import /no/such/file.tpy\ncancel\n");

@@ -1,0 +1,121 @@
+// Damaged copies of a real project: every command warns where the device would lose data,
+// commands that save refuse to write over the file unless forced, and every save keeps the
+// previous bytes as FILE.bak.
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "support/HostProgram.h"
+#include "utils/stream_io.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+uint32_t U32(const std::string& bytes, size_t at) {
+  return utils::LoadU32(reinterpret_cast<const unsigned char*>(bytes.data() + at));
+}
+
+void Put(std::string& bytes, size_t at, uint32_t value) {
+  utils::StoreU32(reinterpret_cast<unsigned char*>(bytes.data() + at), value);
+}
+
+// Where the parts of a saved project lie: the section table and the two channel names.
+struct Layout {
+  explicit Layout(const std::string& bytes)
+      : table(16 + U32(bytes, 32)), names(16 + U32(bytes, 8)), secondName(names + 8 + U32(bytes, names + 4)) {}
+  size_t table, names, secondName;  // table entries of sections 1, 99 and 100 at +0, +12, +24
+};
+
+// A damage class: how to damage the bytes (giving the offset the warning names) and the
+// words of the consequence.
+struct Case {
+  const char* name;
+  std::function<size_t(std::string&, const Layout&)> damage;
+  const char* consequence;
+};
+
+const Case kCases[] = {
+    {"truncated header", [](std::string& b, const Layout&) { b.resize(10); return 0; }, "no data types and no channels"},
+    {"truncated device data", [](std::string& b, const Layout& l) { b.resize(l.names - 8); return 16; },
+     "no data types and no channels"},
+    {"wrong magic", [](std::string& b, const Layout&) { Put(b, 16, 0); return 16; },
+     "device data refused: the device starts with default properties, no data types and no channels, losing the 2 "
+     "channel names after it"},
+    {"size field", [](std::string& b, const Layout&) { Put(b, 20, 0); return 20; }, "device data refused"},
+    {"section table", [](std::string& b, const Layout&) { Put(b, 32, 0); return 32; },
+     "the 2 channel names name no known tag"},
+    {"properties past the end", [](std::string& b, const Layout& l) { Put(b, l.table + 8, 0xFFFFFF); return l.table; },
+     "every property keeps its default"},
+    {"data types past the end",
+     [](std::string& b, const Layout& l) { Put(b, l.table + 28, 0xFFFFFF); return l.table + 24; }, "no data types"},
+    {"name block length 0", [](std::string& b, const Layout&) { Put(b, 12, 0); return 12; },
+     "the device reads no channel names"},
+    {"name cut short", [](std::string& b, const Layout& l) { b.resize(l.secondName + 5); return l.secondName; },
+     "the device keeps the first 1 channel name of 2"},
+};
+
+const std::vector<std::string> kSavingCommands[] = {
+    {"set", "Remote Ip=1.2.3.4"}, {"select", "--script", "-"}, {"add", "gCounter"}, {"delete"}};
+
+// A project with two channels, the file that every case damages a copy of.
+class ProjectDamage : public HostProgramTest {
+ protected:
+  void SetUp() override {
+    HostProgramTest::SetUp();
+    if (IsSkipped()) return;
+    ASSERT_EQ(Select("p.adsproj", Script({"MAIN.aValues[3]", "gCounter"})).status, 0);
+    original_ = Slurp(dir_ / "p.adsproj");
+  }
+  std::string original_;
+};
+
+TEST_F(ProjectDamage, DamageIsReportedAndNotSavedOverUnlessForced) {
+  const fs::path project = dir_ / "p.adsproj", backup = dir_ / "p.adsproj.bak";
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    std::string bytes = original_;
+    const size_t offset = c.damage(bytes, Layout(original_));
+    Store(project, bytes);
+    fs::remove(backup);
+
+    const HostRun channels = Host("p.adsproj", {"channels"});
+    EXPECT_EQ(channels.status, 0);
+    const std::string where = "p.adsproj is damaged at offset " + std::to_string(offset) + ": ";
+    EXPECT_NE(channels.err.find("adshost: warning: " + where), std::string::npos) << channels.err;
+    EXPECT_NE(channels.err.find(c.consequence), std::string::npos) << channels.err;
+    EXPECT_EQ(std::count(channels.err.begin(), channels.err.end(), '\n'), 1) << channels.err;
+
+    for (const auto& command : kSavingCommands) {
+      const HostRun refused = Host("p.adsproj", command);
+      EXPECT_EQ(refused.status, 1) << command[0];
+      EXPECT_NE(refused.err.find("add --force to save anyway"), std::string::npos) << refused.err;
+    }
+    EXPECT_TRUE(Slurp(project) == bytes);
+    EXPECT_FALSE(fs::exists(backup));
+
+    EXPECT_EQ(Host("p.adsproj", {"set", "--force", "Remote Ip=1.2.3.4"}).status, 0);
+    EXPECT_TRUE(Slurp(backup) == bytes);
+    EXPECT_TRUE(Host("p.adsproj", {"channels"}).err.empty());
+  }
+}
+
+// The device reads a format word other than 2 as it reads the rest: no warning, and the save
+// keeps the previous bytes, as every save does.
+TEST_F(ProjectDamage, EverySaveKeepsThePreviousBytes) {
+  std::string bytes = original_;
+  Put(bytes, 4, 3);
+  Store(dir_ / "p.adsproj", bytes);
+  const HostRun set = Host("p.adsproj", {"set", "Remote Ip=1.2.3.4"});
+  EXPECT_EQ(set.status, 0);
+  EXPECT_TRUE(set.err.empty()) << set.err;
+  EXPECT_TRUE(Slurp(dir_ / "p.adsproj.bak") == bytes);
+
+  const std::string second = Slurp(dir_ / "p.adsproj");
+  ASSERT_EQ(Host("p.adsproj", {"delete"}).status, 0);
+  EXPECT_TRUE(Slurp(dir_ / "p.adsproj.bak") == second);
+}
+
+}  // namespace
