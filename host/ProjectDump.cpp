@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "device/SavedFormat.h"
+#include "ReportLines.h"
 #include "platform/Text.h"
 
 namespace adshost {
@@ -313,23 +314,6 @@ class Decoder {
   DumpReport report_;
   uint64_t namesAfter_ = 0;  // the names the device reads after the device data
 };
-
-std::string JsonString(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20) {
-      char buffer[8];
-      std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-      out += buffer;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + "\"";
-}
 
 }  // namespace
 

@@ -25,14 +25,14 @@ using std::chrono::steady_clock;
 
 constexpr int kIterations = 40;
 constexpr auto kLoopBudget = std::chrono::seconds(60);  // for slow machines and emulators
-constexpr size_t kChannels = 2000;
+constexpr size_t kKillChannels = 2000;
 constexpr size_t kSurplusBytes = 512 << 10;  // older content past the run buffer, saved along
 
 // A project with many channels and a long tail of older bytes, so that a save takes a while.
 std::string BigProject() {
   Beckhoff::BeckhoffDeviceCtrl control;
   std::vector<std::string> names;
-  for (size_t i = 0; i < kChannels; ++i) names.push_back("MAIN.aMotors[" + std::to_string(i) + "].stStatus.bReady");
+  for (size_t i = 0; i < kKillChannels; ++i) names.push_back("MAIN.aMotors[" + std::to_string(i) + "].stStatus.bReady");
   control.Channels().AddChannel(names);
   DEVICE::ByteArray bytes;
   EXPECT_TRUE(control.SerializeRunBuffer(bytes));

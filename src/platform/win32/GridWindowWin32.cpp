@@ -9,14 +9,13 @@
 #include <vector>
 
 #include "platform/System.h"
+#include "platform/win32/GridPartsWin32.h"
 
 namespace platform::win32 {
 namespace {
 
 constexpr COLORREF kGridLine = RGB(208, 208, 208);
 constexpr COLORREF kHeaderFace = RGB(236, 236, 236);
-constexpr COLORREF kBoxFrame = RGB(96, 96, 96);
-constexpr COLORREF kDisabledFace = RGB(224, 224, 224);
 constexpr int kHorizontalLine = 16;  // pixels of one horizontal scroll step
 
 struct Geometry {
@@ -173,16 +172,6 @@ class GridWindow {
     return MAKELONG(x, y);
   }
 
-  LRESULT RowState(int row) const {
-    if (!model_ || row < model_->FixedRowCount() || row >= model_->RowCount()) return -1;
-    LRESULT state = model_->RowCheck(row) & 3;
-    if (model_->RowHasChildren(row)) state |= kGridRowHasChildren;
-    if (model_->IsRowExpanded(row)) state |= kGridRowExpanded;
-    if (model_->IsRowHidden(row)) state |= kGridRowHidden;
-    if (model_->SelectedRow() == row) state |= kGridRowSelected;
-    return state;
-  }
-
   // ---- scrolling ----
 
   void UpdateScrollBars() {
@@ -225,30 +214,6 @@ class GridWindow {
     if (viewIndex < 0) return;
     if (viewIndex < firstRow_) firstRow_ = viewIndex;
     if (viewIndex >= firstRow_ + RowsInPage()) firstRow_ = viewIndex - RowsInPage() + 1;
-  }
-
-  int ScrollTarget(int bar, WPARAM wParam, int line, int page) const {
-    SCROLLINFO info{sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
-    ::GetScrollInfo(hwnd_, bar, &info);
-    switch (LOWORD(wParam)) {
-      case SB_LINEUP:
-        return info.nPos - line;
-      case SB_LINEDOWN:
-        return info.nPos + line;
-      case SB_PAGEUP:
-        return info.nPos - page;
-      case SB_PAGEDOWN:
-        return info.nPos + page;
-      case SB_THUMBTRACK:
-      case SB_THUMBPOSITION:
-        return info.nTrackPos;
-      case SB_TOP:
-        return 0;
-      case SB_BOTTOM:
-        return INT_MAX / 2;
-      default:
-        return info.nPos;
-    }
   }
 
   void OnWheel(int delta) {
@@ -374,59 +339,6 @@ class GridWindow {
 
   // ---- drawing ----
 
-  void DrawCheckBox(HDC dc, const RECT& cell, int check, bool disabled) const {
-    const int size = geometry_.box();
-    const int left = (cell.left + cell.right - size) / 2;
-    const int top = (cell.top + cell.bottom - size) / 2;
-    RECT box{left, top, left + size, top + size};
-    HBRUSH face = ::CreateSolidBrush(disabled ? kDisabledFace : RGB(255, 255, 255));
-    ::FillRect(dc, &box, face);
-    ::DeleteObject(face);
-    HBRUSH frame = ::CreateSolidBrush(kBoxFrame);
-    ::FrameRect(dc, &box, frame);
-    ::DeleteObject(frame);
-    if (check == 2) {
-      RECT inner{left + 3, top + 3, left + size - 3, top + size - 3};
-      HBRUSH fill = ::CreateSolidBrush(disabled ? RGB(160, 160, 160) : RGB(40, 40, 40));
-      ::FillRect(dc, &inner, fill);
-      ::DeleteObject(fill);
-    } else if (check == 1) {
-      HPEN pen = ::CreatePen(PS_SOLID, std::max(1, size / 7), disabled ? RGB(160, 160, 160) : RGB(0, 0, 0));
-      HGDIOBJ old = ::SelectObject(dc, pen);
-      const POINT mark[] = {{left + size / 5, top + size / 2},
-                            {left + size * 2 / 5, top + size * 3 / 4},
-                            {left + size * 4 / 5, top + size / 4}};
-      ::Polyline(dc, mark, 3);
-      ::SelectObject(dc, old);
-      ::DeleteObject(pen);
-    }
-  }
-
-  void DrawExpandButton(HDC dc, const RECT& cell, bool expanded) const {
-    const int size = geometry_.box();
-    const int left = (cell.left + cell.right - size) / 2;
-    const int top = (cell.top + cell.bottom - size) / 2;
-    RECT box{left, top, left + size, top + size};
-    HBRUSH frame = ::CreateSolidBrush(kBoxFrame);
-    ::FrameRect(dc, &box, frame);
-    const int middle = size / 2;
-    RECT across{left + 2, top + middle, left + size - 2, top + middle + 1};
-    ::FillRect(dc, &across, frame);
-    if (!expanded) {
-      RECT down{left + middle, top + 2, left + middle + 1, top + size - 2};
-      ::FillRect(dc, &down, frame);
-    }
-    ::DeleteObject(frame);
-  }
-
-  void DrawCellText(HDC dc, const std::u16string& text, RECT rect, UINT format) const {
-    rect.left += 3;
-    rect.right -= 3;
-    if (rect.right <= rect.left) return;
-    ::DrawTextW(dc, reinterpret_cast<const wchar_t*>(text.c_str()), static_cast<int>(text.size()), &rect,
-                format | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-  }
-
   void DrawHeader(HDC dc, const RECT& client) const {
     const int height = HeaderHeight();
     if (height == 0) return;
@@ -463,9 +375,9 @@ class GridWindow {
       if (col == model_->TreeColumn()) {
         const RECT expand = ExpandRect(row, top);
         const RECT check = CheckRect(row, top);
-        if (model_->RowHasChildren(row)) DrawExpandButton(dc, expand, model_->IsRowExpanded(row));
+        if (model_->RowHasChildren(row)) DrawExpandButton(dc, expand, geometry_.box(), model_->IsRowExpanded(row));
         const bool disabled = !model_->IsRowCheckable(row);
-        DrawCheckBox(dc, check, model_->RowCheck(row), disabled);
+        DrawCheckBox(dc, check, geometry_.box(), model_->RowCheck(row), disabled);
         RECT text = cell;
         text.left = check.right;
         DrawCellText(dc, model_->CellText(row, col), text, DT_LEFT);
@@ -482,16 +394,10 @@ class GridWindow {
   }
 
   void Paint() {
-    PAINTSTRUCT paint;
-    HDC target = ::BeginPaint(hwnd_, &paint);
     const RECT client = Client();
-    // Drawn off screen first, so that scrolling does not flicker.
-    HDC dc = ::CreateCompatibleDC(target);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(target, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1));
-    HGDIOBJ oldBitmap = ::SelectObject(dc, bitmap);
-    ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_WINDOW));
+    OffscreenPaint paint(hwnd_, client);
+    const HDC dc = paint.dc();
     HGDIOBJ oldFont = ::SelectObject(dc, font_ ? font_ : ::GetStockObject(DEFAULT_GUI_FONT));
-    ::SetBkMode(dc, TRANSPARENT);
     if (model_) {
       DrawHeader(dc, client);
       const int rows = static_cast<int>(rows_.size());
@@ -509,14 +415,8 @@ class GridWindow {
         ::DrawFocusRect(dc, &focus);
       }
     }
-    ::BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
     ::SelectObject(dc, oldFont);
-    ::SelectObject(dc, oldBitmap);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(dc);
-    ::EndPaint(hwnd_, &paint);
   }
-
 
   HWND hwnd_;
   grid::GridView* model_ = nullptr;
@@ -555,10 +455,10 @@ LRESULT GridWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       ::InvalidateRect(hwnd_, nullptr, FALSE);
       return 0;
     case WM_VSCROLL:
-      ScrollRowsTo(ScrollTarget(SB_VERT, wParam, 1, RowsInPage()));
+      ScrollRowsTo(ScrollTarget(hwnd_, SB_VERT, wParam, 1, RowsInPage()));
       return 0;
     case WM_HSCROLL:
-      ScrollXTo(ScrollTarget(SB_HORZ, wParam, kHorizontalLine, static_cast<int>(Client().right)));
+      ScrollXTo(ScrollTarget(hwnd_, SB_HORZ, wParam, kHorizontalLine, static_cast<int>(Client().right)));
       return 0;
     case WM_MOUSEWHEEL:
       OnWheel(GET_WHEEL_DELTA_WPARAM(wParam));
@@ -581,7 +481,7 @@ LRESULT GridWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case kGridPartCentre:
       return PartCentre(static_cast<int>(wParam), static_cast<GridPart>(lParam));
     case kGridRowState:
-      return RowState(static_cast<int>(wParam));
+      return model_ ? GridRowState(*model_, static_cast<int>(wParam)) : -1;
     default:
       return ::DefWindowProcW(hwnd_, message, wParam, lParam);
   }
