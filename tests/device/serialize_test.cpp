@@ -34,15 +34,22 @@ std::shared_ptr<DevicePropertyConfigWraper> AdsSet() {
 
 std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
 
+std::vector<uint8_t> BlockOf(const std::shared_ptr<DevicePropertyConfigWraper>& set) {
+  DevicePropertySerilize writer;
+  EXPECT_TRUE(writer.Serialize(set));
+  return writer.Bytes();
+}
+
+bool LoadBlock(std::vector<uint8_t> block, const std::shared_ptr<DevicePropertyConfigWraper>& set) {
+  DevicePropertySerilize reader;
+  reader.Bytes() = std::move(block);
+  return reader.Deserialize(set);
+}
+
 TEST(PropertyData, DefaultAdsPropertiesGiveTheExactBlock) {
   ASSERT_EQ(kDefaultPropertyBlock.size(), 274u);
-  DevicePropertySerilize writer;
-  EXPECT_TRUE(writer.Serialize(AdsSet()));
-  EXPECT_EQ(writer.Bytes(), Bytes(kDefaultPropertyBlock));
-
-  DevicePropertySerilize empty;
-  EXPECT_TRUE(empty.Serialize(nullptr));
-  EXPECT_TRUE(empty.Bytes().empty());
+  EXPECT_EQ(BlockOf(AdsSet()), Bytes(kDefaultPropertyBlock));
+  EXPECT_TRUE(BlockOf(nullptr).empty());
 }
 
 TEST(PropertyData, RoundTripRestoresValuesAndEmptyTextKeepsOld) {
@@ -50,23 +57,17 @@ TEST(PropertyData, RoundTripRestoresValuesAndEmptyTextKeepsOld) {
   source->GetProperty(texts::kPropWaitTime)->SetUInt(4000000000u);
   source->GetProperty(texts::kPropAdsPort)->SetUInt(9);
   source->GetProperty(texts::kPropRemoteIp)->SetString("10.0.0.7");
-  DevicePropertySerilize writer;
-  writer.Serialize(source);
-
+  auto block = BlockOf(source);
   auto target = AdsSet();
-  DevicePropertySerilize reader;
-  reader.Bytes() = writer.Bytes();
-  EXPECT_TRUE(reader.Deserialize(target));
+  EXPECT_TRUE(LoadBlock(block, target));
   EXPECT_EQ(target->GetProperty(texts::kPropWaitTime)->GetUInt(), 4000000000u);
   EXPECT_EQ(target->GetProperty(texts::kPropAdsPort)->GetString(), "851");
   EXPECT_EQ(target->GetProperty(texts::kPropRemoteIp)->GetString(), "10.0.0.7");
 
   // Empty the text of "Remote Ip" in the block (first byte of its value): refused on load.
-  auto block = writer.Bytes();
   const size_t remoteIpRecord = 20 + 33 + 29 + 31 + 50 + 49;
   block[remoteIpRecord + 9 + 17] = 0;
-  reader.Bytes() = block;
-  EXPECT_TRUE(reader.Deserialize(target));
+  EXPECT_TRUE(LoadBlock(block, target));
   EXPECT_EQ(target->GetProperty(texts::kPropRemoteIp)->GetString(), "10.0.0.7");
 }
 
@@ -74,15 +75,11 @@ TEST(PropertyData, RecordsOfAnotherVersionOrUnknownNameAreIgnored) {
   auto source = AdsSet();
   source->GetProperty(texts::kPropMaxTags)->SetUInt(7);
   source->GetProperty(texts::kPropAdsPort)->SetUInt(1);
-  DevicePropertySerilize writer;
-  writer.Serialize(source);
-  auto block = writer.Bytes();
+  auto block = BlockOf(source);
   utils::StoreU32(block.data() + 82 + 8, 20001);  // version of the "最大标签数" record
   block[53 + 16] = 'X';                           // name "XDS_Port"
-  DevicePropertySerilize reader;
-  reader.Bytes() = block;
   auto target = AdsSet();
-  EXPECT_TRUE(reader.Deserialize(target));
+  EXPECT_TRUE(LoadBlock(block, target));
   EXPECT_EQ(target->GetProperty(texts::kPropMaxTags)->GetUInt(), 500u);
   EXPECT_EQ(target->GetProperty(texts::kPropAdsPort)->GetUInt(), 5u);
 }
@@ -92,23 +89,17 @@ TEST(PropertyData, RecordsOfAnotherVersionOrUnknownNameAreIgnored) {
 // value its constraint accepts.
 TEST(PropertyData, HostileBlocksNeverFault) {
   const auto good = Bytes(kDefaultPropertyBlock);
-  DevicePropertySerilize refused;
-  refused.Bytes() = good;
-  EXPECT_FALSE(refused.Deserialize(nullptr));
-  refused.Bytes()[0] ^= 1;
-  EXPECT_FALSE(refused.Deserialize(AdsSet()));
-  for (size_t length = 0; length <= good.size(); ++length) {
-    DevicePropertySerilize reader;
-    reader.Bytes() = {good.begin(), good.begin() + length};
-    auto set = AdsSet();
-    EXPECT_EQ(reader.Deserialize(set), length == good.size()) << length;
-  }
+  EXPECT_FALSE(LoadBlock(good, nullptr));
+  auto badMagic = good;
+  badMagic[0] ^= 1;
+  EXPECT_FALSE(LoadBlock(badMagic, AdsSet()));
+  for (size_t length = 0; length <= good.size(); ++length)
+    EXPECT_EQ(LoadBlock({good.begin(), good.begin() + length}, AdsSet()), length == good.size()) << length;
   for (size_t bit = 0; bit < good.size() * 8; ++bit) {
-    DevicePropertySerilize reader;
-    reader.Bytes() = good;
-    reader.Bytes()[bit / 8] ^= static_cast<uint8_t>(1u << (bit % 8));
+    auto flipped = good;
+    flipped[bit / 8] ^= static_cast<uint8_t>(1u << (bit % 8));
     auto set = AdsSet();
-    reader.Deserialize(set);
+    LoadBlock(flipped, set);
     EXPECT_LE(set->GetProperty(texts::kPropMaxTags)->GetUInt(), 500u);
     EXPECT_LT(set->GetProperty(texts::kPropAdsPort)->GetUInt(), 13u);
     EXPECT_FALSE(set->GetProperty(texts::kPropRemoteIp)->GetString().empty());

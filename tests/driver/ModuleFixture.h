@@ -1,10 +1,14 @@
 #pragma once
-// Loads the built driver module once per test program and resolves its exports by name.
+// Loads the built driver module once per test program and resolves its exports by name; makes
+// run buffers from the example symbol files and reads back a device's channels and properties.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "beckhoff/BeckhoffDeviceCtrl.h"
+#include "beckhoff/BeckhoffFileparser.h"
 #include "driver/AdsDriverApi.h"
 #include "platform/ProcessServices.h"
 
@@ -64,11 +68,18 @@ class ModuleTest : public ::testing::Test {
   Exports api;
 };
 
+// Asks a Device to create its control and load it from its bytes at once.
+inline constexpr struct Loaded {
+} kLoaded;
+
 // A device as a host holds it: handle, stream and host interface, released at the end.
 struct Device {
   explicit Device(const Exports& exports, std::vector<uint8_t> bytes = {}) : api(exports) {
     stream.bytes = std::move(bytes);
     handle.dataStream = &stream;
+  }
+  Device(const Exports& exports, std::vector<uint8_t> bytes, Loaded) : Device(exports, std::move(bytes)) {
+    EXPECT_EQ(api.SvrInitDevSet(handle), 1);
   }
   ~Device() { api.SvrExitDevRun(handle); }
   Device(const Device&) = delete;
@@ -78,5 +89,43 @@ struct Device {
   hostapi::DevDataStream stream;
   hostapi::DeviceHandle handle;
 };
+
+// The example file `name`, loaded and read by both passes.
+inline std::shared_ptr<Beckhoff::BeckhoffFileparser> ParsedExample(const std::string& name) {
+  auto parser = std::make_shared<Beckhoff::BeckhoffFileparser>(nullptr);
+  EXPECT_TRUE(parser->LoadFile(std::string(ADS_SOURCE_DIR) + "/examples/" + name)) << name;
+  parser->ReadDataTypes();
+  parser->ReadSymbols();
+  return parser;
+}
+
+// A run buffer whose tag tree comes from demo.tpy and whose channels are `channels`.
+inline std::vector<uint8_t> RunBufferWith(const std::vector<std::string>& channels) {
+  Beckhoff::BeckhoffDeviceCtrl control;
+  control.SetFileParser(ParsedExample("demo.tpy"));
+  control.Channels().AddChannel(channels);
+  DEVICE::ByteArray bytes;
+  EXPECT_TRUE(control.SerializeRunBuffer(bytes));
+  return bytes;
+}
+
+// The tag names of every channel record the device gives.
+inline std::vector<std::u16string> ChannelNames(const Exports& api, hostapi::DeviceHandle& handle) {
+  hostapi::ChlInfoArray reply;
+  api.SvrGetChlInfo(handle, {}, reply);
+  std::vector<std::u16string> names;
+  for (const auto& record : reply) names.push_back(record.tagName);
+  return names;
+}
+
+// The value the device lists for the property `name`, or "<missing>".
+inline std::u16string PropertyValue(const Exports& api, hostapi::DeviceHandle& handle, const std::u16string& name) {
+  hostapi::WideStringArray names, values;
+  hostapi::ByteArray flags;
+  api.SvrGetProperty(handle, names, values, flags);
+  for (size_t i = 0; i < names.size() && i < values.size(); ++i)
+    if (names[i] == name) return values[i];
+  return u"<missing>";
+}
 
 }  // namespace driver_tests

@@ -9,7 +9,6 @@
 #include <new>
 
 #include "ModuleFixture.h"
-#include "RunBuffers.h"
 
 namespace {
 
@@ -102,8 +101,7 @@ TEST_F(ModuleTest, RunningOutOfMemoryWhileLoadingKeepsTheStoredData) {
     EXPECT_EQ(api.SvrSaveDevData(device.handle), 1);
     ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
     EXPECT_EQ(ChannelNames(api, device.handle), kChannels);
-    Device reloaded(api, device.stream.bytes);
-    ASSERT_EQ(api.SvrInitDevSet(reloaded.handle), 1);
+    Device reloaded(api, device.stream.bytes, kLoaded);
     EXPECT_EQ(ChannelNames(api, reloaded.handle), kChannels);
     if (HasFailure()) break;
   }
@@ -124,14 +122,12 @@ TEST_F(ModuleTest, RunningOutOfMemoryWhileSavingKeepsTheOldOrWritesTheNew) {
   });
   for (long k : points) {
     SCOPED_TRACE(k);
-    Device device(api, saved);
-    ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
+    Device device(api, saved, kLoaded);
     change(device.handle);
     int32_t result = -1;
     if (!WithFailingAllocation(k, [&] { result = api.SvrSaveDevData(device.handle); })) break;
     EXPECT_EQ(result, 1);
-    Device reloaded(api, device.stream.bytes);
-    ASSERT_EQ(api.SvrInitDevSet(reloaded.handle), 1);
+    Device reloaded(api, device.stream.bytes, kLoaded);
     const auto ip = PropertyValue(api, reloaded.handle, u"Remote Ip");
     const auto channels = ChannelNames(api, reloaded.handle);
     if (ip == u"10.1.2.3") {
@@ -142,8 +138,7 @@ TEST_F(ModuleTest, RunningOutOfMemoryWhileSavingKeepsTheOldOrWritesTheNew) {
     }
     // The next save writes the device as it is.
     ASSERT_EQ(api.SvrSaveDevData(device.handle), 1);
-    Device again(api, device.stream.bytes);
-    ASSERT_EQ(api.SvrInitDevSet(again.handle), 1);
+    Device again(api, device.stream.bytes, kLoaded);
     EXPECT_EQ(PropertyValue(api, again.handle, u"Remote Ip"), u"10.1.2.3");
     if (HasFailure()) break;
   }
@@ -157,8 +152,7 @@ TEST_F(ModuleTest, RunningOutOfMemoryWhileEditingChannelsAndProperties) {
   long k = 0;
   for (;; ++k) {
     SCOPED_TRACE(k);
-    Device device(api, saved);
-    ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
+    Device device(api, saved, kLoaded);
     int32_t added = -1, set = -1;
     const bool failed = WithFailingAllocation(k, [&] {
       added = api.SvrSetChlInfo(device.handle, record);

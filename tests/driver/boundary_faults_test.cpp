@@ -10,7 +10,6 @@
 #include <stdexcept>
 
 #include "ModuleFixture.h"
-#include "RunBuffers.h"
 #include "support/FakeHost.h"
 #include "support/Numbered.h"
 
@@ -57,8 +56,7 @@ void ExpectUsable(const Exports& api, hostapi::DeviceHandle& handle, hostapi::De
   }
   ASSERT_EQ(api.SvrSaveDevData(handle), 1);
   const auto channels = ChannelNames(api, handle);
-  Device reloaded(api, stream.bytes);
-  ASSERT_EQ(api.SvrInitDevSet(reloaded.handle), 1);
+  Device reloaded(api, stream.bytes, kLoaded);
   EXPECT_EQ(PropertyValue(api, reloaded.handle, u"Remote Ip"), u"10.20.30.40");
   EXPECT_EQ(ChannelNames(api, reloaded.handle), channels);
 }
@@ -120,10 +118,7 @@ TEST_F(ModuleTest, HostThatThrowsWhenAskedForItsChannels) {
   device.stream.bytes.assign(40, 0xEE);
   ASSERT_EQ(api.SvrSaveDevData(device.handle), 1);
   EXPECT_GE(host.asked, 2u);
-  ASSERT_GE(device.stream.bytes.size(), 4u);
-  EXPECT_NE(device.stream.bytes[0], 0xEE);
-  Device reloaded(api, device.stream.bytes);
-  ASSERT_EQ(api.SvrInitDevSet(reloaded.handle), 1);
+  Device reloaded(api, device.stream.bytes, kLoaded);
   EXPECT_EQ(ChannelNames(api, reloaded.handle), (std::vector<std::u16string>{u"MAIN.aValues[0]", u"gCounter"}));
 
   // A host that fails half-way through its list: the entries before the failure count.
@@ -180,8 +175,7 @@ TEST_F(ModuleTest, HostChannelListsWithNullsAndOfHugeLength) {
   EXPECT_LT(device.stream.bytes.size(), namesBytes + 64 * 1024);
   host.serve = nullptr;
   {
-    Device reloaded(api, device.stream.bytes);
-    ASSERT_EQ(api.SvrInitDevSet(reloaded.handle), 1);
+    Device reloaded(api, device.stream.bytes, kLoaded);
     EXPECT_EQ(ChannelNames(api, reloaded.handle).size(), pool.size());  // repeated names are added once
   }
   // Null entries past the table's end are empty names (the table is emptied first).
@@ -190,8 +184,7 @@ TEST_F(ModuleTest, HostChannelListsWithNullsAndOfHugeLength) {
   ASSERT_EQ(api.SvrSaveDevData(device.handle), 1);
   host.serve = nullptr;
   {
-    Device reloaded(api, device.stream.bytes);
-    ASSERT_EQ(api.SvrInitDevSet(reloaded.handle), 1);
+    Device reloaded(api, device.stream.bytes, kLoaded);
     EXPECT_EQ(ChannelNames(api, reloaded.handle), std::vector<std::u16string>{u""});
   }
   RecordProperty("huge_host_lists_seconds", std::to_string(SecondsSince(start)));
@@ -212,8 +205,7 @@ struct StreamCase {
 TEST_F(ModuleTest, StreamsWhosePositionAndSizeDisagree) {
   std::vector<uint8_t> data;
   {
-    Device source(api, RunBufferWith({"MAIN.aValues[4]"}));
-    ASSERT_EQ(api.SvrInitDevSet(source.handle), 1);
+    Device source(api, RunBufferWith({"MAIN.aValues[4]"}), kLoaded);
     ASSERT_EQ(api.SvrSetProperty(source.handle, {u"Remote Ip"}, {u"1.2.3.4"}), 1);
     ASSERT_EQ(api.SvrSaveDevData(source.handle), 1);
     data = source.stream.bytes;
@@ -278,14 +270,12 @@ TEST_F(ModuleTest, StreamsWhosePositionAndSizeDisagree) {
   // A save into a stream in any of these states writes the run buffer at 0.
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    Device device(api);
-    ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
+    Device device(api, {}, kLoaded);
     device.stream.bytes = c.validData ? data : std::vector<uint8_t>(c.extraBytes, 0x5A);
     device.stream.position = c.position;
     device.stream.mode = c.mode;
     ASSERT_EQ(api.SvrSaveDevData(device.handle), 1);
-    Device reloaded(api, device.stream.bytes);
-    ASSERT_EQ(api.SvrInitDevSet(reloaded.handle), 1);
+    Device reloaded(api, device.stream.bytes, kLoaded);
     EXPECT_EQ(PropertyValue(api, reloaded.handle, u"Remote Ip"), u"169.254.1.1");
     EXPECT_TRUE(ChannelNames(api, reloaded.handle).empty());
   }
@@ -307,8 +297,7 @@ TEST_F(ModuleTest, RunBufferHeadersThatClaimBillions) {
   };
   for (const auto& bytes : buffers) {
     const auto start = steady_clock::now();
-    Device device(api, bytes);
-    ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
+    Device device(api, bytes, kLoaded);
     EXPECT_TRUE(ChannelNames(api, device.handle).empty());
     EXPECT_LT(SecondsSince(start), kRunawaySeconds);
     ExpectUsable(api, device.handle, device.stream);
@@ -316,8 +305,7 @@ TEST_F(ModuleTest, RunBufferHeadersThatClaimBillions) {
 }
 
 TEST_F(ModuleTest, HostArraysOfAnySize) {
-  Device device(api, RunBufferWith({"MAIN.aValues[0]", "MAIN.aValues[1]", "MAIN.aValues[2]"}));
-  ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
+  Device device(api, RunBufferWith({"MAIN.aValues[0]", "MAIN.aValues[1]", "MAIN.aValues[2]"}), kLoaded);
 
   // Channel records for a hundred thousand indices, most of them far past the end.
   hostapi::WordArray indices(100000, UINT32_MAX);

@@ -6,28 +6,26 @@
 #include <tuple>
 
 #include "ModuleFixture.h"
-#include "RunBuffers.h"
 #include "support/FakeHost.h"
 #include "utils/stream_io.h"
 
 namespace driver_tests {
 namespace {
 
-std::vector<std::string> Values(size_t count) {
-  std::vector<std::string> names;
-  for (size_t i = 0; i < count; ++i) names.push_back("MAIN.aValues[" + std::to_string(i) + "]");
+// The names MAIN.aValues[i] for the given i, in ASCII or wide.
+template <class String = std::string>
+std::vector<String> Values(std::vector<int> indices) {
+  std::vector<String> names;
+  for (int i : indices) {
+    const std::string name = "MAIN.aValues[" + std::to_string(i) + "]";
+    names.emplace_back(name.begin(), name.end());
+  }
   return names;
 }
 
-std::vector<std::u16string> Wide(const std::vector<std::string>& ascii) {
-  std::vector<std::u16string> out;
-  for (const auto& name : ascii) out.emplace_back(name.begin(), name.end());
-  return out;
-}
-
 TEST_F(ModuleTest, ChannelRecordsDescribeTheTags) {
-  Device device(api, RunBufferWith({"MAIN.fbMotor.bEnable", "MAIN.aValues[3]", "MAIN.sMessage", "MAIN.aAxis[0].fPos"}));
-  ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
+  Device device(api, RunBufferWith({"MAIN.fbMotor.bEnable", "MAIN.aValues[3]", "MAIN.sMessage", "MAIN.aAxis[0].fPos"}),
+                kLoaded);
   hostapi::ChlInfoArray reply(9);
   ASSERT_EQ(api.SvrGetChlInfo(device.handle, {}, reply), 4);
   ASSERT_EQ(reply.size(), 4u);  // the host's array is sized to the records
@@ -106,52 +104,35 @@ TEST_F(ModuleTest, StaleDataVersionRefusesGeneration) {
 }
 
 TEST_F(ModuleTest, SetChlInfoAddsKnownTagsOnce) {
-  Device device(api, RunBufferWith({}));
-  ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
+  Device device(api, RunBufferWith({}), kLoaded);
+  // An unknown tag gives 0, the first channel 2, every later or repeated one 3.
+  const std::pair<const char16_t*, int32_t> adds[] = {
+      {u"MAIN.nothing", 0}, {u"MAIN.aValues[2]", 2}, {u"gCounter", 3}, {u"MAIN.aValues[2]", 3}};
   hostapi::SChlInfo record;
-  record.address = u"MAIN.nothing";
-  EXPECT_EQ(api.SvrSetChlInfo(device.handle, record), 0);
-  EXPECT_TRUE(ChannelNames(api, device.handle).empty());
-  record.address = u"MAIN.aValues[2]";
-  EXPECT_EQ(api.SvrSetChlInfo(device.handle, record), 2);
-  record.address = u"gCounter";
-  EXPECT_EQ(api.SvrSetChlInfo(device.handle, record), 3);
-  record.address = u"MAIN.aValues[2]";
-  EXPECT_EQ(api.SvrSetChlInfo(device.handle, record), 3);
+  for (size_t i = 0; i < std::size(adds); ++i) {
+    record.address = adds[i].first;
+    EXPECT_EQ(api.SvrSetChlInfo(device.handle, record), adds[i].second) << i;
+  }
   EXPECT_EQ(ChannelNames(api, device.handle), (std::vector<std::u16string>{u"MAIN.aValues[2]", u"gCounter"}));
 }
 
 TEST_F(ModuleTest, DeleteSortsTheCallersIndicesAndDeletesFromTheBack) {
-  const auto names = Values(8);
-  Device device(api, RunBufferWith(names));
-  ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
+  Device device(api, RunBufferWith(Values({0, 1, 2, 3, 4, 5, 6, 7})), kLoaded);
   hostapi::WordArray indices{5, 2, 9};
   ASSERT_EQ(api.SvrDeleteChlInfo(device.handle, indices), 1);
   EXPECT_EQ(indices, (hostapi::WordArray{2, 5, 9}));
-  EXPECT_EQ(ChannelNames(api, device.handle), Wide(std::vector<std::string>{names[0], names[1], names[3], names[4],
-                                                                            names[6], names[7]}));
+  EXPECT_EQ(ChannelNames(api, device.handle), Values<std::u16string>({0, 1, 3, 4, 6, 7}));
   // [3, 3]: channel 3, then the channel that moved into place 3.
   hostapi::WordArray twice{3, 3};
   ASSERT_EQ(api.SvrDeleteChlInfo(device.handle, twice), 1);
-  EXPECT_EQ(ChannelNames(api, device.handle), Wide(std::vector<std::string>{names[0], names[1], names[3], names[7]}));
+  EXPECT_EQ(ChannelNames(api, device.handle), Values<std::u16string>({0, 1, 3, 7}));
   hostapi::WordArray none;
   ASSERT_EQ(api.SvrDeleteChlInfo(device.handle, none), 1);
   EXPECT_TRUE(ChannelNames(api, device.handle).empty());
 }
 
 TEST_F(ModuleTest, SavedDataLoadsAgainAndKeepsSurplusBytes) {
-  // A stream with no bytes: default properties and no channels; the first save grows it by
-  // the growth step.
-  Device fresh(api);
-  ASSERT_EQ(api.SvrInitDevSet(fresh.handle), 1);
-  EXPECT_TRUE(ChannelNames(api, fresh.handle).empty());
-  ASSERT_EQ(api.SvrSaveDevData(fresh.handle), 1);
-  EXPECT_EQ(fresh.stream.bytes.size(), 16534u);
-  EXPECT_EQ(fresh.stream.mode, hostapi::kStreamWriting);
-
-  const auto names = Values(5);
-  Device device(api, RunBufferWith(names));
-  ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
+  Device device(api, RunBufferWith(Values({0, 1, 2, 3, 4})), kLoaded);
   ASSERT_EQ(api.SvrSetProperty(device.handle, {u"Remote Ip"}, {u"10.9.8.7"}), 1);
   ASSERT_EQ(api.SvrSaveDevData(device.handle), 1);
   const std::vector<uint8_t> longer = device.stream.bytes;
@@ -168,13 +149,9 @@ TEST_F(ModuleTest, SavedDataLoadsAgainAndKeepsSurplusBytes) {
   EXPECT_NE(shorter[shortLength - 1], 0);  // the last name's last byte
 
   // A new device over the saved bytes has the saved properties and channels.
-  Device reloaded(api, shorter);
-  ASSERT_EQ(api.SvrInitDevSet(reloaded.handle), 1);
-  EXPECT_EQ(ChannelNames(api, reloaded.handle), Wide(std::vector<std::string>(names.begin() + 1, names.end())));
-  hostapi::WideStringArray propertyNames, values;
-  hostapi::ByteArray flags;
-  ASSERT_EQ(api.SvrGetProperty(reloaded.handle, propertyNames, values, flags), 1);
-  EXPECT_EQ(values.back(), u"10.9.8.7");
+  Device reloaded(api, shorter, kLoaded);
+  EXPECT_EQ(ChannelNames(api, reloaded.handle), Values<std::u16string>({1, 2, 3, 4}));
+  EXPECT_EQ(PropertyValue(api, reloaded.handle, u"Remote Ip"), u"10.9.8.7");
   EXPECT_EQ(reloaded.stream.mode, hostapi::kStreamReading);
   EXPECT_EQ(reloaded.stream.position, static_cast<int32_t>(shorter.size()));
 }

@@ -4,7 +4,6 @@
 #include <tuple>
 
 #include "ModuleFixture.h"
-#include "RunBuffers.h"
 
 namespace driver_tests {
 namespace {
@@ -76,8 +75,7 @@ TEST_F(ModuleTest, ConfigurationListsAndChannelStatus) {
   EXPECT_EQ(words, hostapi::WordArray{2});
   ASSERT_EQ(lists.size(), 1u);
   EXPECT_TRUE(lists[0] && lists[0]->empty());
-  EXPECT_TRUE(fourth.empty());
-  EXPECT_TRUE(fifth.empty());
+  EXPECT_TRUE(fourth.empty() && fifth.empty());
 
   Device device(api);
   hostapi::WideStringArray channelNames;
@@ -97,8 +95,7 @@ TEST_F(ModuleTest, ControlLifecycle) {
   hostapi::DeviceHandle handle;
   double version = 0, minor = 1;
   EXPECT_EQ(api.SvrGetDevVersion(handle, version, 0, 0, minor), 1);
-  EXPECT_EQ(version, 8.0022);
-  EXPECT_EQ(minor, 0.0);
+  EXPECT_EQ(std::tie(version, minor), std::make_tuple(8.0022, 0.0));
   ASSERT_NE(handle.devCtrl, nullptr);
   DEVICE::DevCtrlInterface* first = handle.devCtrl;
   EXPECT_EQ(api.SvrInitDevSet(handle), 1);
@@ -141,10 +138,7 @@ TEST_F(ModuleTest, PropertyListingAndEnumerationItems) {
   ASSERT_EQ(api.SvrEnumPropertyValue(device.handle, u"ADS_Port", items), 1);
   ASSERT_EQ(api.SvrEnumPropertyValue(device.handle, u"ADS_Port", items), 1);
   ASSERT_EQ(items.size(), 27u);
-  EXPECT_EQ(items[0], u"host entry");
-  EXPECT_EQ(items[1], u"300");
-  EXPECT_EQ(items[13], u"854");
-  EXPECT_EQ(items[14], u"300");
+  EXPECT_EQ(std::tie(items[0], items[1], items[13], items[14]), std::make_tuple(u"host entry", u"300", u"854", u"300"));
   EXPECT_EQ(api.SvrEnumPropertyValue(device.handle, u"Nope", items), 0);
   EXPECT_EQ(api.SvrEnumPropertyValue(device.handle, u"Remote Ip", items), 1);  // no items
   EXPECT_EQ(items.size(), 27u);

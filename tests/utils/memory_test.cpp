@@ -73,13 +73,11 @@ TEST(MemoryBuffer, MoveLeavesSourceEmpty) {
   const unsigned char bytes[4] = {1, 2, 3, 4};
   source.Write(bytes, 4);
   MemoryBuffer target(std::move(source));
-  EXPECT_EQ(4u, target.Size());
-  EXPECT_EQ(nullptr, source.Data());
-  EXPECT_EQ(std::make_tuple(0u, 0u, 0u), std::make_tuple(source.Size(), source.Capacity(), source.WritePos()));
+  EXPECT_EQ(std::make_tuple(nullptr, 0u, 0u, 0u),
+            std::make_tuple(source.Data(), source.Size(), source.Capacity(), source.WritePos()));
   MemoryBuffer other;
   other = std::move(target);
-  EXPECT_EQ(3, other.Data()[2]);
-  EXPECT_EQ(0u, target.Size());
+  EXPECT_EQ(std::make_tuple(4u, 3, 0u), std::make_tuple(other.Size(), int{other.Data()[2]}, target.Size()));
 }
 
 TEST(StreamIo, LittleEndianIntegersAndCountedStrings) {
