@@ -218,7 +218,8 @@ TEST(AdsDevice, ATreeThatCannotBeBuiltLeavesTheDeviceAsItWas) {
   EXPECT_TRUE(device.ImportTagTree(MainProgram()).Built());
   ASSERT_NE(device.FindTag("MAIN.b"), nullptr);
 
-  EXPECT_STREQ(device.ImportTagTree(std::make_shared<MemoryParser>(std::vector<Tag::TagVariable>{}, true)).refusal, texts::kTagTreeNoMemory);
+  const auto exhausted = std::make_shared<MemoryParser>(std::vector<Tag::TagVariable>{}, true);
+  EXPECT_STREQ(device.ImportTagTree(exhausted).refusal, texts::kTagTreeNoMemory);
   EXPECT_NE(device.FindTag("MAIN.b"), nullptr);
 }
 
