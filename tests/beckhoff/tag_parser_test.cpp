@@ -23,10 +23,7 @@ TagDataType ArrayOf(const std::string& element, std::vector<std::pair<uint32_t, 
 }
 
 TagVariable Parent(const std::string& comment, bool inArray = false) {
-  TagVariable v;
-  v.Name = "MAIN.x";
-  v.FullName = "MAIN.x";
-  v.Comment = comment;
+  TagVariable v = Symbol("MAIN.x", "", comment);
   v.InArray = inArray;
   v.Mode = 7;  // not the default, to see that it is copied
   return v;
