@@ -308,38 +308,35 @@ TEST_F(TagSelectFind, AnImportRebuildsTheViewWithTheChecksGivenAtOpen) {
 }
 
 // 1 + 1000 + 999,000 nodes: opening, checking everything and OK.
-TEST(TagSelectScale, AMillionNodes) {
-  Scripted s;
-  FakeTree big;
+// The trees are the fixture's, so that they outlive the selector.
+TEST_F(TagSelectDialog, AMillionNodesOpenCheckAndConfirm) {
+  tree = std::make_unique<FakeTree>();
+  FakeTree& big = *tree;
   auto* top = big.Add(big.Root(), "Big", -1);
   for (int i = 0; i < 1000; ++i) {
     auto* mid = big.Add(top, Numbered("m", i), -1);
     for (int j = 0; j < 999; ++j) big.Add(mid, Numbered("v", j), 2);
   }
-  CDevSelectTag selector;
   selector.SetTagTree(big.Root());
   const auto start = std::chrono::steady_clock::now();
-  s.Run(selector, "click Big\nok");
+  Run("click Big\nok");
   const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("1,000,000 nodes: open, check all, OK in %.2f s\n", seconds);
-  std::vector<std::u16string> names;
-  selector.GetSelectTag(names);
+  const auto names = Names();
   ASSERT_EQ(names.size(), 999000u);
   EXPECT_EQ(names.front(), u"Big.m0.v0");
   EXPECT_EQ(names.back(), u"Big.m999.v998");
 }
 
-TEST(TagSelectScale, AChain20000Deep) {
-  Scripted s;
-  FakeTree deep;
+TEST_F(TagSelectDialog, AChain20000DeepOpensAndYieldsItsLeaf) {
+  tree = std::make_unique<FakeTree>();
+  FakeTree& deep = *tree;
   FakeTree::Node* at = deep.Root();
   for (int i = 0; i < 20000; ++i) at = deep.Add(at, "d", -1);
   at->dataType = 2;
-  CDevSelectTag chain;
-  chain.SetTagTree(deep.Root());
-  s.Run(chain, "click d\nok");
-  std::vector<std::u16string> names;
-  EXPECT_EQ(chain.GetSelectTag(names), 1u);
+  selector.SetTagTree(deep.Root());
+  Run("click d\nok");
+  EXPECT_EQ(Names().size(), 1u);
 }
 
 TEST(TagSelectTrace, EveryTracedOperationWritesBeginAndEndLines) {
