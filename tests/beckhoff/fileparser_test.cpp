@@ -119,19 +119,14 @@ TEST(BeckhoffFileparser, RegistersStringTypesFromMembersArraysAndSymbols) {
   BeckhoffFileparser parser(nullptr);
   ASSERT_TRUE(Read(parser, xml));
 
-  struct Case {
-    const char* name;
-    uint32_t code;
-    uint32_t size;
-  };
-  const Case cases[] = {
+  const std::tuple<const char*, uint32_t, uint32_t> cases[] = {  // name, code, size
       {"STRING(20)", Tag::kString, 11},   {"STRING(80)", Tag::kString, 81}, {"WSTRING(10)", Tag::kWstring, 6},
       {"STRING(255)", Tag::kString, 128}, {"STRING(30)", Tag::kString, 16}, {"STRING(40)", Tag::kString, 21},
       {"WSTRING(40)", Tag::kWstring, 21}, {"STRING(63)", Tag::kString, 64},
   };
   for (const auto& c : cases) {
-    TagDataType type = Entry(parser, c.name);
-    EXPECT_EQ(std::make_tuple(c.name, c.code, c.size), std::tie(type.Name, type.TypeCode, type.ByteSize));
+    TagDataType type = Entry(parser, std::get<0>(c));
+    EXPECT_EQ(c, std::tie(type.Name, type.TypeCode, type.ByteSize));
   }
   // A plain STRING symbol leaves an unknown record without name under its type text.
   TagDataType plain = Entry(parser, "STRING");

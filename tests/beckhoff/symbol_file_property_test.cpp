@@ -3,13 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <random>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "beckhoff/BeckhoffDeviceCtrl.h"
@@ -24,24 +25,22 @@ namespace {
 // zero-length bounds, aliases, string, unknown and self-containing types, and symbols with
 // dotted and indexed names drawn from small pools, so that names repeat, differ in case only
 // and stand both plain and with deeper paths.
-class SymbolFileGenerator {
- public:
-  explicit SymbolFileGenerator(uint32_t seed) : rng_(seed) {}
+struct SymbolFileGenerator {
+  std::mt19937 rng;
+  std::vector<std::string> types;
 
   std::string File() {
-    for (uint32_t i = Below(6); i > 0; --i) types_.push_back(Pick({"T1", "t1", "T2", "MAIN", "v", "Arr"}));
+    for (uint32_t i = Below(6); i > 0; --i) types.push_back(Pick({"T1", "t1", "T2", "MAIN", "v", "Arr"}));
     std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PlcProjectInfo><DataTypes>";
-    for (size_t i = 0; i < types_.size(); ++i) xml += DataType(i);
+    for (size_t i = 0; i < types.size(); ++i) xml += DataType(i);
     xml += "</DataTypes><Symbols>";
     for (uint32_t i = 1 + Below(8); i > 0; --i)
-      xml += "<Symbol><Name>" + SymbolName() + "</Name><Type>" + TypeRef(types_.size()) + "</Type>" + Comment() +
+      xml += "<Symbol><Name>" + SymbolName() + "</Name><Type>" + TypeRef(types.size()) + "</Type>" + Comment() +
              "</Symbol>";
     return xml + "</Symbols></PlcProjectInfo>";
   }
-
- private:
-  uint32_t Below(uint32_t n) { return static_cast<uint32_t>(rng_() % n); }
-  std::string Pick(std::initializer_list<const char*> items) { return items.begin()[Below(static_cast<uint32_t>(items.size()))]; }
+  uint32_t Below(size_t n) { return static_cast<uint32_t>(rng() % n); }
+  std::string Pick(std::initializer_list<const char*> items) { return items.begin()[Below(items.size())]; }
 
   // Mostly types defined before `self`; now and then itself or a later one, making cycles.
   std::string TypeRef(size_t self) {
@@ -49,28 +48,24 @@ class SymbolFileGenerator {
       case 0: return Pick({"STRING(5)", "WSTRING(3)", "STRING", "STRING(80)"});
       case 1: return Pick({"NOSUCH", "TIME", "int"});
       case 2:
-        if (self < types_.size() && Below(2)) return types_[self];  // contains itself
-        return types_.empty() ? "INT" : types_[Below(static_cast<uint32_t>(types_.size()))];
+        if (self < types.size() && Below(2)) return types[self];  // contains itself
+        return types.empty() ? "INT" : types[Below(types.size())];
       default:
-        if (self > 0 && Below(2)) return types_[Below(static_cast<uint32_t>(self))];
+        if (self > 0 && Below(2)) return types[Below(self)];
         return Pick({"INT", "BOOL", "LREAL", "DINT", "BYTE"});
     }
   }
-  std::string Comment() {
-    return Below(2) ? "<Comment>c &amp; &#65;<![CDATA[<d>]]><!-- e --></Comment>" : "";
-  }
+  std::string Comment() { return Below(2) ? "<Comment>c &amp; &#65;<![CDATA[<d>]]><!-- e --></Comment>" : ""; }
   std::string DataType(size_t index) {
-    std::string xml = "<DataType><Name>" + types_[index] + "</Name>";
+    std::string xml = "<DataType><Name>" + types[index] + "</Name>";
     const uint32_t kind = Below(3);
     if (kind > 0) xml += "<Type>" + TypeRef(index) + "</Type>";
     xml += Comment() + "<BitSize>" + std::to_string(8 * Below(9)) + "</BitSize>";
-    if (kind == 1)
-      for (uint32_t d = 1 + Below(3); d > 0; --d)
-        xml += "<ArrayInfo><LBound>" + Pick({"-2", "-1", "0", "1"}) + "</LBound><Elements>" + Pick({"0", "1", "2", "2"}) +
-               "</Elements></ArrayInfo>";
-    if (kind == 0)
-      for (uint32_t m = 1 + Below(3); m > 0; --m)
-        xml += "<SubItem><Name>" + Pick({"a", "b", "B", "x.y"}) + "</Name><Type>" + TypeRef(index) + "</Type></SubItem>";
+    for (uint32_t d = kind == 1 ? 1 + Below(3) : 0; d > 0; --d)
+      xml += "<ArrayInfo><LBound>" + Pick({"-2", "-1", "0", "1"}) + "</LBound><Elements>" + Pick({"0", "1", "2", "2"}) +
+             "</Elements></ArrayInfo>";
+    for (uint32_t m = kind == 0 ? 1 + Below(3) : 0; m > 0; --m)
+      xml += "<SubItem><Name>" + Pick({"a", "b", "B", "x.y"}) + "</Name><Type>" + TypeRef(index) + "</Type></SubItem>";
     return xml + "</DataType>";
   }
   std::string SymbolName() {
@@ -81,9 +76,6 @@ class SymbolFileGenerator {
     }
     return name;
   }
-
-  std::mt19937 rng_;
-  std::vector<std::string> types_;
 };
 
 // A full name with an index written from a negative number ("%u" of it).
@@ -93,18 +85,15 @@ bool HasNegativeIndex(const std::string& name) {
   return false;
 }
 
-struct Leaf {
-  std::string name;
-  bool findable;
-  bool operator==(const Leaf&) const = default;
-};
+using Leaves = std::vector<std::pair<std::string, bool>>;  // full name, found by that name
 
 // The selectable leaves below a node, in tree order. A leaf is not found by its name when an
 // array on its path has a negative bound (bounds compare as unsigned), when its path passes a
 // member after a like-named sibling (a name finds the first such member) or a member with an
 // empty name (from a plain symbol named like a group made before it: "P.a" after "P.a.b"), or
 // when it lies in an array of arrays (the indices "[0][1]" are read as one key).
-void CollectLeaves(DEVICE::ITree* node, bool findable, std::vector<Leaf>& out) {
+void CollectLeaves(DEVICE::ITree* node, bool findable, Leaves& out) {
+  if (!node) return;
   const uint32_t count = node->GetChildCount();
   for (uint32_t i = 0; i < count; ++i)
     if (DEVICE::ILabel* label = node->GetChild(i)->GetLabel()) findable = findable && !HasNegativeIndex(label->GetName());
@@ -118,7 +107,7 @@ void CollectLeaves(DEVICE::ITree* node, bool findable, std::vector<Leaf>& out) {
       CollectLeaves(child, reachable, out);
     } else if (label->GetDataType() != -1) {
       const std::string name = label->GetFullName();
-      out.push_back({name, reachable && name.find("][") == std::string::npos});
+      out.emplace_back(name, reachable && name.find("][") == std::string::npos);
     }
   }
 }
@@ -130,7 +119,7 @@ TEST(SymbolFileProperty, AnyFileImportsSelectsAndSavesConsistently) {
   const std::u16string openFailed = platform::AnsiToWide(texts::kOpenTagFileFailed);
   dialog_tests::ScriptedSession session;
   for (uint32_t seed = 1; seed <= 300 && !HasFailure(); ++seed) {
-    const std::string file = SymbolFileGenerator(seed).File();
+    const std::string file = SymbolFileGenerator{std::mt19937(seed), {}}.File();
     SCOPED_TRACE("seed " + std::to_string(seed) + ": " + file);
     std::ofstream(path, std::ios::binary | std::ios::trunc) << file;
     session.ui.ClearRecords();
@@ -142,23 +131,20 @@ TEST(SymbolFileProperty, AnyFileImportsSelectsAndSavesConsistently) {
 
     // Every top-level row checked: each selectable leaf once, in tree order.
     std::string script;
-    std::vector<Leaf> leaves;
-    if (DEVICE::ITree* root = device.GetTagTree()) {
-      for (uint32_t i = 0; i < root->GetChildCount(); ++i)
-        script += "click " + root->GetChild(i)->GetLabel()->GetFullName() + "\n";
-      CollectLeaves(root, true, leaves);
-    }
+    Leaves leaves;
+    DEVICE::ITree* root = device.GetTagTree();
+    for (uint32_t i = 0; root && i < root->GetChildCount(); ++i)
+      script += "click " + root->GetChild(i)->GetLabel()->GetFullName() + "\n";
+    CollectLeaves(root, true, leaves);
     session.backend.AddScript(script + "ok\n");
     ASSERT_TRUE(device.RunCustomCommand({texts::kTagImport, 0}));
     std::vector<std::string> expected;
     std::set<std::string> taken;
-    for (const Leaf& leaf : leaves) {
-      if (!taken.insert(leaf.name).second) continue;
-      expected.push_back(leaf.name);
-      if (leaf.findable) {
-        DEVICE::ITree* found = device.FindTag(leaf.name);
-        EXPECT_EQ(found ? found->GetLabel()->GetFullName() : "<none>", leaf.name);
-      }
+    for (const auto& [name, findable] : leaves) {
+      if (!taken.insert(name).second) continue;
+      expected.push_back(name);
+      DEVICE::ITree* found = findable ? device.FindTag(name) : nullptr;
+      EXPECT_EQ(!findable ? name : found ? found->GetLabel()->GetFullName() : "<none>", name);
     }
     EXPECT_EQ(device.Channels().GetChannelNames(), expected);
     for (const std::string& line : session.out) EXPECT_NE(line.rfind("ERROR", 0), 0u) << line;
@@ -168,8 +154,8 @@ TEST(SymbolFileProperty, AnyFileImportsSelectsAndSavesConsistently) {
     ASSERT_TRUE(device.SerializeRunBuffer(saved));
     Beckhoff::BeckhoffDeviceCtrl reloaded;
     reloaded.DeSerializeRunBuffer(saved);
-    std::vector<Leaf> reloadedLeaves;
-    if (DEVICE::ITree* root = reloaded.GetTagTree()) CollectLeaves(root, true, reloadedLeaves);
+    Leaves reloadedLeaves;
+    CollectLeaves(reloaded.GetTagTree(), true, reloadedLeaves);
     EXPECT_TRUE(reloadedLeaves == leaves);
     ASSERT_TRUE(reloaded.SerializeRunBuffer(again));
     EXPECT_EQ(saved, again);

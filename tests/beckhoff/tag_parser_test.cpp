@@ -23,10 +23,7 @@ TagDataType ArrayOf(const std::string& element, std::vector<std::pair<uint32_t, 
 }
 
 TagVariable Parent(const std::string& comment, bool inArray = false) {
-  TagVariable v;
-  v.Name = "MAIN.x";
-  v.FullName = "MAIN.x";
-  v.Comment = comment;
+  TagVariable v = Symbol("MAIN.x", "", comment);
   v.InArray = inArray;
   v.Mode = 7;  // not the default, to see that it is copied
   return v;
@@ -64,12 +61,11 @@ TEST(BeckhoffTagParser, ArrayBoundsWrapAsUnsignedAndHugeArraysAreRefused) {
   ASSERT_TRUE(parser.ParseArray(ArrayOf("BOOL", {{4294967295u, 1}}), parent, children));
   EXPECT_EQ((std::vector<std::string>{"[4294967295]", "[0]", "[1]"}), Names(children));
 
-  struct Case {
+  const struct {
     std::vector<std::pair<uint32_t, uint32_t>> bounds;
     bool accepted;
     size_t count;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {{{1, 1000}}, true, 1000},
       {{{0, 20'000'000}}, false, 0},  // one above the limit
       {{{0, 4999}, {0, 4000}}, false, 0},
@@ -111,22 +107,18 @@ TEST(BeckhoffTagParser, StructMembersSkipUnknownTypes) {
 
 TEST(BeckhoffTagParser, BasicCopiesCodeAndSizeAndRefusesCompositeCodes) {
   BeckhoffTagParser parser(nullptr, nullptr);  // no list: basic types need none
-  struct Case {
-    uint32_t code;
-    bool accepted;
-  };
-  const Case cases[] = {{Tag::kBool, true},  {Tag::kLreal, true}, {Tag::kWstring, true}, {Tag::kBit, true},
-                        {Tag::kArray, false}, {Tag::kStruct, false}, {Tag::kUnknown, false}};
-  for (const auto& c : cases) {
+  const std::pair<uint32_t, bool> cases[] = {{Tag::kBool, true},  {Tag::kLreal, true},   {Tag::kWstring, true},
+                                             {Tag::kBit, true},   {Tag::kArray, false}, {Tag::kStruct, false},
+                                             {Tag::kUnknown, false}};
+  for (const auto& [code, accepted] : cases) {
     TagDataType type;
-    type.TypeCode = c.code;
+    type.TypeCode = code;
     type.ByteSize = 5;
     TagVariable variable = Parent("");
     std::vector<TagVariable> children(2);
-    EXPECT_EQ(c.accepted, parser.Parse(type, variable, children)) << c.code;
-    EXPECT_EQ(c.accepted ? c.code : Tag::kUnknown, variable.TypeCode);
-    EXPECT_EQ(c.accepted ? 5u : 0u, variable.ByteSize);
-    EXPECT_EQ(c.accepted ? 0u : 2u, children.size());
+    EXPECT_EQ(accepted, parser.Parse(type, variable, children)) << code;
+    EXPECT_EQ(std::make_tuple(accepted ? code : Tag::kUnknown, accepted ? 5u : 0u, accepted ? size_t{0} : size_t{2}),
+              std::make_tuple(variable.TypeCode, variable.ByteSize, children.size()));
   }
 
   // Without a list every member and element type is unknown.

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <iostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using grid::CTreeGridCtrl;
@@ -181,18 +182,13 @@ TEST(TreeGrid, PropagationSwitchAndInitialChecks) {
   f.grid.ClickCheck(f.grid.GetRowForItem(c));
   EXPECT_EQ(0, f.grid.GetCheck(c));
 
-  struct Case {
-    int parentCheck;
-    int given;
-    bool flag;
-    int expected;
-  };
-  const Case cases[] = {{2, 0, true, 1}, {1, 0, true, 1}, {0, 1, true, 0}, {0, 2, false, 2}, {2, 0, false, 0}};
-  for (const Case& k : cases) {
-    f.grid.SetCheckValue(p, k.parentCheck);
-    TreeItem added = f.grid.InsertItem(u"n", p, k.given, k.flag);
-    EXPECT_EQ(k.expected, f.grid.GetCheck(added)) << k.parentCheck << k.given << k.flag;
-    EXPECT_EQ(k.parentCheck, f.grid.GetCheck(p));
+  // parent's check, check given, follow the parent, resulting check
+  const std::tuple<int, int, bool, int> cases[] = {{2, 0, true, 1}, {1, 0, true, 1}, {0, 1, true, 0}, {0, 2, false, 2},
+                                                   {2, 0, false, 0}};
+  for (const auto& [parentCheck, given, flag, expected] : cases) {
+    f.grid.SetCheckValue(p, parentCheck);
+    EXPECT_EQ(expected, f.grid.GetCheck(f.grid.InsertItem(u"n", p, given, flag))) << parentCheck << given << flag;
+    EXPECT_EQ(parentCheck, f.grid.GetCheck(p));
   }
   EXPECT_EQ(2, f.grid.GetCheck(f.grid.InsertItem(u"top", kRootItem, 2, true)));
 }

@@ -132,39 +132,29 @@ TEST(TagTree, NamesCountsAndLabels) {
   EXPECT_EQ(nodes, 1u + 2 + 1 + 11 + 1 + 6 + 12 + 1);
   EXPECT_EQ(leaves, 1u + 1 + 10 + 12);
 
-  auto* label = root->GetLabel();
-  EXPECT_EQ(std::make_tuple(label->GetName(), label->GetFullName(), label->GetDataType()), std::make_tuple("", "", -1));
-  ASSERT_EQ(root->GetChildCount(), 2u);
-  auto* main = root->GetChild(0);
-  EXPECT_EQ(main->GetLabel()->GetFullName(), "MAIN");
-  EXPECT_EQ(root->GetChild(1)->GetLabel()->GetDataType(), 0);  // gOn: BOOL
+  // Found by full name: name, type name, data type (-1: no type), in an array, child count.
+  const std::tuple<const char*, const char*, const char*, int, bool, uint32_t> found[] = {
+      {"", "", "QORV_ROOT", -1, false, 2},  // the root
+      {"MAIN", "MAIN", "MAIN", -1, false, 4},
+      {"gOn", "gOn", "BOOL", 0, false, 0},
+      {"MAIN.aValues[3]", "[3]", "INT", 4, true, 0},
+      {"MAIN.aMatrix[1,2].x", "x", "REAL", 9, true, 0},
+      {"MAIN.aMatrix[2,0].y.z", "y.z", "REAL", 9, true, 0},  // a "." in a member name extends the head
+      {"MAIN.t", "t", "", -1, false, 0},  // TIME has no entry: a node without type
+  };
+  for (const auto& [path, name, typeName, dataType, inArray, children] : found) {
+    DEVICE::ITree* node = *path ? root->Find(path) : root.get();
+    ASSERT_NE(node, nullptr) << path;
+    DEVICE::ILabel* l = node->GetLabel();
+    EXPECT_EQ(std::make_tuple(l->GetFullName(), l->GetName(), l->GetTypeName(), l->GetDataType(), l->IsInArray(),
+                              node->GetChildCount()),
+              std::make_tuple(path, name, typeName, dataType, inArray, children));
+  }
   EXPECT_EQ(root->GetChild(2), nullptr);
-
-  auto* value3 = root->Find("MAIN.aValues[3]");
-  ASSERT_NE(value3, nullptr);
-  const auto* value3Label = value3->GetLabel();
-  EXPECT_EQ(std::make_tuple(value3Label->GetName(), value3Label->GetFullName(), value3Label->GetDataType(),
-                            value3Label->IsInArray()),
-            std::make_tuple("[3]", "MAIN.aValues[3]", 4, true));  // 4: INT
-  EXPECT_EQ(value3->GetParent(), root->Find("MAIN.aValues"));
-
-  auto* x = root->Find("MAIN.aMatrix[1,2].x");
-  ASSERT_NE(x, nullptr);
-  EXPECT_EQ(std::make_tuple(x->GetLabel()->GetFullName(), x->GetLabel()->GetTypeName(), x->GetLabel()->GetDataType()),
-            std::make_tuple("MAIN.aMatrix[1,2].x", "REAL", 9));
-  EXPECT_EQ(x->GetParent()->GetLabel()->GetComment(), "a point");
-  // A member name with a "." is found by extending the head.
-  auto* yz = root->Find("MAIN.aMatrix[2,0].y.z");
-  ASSERT_NE(yz, nullptr);
-  EXPECT_EQ(yz->GetLabel()->GetFullName(), "MAIN.aMatrix[2,0].y.z");
-
+  EXPECT_EQ(root->Find("MAIN.aValues[3]")->GetParent(), root->Find("MAIN.aValues"));
+  EXPECT_EQ(root->Find("MAIN.aMatrix[1,2]")->GetLabel()->GetComment(), "a point");
   for (const char* missing : {"MAIN.aValues[99]", "MAIN.nope", "", "MAIN.aMatrix[3,0].x", "MAIN.t.x"})
     EXPECT_EQ(root->Find(missing), nullptr) << missing;
-  auto* t = root->Find("MAIN.t");
-  ASSERT_NE(t, nullptr);  // TIME has no entry: a node without type
-  EXPECT_EQ(std::make_tuple(t->GetLabel()->GetDataType(), t->GetLabel()->GetTypeName(), t->GetChildCount()),
-            std::make_tuple(-1, "", 0u));
-  EXPECT_FALSE(main->GetLabel()->IsInArray());
 
   // The same tree from the saved table.
   const auto reloaded = Reloaded(*table);  // the tree refers to the table's nodes
