@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <unordered_map>
 
 #include "device/SavedFormat.h"
 #include "ReportLines.h"
@@ -122,19 +123,35 @@ class Decoder {
     if (data.totalSize != block.size()) return Damage(b + 4, "device data size field differs from its length", Refused());
     if (!saved::SectionTableFits(data) || data.tableOffset < saved::kBlockHeaderSize)
       return Damage(b + 16, "section table does not end at the block's end", NoSections());
-    uint64_t entryAt = b + data.tableOffset;
-    for (const auto& entry : saved::ReadSectionTable(block, data)) {
-      if (!Section(block, entry, entryAt, b + data.tableOffset)) return false;
-      entryAt += saved::kSectionEntrySize;
+    const uint64_t tableAt = b + data.tableOffset;
+    const auto entries = saved::ReadSectionTable(block, data);
+    // The device's section directory is keyed by number: of two entries with one number, the
+    // later replaces the earlier, which the device never reads.
+    std::unordered_map<uint32_t, size_t> last;
+    for (size_t i = 0; i < entries.size(); ++i) last[entries[i].number] = i;
+    for (size_t i = 0; i < entries.size(); ++i) {
+      const uint64_t entryAt = tableAt + saved::kSectionEntrySize * i;
+      if (const size_t used = last[entries[i].number]; used != i) {
+        ListSection(entries[i], entryAt);
+        Note(entryAt, "section " + std::to_string(entries[i].number) + " appears again in the section table at " +
+                          std::to_string(tableAt + saved::kSectionEntrySize * used) +
+                          ": the device reads only that last entry");
+      } else if (!Section(block, entries[i], entryAt, tableAt)) {
+        return false;
+      }
     }
     return true;
   }
 
-  bool Section(const Region& block, const saved::SectionEntry& section, uint64_t entryAt, uint64_t tableAt) {
+  void ListSection(const saved::SectionEntry& section, uint64_t entryAt) {
     auto& entry = Add("section", entryAt);
     Field(entry, "number", std::to_string(section.number));
     Field(entry, "offset", std::to_string(section.offset));
     Field(entry, "length", std::to_string(section.length));
+  }
+
+  bool Section(const Region& block, const saved::SectionEntry& section, uint64_t entryAt, uint64_t tableAt) {
+    ListSection(section, entryAt);
     const uint64_t begin = block.begin() + section.offset;
     if (section.offset < saved::kBlockHeaderSize || begin > tableAt || section.length > tableAt - begin) {
       const std::string what = "section " + std::to_string(section.number) + " lies outside the section data";

@@ -31,6 +31,7 @@ constexpr uint32_t kCentredSingleLine = 0x0001 | 0x0004 | 0x0020;
 constexpr int kSearchReserve = 5000;
 
 #define TAG_TRACE(name) TraceScope traceScope("DEVICE::CTagSeletList::" name, __LINE__)
+#define TAG_TRACE_CALLS(name) NestedTrace calls("DEVICE::CTagSeletList::" name, __LINE__)
 
 int CheckFromState(SelectState state) {
   switch (state) {
@@ -382,7 +383,9 @@ void CTagSeletList::_SearchTagTree(ITree* node, const std::string& pattern) {
 }
 
 bool CTagSeletList::_SetSelectSubNode(grid::TreeItem parentItem, ITree* node, bool selectPath) {
-  TAG_TRACE("_SetSelectSubNode");
+  // Going on below a matching row is a call of its own in the trace.
+  TAG_TRACE_CALLS("_SetSelectSubNode");
+  calls.Enter();
   ILabel* target = node ? node->GetLabel() : nullptr;
   if (!target) return false;
   const std::string targetName = target->GetFullName();
@@ -405,6 +408,7 @@ bool CTagSeletList::_SetSelectSubNode(grid::TreeItem parentItem, ITree* node, bo
       if (selectPath) _SetRowSeletct(row);
       parent = item;
       descended = true;
+      calls.Enter();
       break;
     }
   }
@@ -427,6 +431,13 @@ class LeafCount final : public SelectedLeafSink {
   size_t count = 0;
 };
 
+class DroppedLeaves final : public SelectedLeafSink {
+ public:
+  void Take(ILabel&) override {}
+};
+
+bool Walked(int check) { return check == grid::kChecked || check == grid::kPartlyChecked; }
+
 }  // namespace
 
 void CTagSeletList::_GetSelectTag(std::vector<std::u16string>& names, grid::CTreeGridCtrl& grid) {
@@ -439,45 +450,51 @@ void CTagSeletList::_GetSelectTag(std::vector<std::u16string>& names, grid::CTre
 }
 
 void CTagSeletList::VisitSelectedLeaves(grid::CTreeGridCtrl& grid, SelectedLeafSink& sink, bool traced) {
+  DroppedLeaves alreadyTaken;
   const int rows = grid.RowCount();
   for (int row = 1; row < rows; ++row) {
     const grid::TreeItem item = grid.GetItemForRow(row);
     const int check = grid.GetCheck(item);
-    if (check != grid::kChecked && check != grid::kPartlyChecked) continue;
+    if (!Walked(check)) continue;
     auto* node = static_cast<ITree*>(grid.GetItemData(item, 0));
     if (!node) continue;
-    // The walk below a checked or partly checked parent row already handled this row with its
-    // own check value; walking it again would only repeat names and cost time on deep trees.
+    // The walk below a checked or partly checked parent row already took every name of this
+    // row, with the row's own check value: the row is walked again for its trace lines only,
+    // and the names are not built again (on deep trees that would cost as much as the rest).
     const grid::TreeItem parent = grid.GetParentItem(item);
-    if (parent != grid::kRootItem && grid.GetCheck(parent) != grid::kUnchecked && grid.GetItemData(parent, 0)) continue;
+    const bool covered = parent != grid::kRootItem && Walked(grid.GetCheck(parent)) && grid.GetItemData(parent, 0);
+    if (covered && !traced) continue;
+    SelectedLeafSink& target = covered ? static_cast<SelectedLeafSink&>(alreadyTaken) : sink;
     if (node->GetChildCount() > 0) {
       if (traced)
-        _GetSelectSubNode(node, check, sink);
+        _GetSelectSubNode(node, check, target);
       else
-        WalkSelectedLeaves(node, check, sink);
+        WalkSelectedLeaves(node, check, target, nullptr);
       continue;
     }
     ILabel* label = node->GetLabel();
-    if (check == grid::kChecked && label && label->GetDataType() != -1) sink.Take(*label);
+    if (check == grid::kChecked && label && label->GetDataType() != -1) target.Take(*label);
   }
 }
 
 void CTagSeletList::_GetSelectSubNode(ITree* node, int check, SelectedLeafSink& sink) {
-  TAG_TRACE("_GetSelectSubNode");
-  WalkSelectedLeaves(node, check, sink);
+  TAG_TRACE_CALLS("_GetSelectSubNode");
+  WalkSelectedLeaves(node, check, sink, &calls);
 }
 
-void CTagSeletList::WalkSelectedLeaves(ITree* node, int check, SelectedLeafSink& sink) {
+void CTagSeletList::WalkSelectedLeaves(ITree* node, int check, SelectedLeafSink& sink, NestedTrace* calls) {
   struct Frame {
     ITree* node;
     uint32_t next;
     int check;
   };
   std::vector<Frame> frames{{node, 0, check}};
+  if (calls) calls->Enter();
   while (!frames.empty()) {
     Frame& frame = frames.back();
     if (frame.next >= frame.node->GetChildCount()) {
       frames.pop_back();
+      if (calls) calls->Leave();
       continue;
     }
     const int inherited = frame.check;
@@ -492,7 +509,9 @@ void CTagSeletList::WalkSelectedLeaves(ITree* node, int check, SelectedLeafSink&
       value = select ? CheckFromState(select->state) : grid::kPartlyChecked;
     }
     if (child->GetChildCount() > 0) {
-      if (value != grid::kUnchecked) frames.push_back({child, 0, value});
+      if (value == grid::kUnchecked) continue;
+      frames.push_back({child, 0, value});
+      if (calls) calls->Enter();
     } else if (value == grid::kChecked && label->GetDataType() != -1) {
       sink.Take(*label);
     }

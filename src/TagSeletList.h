@@ -18,6 +18,8 @@
 
 namespace DEVICE {
 
+class NestedTrace;
+
 namespace detail {
 // Display scale factor for the screen's vertical pixels per inch.
 double ScaleFactorFor(int pixelsPerInch);
@@ -92,10 +94,13 @@ class CTagSeletList : public platform::DialogEvents {
   void _SetRowSeletct(int row);
 
   void _GetSelectTag(std::vector<std::u16string>& names, grid::CTreeGridCtrl& grid);
-  // The rows' part of _GetSelectTag; `traced` writes the trace lines of the walks below them.
+  // The rows' part of _GetSelectTag. Traced, it visits every row and writes the lines of each
+  // walk below one; untraced (the first pass, which only counts) it skips the rows a parent
+  // row's walk covered.
   void VisitSelectedLeaves(grid::CTreeGridCtrl& grid, SelectedLeafSink& sink, bool traced);
   void _GetSelectSubNode(ITree* node, int check, SelectedLeafSink& sink);
-  void WalkSelectedLeaves(ITree* node, int check, SelectedLeafSink& sink);
+  // `calls`, when given, traces each node walked below as a call of its own.
+  void WalkSelectedLeaves(ITree* node, int check, SelectedLeafSink& sink, NestedTrace* calls);
 
   ITree* tree_ = nullptr;
   std::vector<std::string>* tagList_ = nullptr;

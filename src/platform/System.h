@@ -35,6 +35,11 @@ unsigned WheelScrollLines();
 using DebugSink = std::function<void(const std::string&)>;
 void SetDebugSink(DebugSink sink);
 void OutputDebugText(const std::string& text);
+// Whether text written to the debugger output reaches anyone now: a sink, the loading program,
+// or on the desktop an attached debugger or an output viewer. Cheap, so that callers that
+// format text only for the debugger output (trace lines, many per operation on large trees)
+// can skip the formatting when nobody listens.
+bool DebugOutputListened();
 
 // Tells the system that the block of `bytes` at `data`, just reserved and not yet written, is
 // about to be filled from end to end, so it may back the block with large pages: a symbol file

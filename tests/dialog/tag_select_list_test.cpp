@@ -359,4 +359,30 @@ TEST(TagSelectTrace, EveryTracedOperationWritesBeginAndEndLines) {
   EXPECT_EQ(2 * begins, trace.size());  // every entry line has its return line
 }
 
+// The walks on OK and on find next go on below a node as calls of their own, each traced, and
+// the trace nests as the calls do. A checked row's walk covers its child rows, which are still
+// walked (and traced) when their turn comes.
+TEST_F(TagSelectDialog, TheTraceHasABeginAndEndPairPerCallOfTheSelectionWalks) {
+  std::vector<std::string> open;
+  std::map<std::string, int> calls;
+  platform::SetDebugSink([&](const std::string& line) {
+    const size_t at = line.find("::CTagSeletList::") + 17;
+    const std::string name = line.substr(at, line.find(']', at) - at);
+    if (line.find("\"begin\"") != std::string::npos) {
+      open.push_back(name);
+      ++calls[name];
+    } else {
+      EXPECT_EQ(open.empty() ? "" : open.back(), name) << line;
+      if (!open.empty()) open.pop_back();
+    }
+  });
+  EXPECT_EQ(Pick({}, "click B\nexpand B.arr\nfind z\nok"),
+            (std::vector<std::u16string>{u"B.arr[0]", u"B.arr[1]", u"B.z"}));
+  platform::SetDebugSink(nullptr);
+  EXPECT_TRUE(open.empty());
+  EXPECT_EQ(calls["_GetSelectTag"], 1);
+  EXPECT_EQ(calls["_GetSelectSubNode"], 3);  // row B: B and B.arr; row B.arr: B.arr
+  EXPECT_EQ(calls["_SetSelectSubNode"], 2);  // the top rows, then the rows below B
+}
+
 }  // namespace

@@ -70,7 +70,8 @@ TEST(ProjectDump, DecodesEveryPartOfAWellFormedFile) {
       << json;
 }
 
-// Where damage starts, and whether the device loses data over it.
+// Where damage starts, and whether the device loses data over it; past damage it reads past
+// (a note), decoding goes on to the channels.
 TEST(ProjectDump, SaysWhereDamageStarts) {
   struct Case {
     size_t at;
@@ -90,6 +91,7 @@ TEST(ProjectDump, SaysWhereDamageStarts) {
       {114, 0x01, 123, true},  // one name counted, the block holds two
       {123, 0x09, 123, true},  // name "BC" longer than the file
       {12, 0x05, 0, false},    // short tag-name block (and payload): the device reads both names
+      {102, 0x01, 90, true},   // section 1 twice: the device reads the later entry, 8 bytes
   };
   for (const auto& c : cases) {
     auto bytes = kProject;
@@ -99,6 +101,7 @@ TEST(ProjectDump, SaysWhereDamageStarts) {
     const auto& first = report.damage.front();
     EXPECT_EQ(first.offset, c.damageAt) << "byte " << c.at << ": " << first.what;
     EXPECT_EQ(adshost::DeviceLoss(report).has_value(), c.loses) << "byte " << c.at << ": " << first.what;
+    EXPECT_EQ(Find(report, "channel", 1) != nullptr, !c.loses) << "byte " << c.at;  // decoding went on
   }
 }
 

@@ -55,6 +55,12 @@ unsigned WheelScrollLines() { return kDefaultWheelScrollLines; }
 
 void SetDebugSink(DebugSink sink) { Sink() = std::move(sink); }
 
+bool DebugOutputListened() {
+  if (Sink()) return true;
+  const ProcessUiServices* services = FindProcessUiServices();
+  return services && services->debugSink;
+}
+
 void OutputDebugText(const std::string& text) {
   if (Sink()) return Sink()(text);
   // Without a sink of its own the text goes to the debugger output of the loading process.

@@ -6,7 +6,9 @@
 
 #include <shellapi.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <initializer_list>
 #include <vector>
 
 namespace platform {
@@ -77,6 +79,40 @@ unsigned WheelScrollLines() {
 }
 
 void SetDebugSink(DebugSink sink) { Sink() = std::move(sink); }
+
+namespace {
+
+// An output viewer that is no debugger listens through the named event below, which exists
+// while it runs. Opening it is a system call, so the answer is kept for one tick of the
+// system clock (about 16 ms).
+bool OutputViewerListening() {
+  static std::atomic<DWORD> checkedAt{~DWORD{0}};
+  static std::atomic<bool> listening{false};
+  const DWORD now = ::GetTickCount();
+  if (checkedAt.load(std::memory_order_relaxed) == now) return listening.load(std::memory_order_relaxed);
+  bool found = false;
+  for (const wchar_t* name : {L"DBWIN_BUFFER_READY", L"Global\\DBWIN_BUFFER_READY"}) {
+    if (HANDLE ready = ::OpenEventW(SYNCHRONIZE, FALSE, name)) {
+      ::CloseHandle(ready);
+      found = true;
+      break;
+    }
+  }
+  listening.store(found, std::memory_order_relaxed);
+  checkedAt.store(now, std::memory_order_relaxed);
+  return found;
+}
+
+}  // namespace
+
+// Without a listener the system's debugger output costs a raised exception and several
+// kernel objects opened per line.
+bool DebugOutputListened() {
+  if (Sink()) return true;
+  const ProcessUiServices* services = FindProcessUiServices();
+  if (services && services->debugSink) return true;
+  return ::IsDebuggerPresent() || OutputViewerListening();
+}
 
 void OutputDebugText(const std::string& text) {
   if (Sink()) return Sink()(text);
