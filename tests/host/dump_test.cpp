@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,28 +40,33 @@ const adshost::DumpEntry* Find(const adshost::DumpReport& report, const std::str
   return nullptr;
 }
 
-std::string FieldOf(const adshost::DumpEntry* entry, const std::string& key) {
-  if (!entry) return "<no entry>";
-  for (const auto& [k, v] : entry->fields)
-    if (k == key) return v;
-  return "<no field>";
+// One decoded field: the nth entry of a kind, the field's key and its expected value.
+struct Field {
+  const char* kind;
+  size_t nth;
+  const char* key;
+  const char* value;
+};
+
+void ExpectFields(const adshost::DumpReport& report, std::initializer_list<Field> fields) {
+  for (const Field& f : fields) {
+    const auto* entry = Find(report, f.kind, f.nth);
+    ASSERT_TRUE(entry) << f.kind << " #" << f.nth;
+    const auto at =
+        std::find_if(entry->fields.begin(), entry->fields.end(), [&](const auto& kv) { return kv.first == f.key; });
+    ASSERT_NE(at, entry->fields.end()) << f.kind << "." << f.key;
+    EXPECT_EQ(at->second, f.value) << f.kind << "." << f.key;
+  }
 }
 
 TEST(ProjectDump, DecodesEveryPartOfAWellFormedFile) {
   const auto report = adshost::DecodeProject(kProject);
   ASSERT_TRUE(report.damage.empty()) << report.damage[0].what;
-  EXPECT_EQ(FieldOf(Find(report, "run-buffer"), "deviceData"), "98");
-  EXPECT_EQ(FieldOf(Find(report, "device-data"), "sections"), "2");
-  const auto* property = Find(report, "property");
-  ASSERT_TRUE(property);
-  EXPECT_EQ(property->offset, 56u);
-  EXPECT_EQ(FieldOf(property, "name"), "P");
-  EXPECT_EQ(FieldOf(property, "value"), "5");
-  EXPECT_EQ(FieldOf(property, "version"), "20000");
-  EXPECT_EQ(FieldOf(Find(report, "data-version"), "dataVersion"), "20002");
-  EXPECT_EQ(FieldOf(Find(report, "channels"), "count"), "2");
-  EXPECT_EQ(FieldOf(Find(report, "surplus"), "bytes"), "3");
-  EXPECT_EQ(FieldOf(Find(report, "surplus"), "nonZero"), "1");
+  ExpectFields(report, {{"run-buffer", 0, "deviceData", "98"}, {"device-data", 0, "sections", "2"},
+                        {"property", 0, "name", "P"}, {"property", 0, "value", "5"},
+                        {"property", 0, "version", "20000"}, {"data-version", 0, "dataVersion", "20002"},
+                        {"channels", 0, "count", "2"}, {"surplus", 0, "bytes", "3"}, {"surplus", 0, "nonZero", "1"}});
+  EXPECT_EQ(Find(report, "property")->offset, 56u);
 
   // The channels, with their offsets, through both formats.
   const std::string text = adshost::FormatText(report);
@@ -136,9 +143,7 @@ std::vector<uint8_t> WithTypeSection(const std::vector<uint8_t>& section) {
 TEST(ProjectDump, DecodesTypeNodesAndStopsAtACutNode) {
   const auto report = adshost::DecodeProject(WithTypeSection(kTypeSection));
   ASSERT_TRUE(report.damage.empty()) << report.damage[0].what;
-  EXPECT_EQ(FieldOf(Find(report, "type-table"), "root"), "R");
-  EXPECT_EQ(FieldOf(Find(report, "struct-type"), "name"), "S");
-  EXPECT_EQ(FieldOf(Find(report, "member"), "type"), "INT");
+  ExpectFields(report, {{"type-table", 0, "root", "R"}, {"struct-type", 0, "name", "S"}, {"member", 0, "type", "INT"}});
 
   auto cut = kTypeSection;
   cut[35] = 0x40;  // member name length far past the end
@@ -161,11 +166,9 @@ TEST(ProjectDump, DecodesWhatTheDeviceWrites) {
 
   const auto report = adshost::DecodeProject(bytes);
   ASSERT_TRUE(report.damage.empty()) << report.damage[0].what;
-  EXPECT_EQ(FieldOf(Find(report, "property-data"), "records"), "6");
-  EXPECT_EQ(FieldOf(Find(report, "property", 1), "value"), "5");
-  EXPECT_EQ(FieldOf(Find(report, "data-version"), "dataVersion"), "20002");
-  EXPECT_EQ(FieldOf(Find(report, "type-table"), "root"), "QORV_ROOT");
-  EXPECT_EQ(FieldOf(Find(report, "channel", 1), "name"), ".gCounter");
+  ExpectFields(report, {{"property-data", 0, "records", "6"}, {"property", 1, "value", "5"},
+                        {"data-version", 0, "dataVersion", "20002"}, {"type-table", 0, "root", "QORV_ROOT"},
+                        {"channel", 1, "name", ".gCounter"}});
   EXPECT_FALSE(Find(report, "surplus"));
 }
 
