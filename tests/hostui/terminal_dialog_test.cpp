@@ -52,9 +52,9 @@ TEST_F(TerminalDialog, ImportBrowseCheckAndConfirmFromTheKeyboard) {
   ASSERT_EQ(frame.size(), 30u);
   EXPECT_NE(frame[0].find("\xe6\xa0\x87\xe7\xad\xbe\xe9\x80\x89\xe6\x8b\xa9"), std::string::npos);  // 标签选择
   for (const char* line : {"[x] fbMotor", "- [-] MAIN", "[x] gCounter", "+ [ ] aValues"})
-    EXPECT_EQ(terminal.LinesWith(line).size(), 1u) << line;
+    EXPECT_EQ(terminal.LinesWith(line), 1u) << line;
   // The unselectable TIME member has no check box to show.
-  EXPECT_EQ(terminal.LinesWith("    tRamp").size(), 0u);
+  EXPECT_EQ(terminal.LinesWith("    tRamp"), 0u);
 }
 
 TEST_F(TerminalDialog, TypingSearchesAndTheLayoutFollowsTheTerminal) {
@@ -64,9 +64,9 @@ TEST_F(TerminalDialog, TypingSearchesAndTheLayoutFollowsTheTerminal) {
   terminal.size = {24, 80};
   terminal.Keys(ImportExample() + "\tfPoz\x7fs\t  ");
   EXPECT_TRUE(Run(terminal).empty());
-  EXPECT_EQ(terminal.LinesWith("[fPos ").size(), 1u);
+  EXPECT_EQ(terminal.LinesWith("[fPos "), 1u);
   // The search went to the second result, so both structures with an fPos are expanded.
-  EXPECT_EQ(terminal.LinesWith("[ ] fPos ").size(), 2u);
+  EXPECT_EQ(terminal.LinesWith("[ ] fPos "), 2u);
   for (const auto& line : terminal.frames.back()) EXPECT_LE(line.size(), 80u * 3);
 }
 
