@@ -26,12 +26,16 @@ const std::vector<uint8_t> kProject = {
     0x43, 0x00, 0x00, 0x07,
 };
 
-// A table of a root name "R" and one structure node "S" with one member "m" of type "INT".
-const std::vector<uint8_t> kTypeSection = {
-    0x01, 0x00, 0x00, 0x00, 0x52, 0x01, 0x00, 0x00, 0x00, 0x02, 0x14, 0x00, 0x00, 0x00, 0x01, 0x00,
-    0x00, 0x00, 0x53, 0x00, 0x00, 0x00, 0x00, 0x04, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x01,
-    0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x6D, 0x03, 0x00, 0x00, 0x00, 0x49, 0x4E, 0x54, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+// A run buffer with no channels whose device data holds only a type table (section 100 at
+// offset 36): a root name "R" and one structure node "S" with one member "m" of type "INT".
+const std::vector<uint8_t> kTypeProject = {
+    0x57, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x57, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+    0x40, 0x9C, 0x00, 0x00, 0x57, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00,
+    0x4B, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x52, 0x01, 0x00, 0x00, 0x00, 0x02, 0x14, 0x00,
+    0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x53, 0x00, 0x00, 0x00, 0x00, 0x04, 0x00, 0x00, 0x00, 0x02,
+    0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x6D, 0x03, 0x00, 0x00, 0x00,
+    0x49, 0x4E, 0x54, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x64, 0x00, 0x00, 0x00, 0x14,
+    0x00, 0x00, 0x00, 0x37, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
 };
 
 const adshost::DumpEntry* Find(const adshost::DumpReport& report, const std::string& kind, size_t nth = 0) {
@@ -123,33 +127,16 @@ TEST(ProjectDump, EveryTruncationIsReportedInsideTheFile) {
   EXPECT_EQ(empty.entries[0].kind, "empty");
 }
 
-// Wraps a section-100 body into a run buffer with no channels.
-std::vector<uint8_t> WithTypeSection(const std::vector<uint8_t>& section) {
-  auto u32 = [](std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-  };
-  const uint32_t total = 20 + static_cast<uint32_t>(section.size()) + 12;
-  std::vector<uint8_t> device;
-  for (uint32_t v : {40000u, total, 0u, 1u, total - 12}) u32(device, v);
-  device.insert(device.end(), section.begin(), section.end());
-  for (uint32_t v : {100u, 20u, static_cast<uint32_t>(section.size())}) u32(device, v);
-  std::vector<uint8_t> file;
-  for (uint32_t v : {total, 2u, total, 0u}) u32(file, v);
-  file.insert(file.end(), device.begin(), device.end());
-  u32(file, 0);
-  return file;
-}
-
 TEST(ProjectDump, DecodesTypeNodesAndStopsAtACutNode) {
-  const auto report = adshost::DecodeProject(WithTypeSection(kTypeSection));
+  const auto report = adshost::DecodeProject(kTypeProject);
   ASSERT_TRUE(report.damage.empty()) << report.damage[0].what;
   ExpectFields(report, {{"type-table", 0, "root", "R"}, {"struct-type", 0, "name", "S"}, {"member", 0, "type", "INT"}});
 
-  auto cut = kTypeSection;
-  cut[35] = 0x40;  // member name length far past the end
-  const auto damaged = adshost::DecodeProject(WithTypeSection(cut));
+  auto cut = kTypeProject;
+  cut[71] = 0x40;  // member name length far past the end
+  const auto damaged = adshost::DecodeProject(cut);
   ASSERT_TRUE(adshost::DeviceLoss(damaged));
-  EXPECT_EQ(adshost::DeviceLoss(damaged)->offset, 16u + 20u + 35u);
+  EXPECT_EQ(adshost::DeviceLoss(damaged)->offset, 71u);
 }
 
 // The dump reads what the device writes: every part of a saved device decodes without damage.
