@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "ReimportDiff.h"
 #include "GridWalk.h"
+#include "ReimportDiff.h"
 #include "support/HostProgram.h"
 
 namespace {

@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "CommandLine.h"
 #include "ProjectFile.h"
+#include "support/ScratchDir.h"
 
 namespace {
 
@@ -53,8 +51,8 @@ TEST(CommandLine, AssignmentsAndIndices) {
 }
 
 TEST(ProjectFile, MissingFileIsEmptyAndWritesReplaceWhole) {
-  const auto directory = std::filesystem::temp_directory_path() / ("adshost-test-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-  std::filesystem::create_directories(directory);
+  const ScratchDir scratch("adshost-test-");
+  const auto& directory = scratch.path();
   const std::string path = (directory / "device.adsproj").string();
   std::vector<uint8_t> bytes{1, 2, 3};
   std::string error;
@@ -73,7 +71,6 @@ TEST(ProjectFile, MissingFileIsEmptyAndWritesReplaceWhole) {
   EXPECT_FALSE(adshost::ReadProjectFile(directory.string(), bytes, error));
   EXPECT_FALSE(adshost::WriteProjectFile((directory / "no" / "such.adsproj").string(), {1}, error));
   EXPECT_FALSE(error.empty());
-  std::filesystem::remove_all(directory);
 }
 
 }  // namespace

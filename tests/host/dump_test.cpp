@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,12 +26,16 @@ const std::vector<uint8_t> kProject = {
     0x43, 0x00, 0x00, 0x07,
 };
 
-// A table of a root name "R" and one structure node "S" with one member "m" of type "INT".
-const std::vector<uint8_t> kTypeSection = {
-    0x01, 0x00, 0x00, 0x00, 0x52, 0x01, 0x00, 0x00, 0x00, 0x02, 0x14, 0x00, 0x00, 0x00, 0x01, 0x00,
-    0x00, 0x00, 0x53, 0x00, 0x00, 0x00, 0x00, 0x04, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x01,
-    0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x6D, 0x03, 0x00, 0x00, 0x00, 0x49, 0x4E, 0x54, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+// A run buffer with no channels whose device data holds only a type table (section 100 at
+// offset 36): a root name "R" and one structure node "S" with one member "m" of type "INT".
+const std::vector<uint8_t> kTypeProject = {
+    0x57, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x57, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+    0x40, 0x9C, 0x00, 0x00, 0x57, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00,
+    0x4B, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x52, 0x01, 0x00, 0x00, 0x00, 0x02, 0x14, 0x00,
+    0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x53, 0x00, 0x00, 0x00, 0x00, 0x04, 0x00, 0x00, 0x00, 0x02,
+    0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x6D, 0x03, 0x00, 0x00, 0x00,
+    0x49, 0x4E, 0x54, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x64, 0x00, 0x00, 0x00, 0x14,
+    0x00, 0x00, 0x00, 0x37, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
 };
 
 const adshost::DumpEntry* Find(const adshost::DumpReport& report, const std::string& kind, size_t nth = 0) {
@@ -38,28 +44,33 @@ const adshost::DumpEntry* Find(const adshost::DumpReport& report, const std::str
   return nullptr;
 }
 
-std::string FieldOf(const adshost::DumpEntry* entry, const std::string& key) {
-  if (!entry) return "<no entry>";
-  for (const auto& [k, v] : entry->fields)
-    if (k == key) return v;
-  return "<no field>";
+// One decoded field: the nth entry of a kind, the field's key and its expected value.
+struct Field {
+  const char* kind;
+  size_t nth;
+  const char* key;
+  const char* value;
+};
+
+void ExpectFields(const adshost::DumpReport& report, std::initializer_list<Field> fields) {
+  for (const Field& f : fields) {
+    const auto* entry = Find(report, f.kind, f.nth);
+    ASSERT_TRUE(entry) << f.kind << " #" << f.nth;
+    const auto at =
+        std::find_if(entry->fields.begin(), entry->fields.end(), [&](const auto& kv) { return kv.first == f.key; });
+    ASSERT_NE(at, entry->fields.end()) << f.kind << "." << f.key;
+    EXPECT_EQ(at->second, f.value) << f.kind << "." << f.key;
+  }
 }
 
 TEST(ProjectDump, DecodesEveryPartOfAWellFormedFile) {
   const auto report = adshost::DecodeProject(kProject);
   ASSERT_TRUE(report.damage.empty()) << report.damage[0].what;
-  EXPECT_EQ(FieldOf(Find(report, "run-buffer"), "deviceData"), "98");
-  EXPECT_EQ(FieldOf(Find(report, "device-data"), "sections"), "2");
-  const auto* property = Find(report, "property");
-  ASSERT_TRUE(property);
-  EXPECT_EQ(property->offset, 56u);
-  EXPECT_EQ(FieldOf(property, "name"), "P");
-  EXPECT_EQ(FieldOf(property, "value"), "5");
-  EXPECT_EQ(FieldOf(property, "version"), "20000");
-  EXPECT_EQ(FieldOf(Find(report, "data-version"), "dataVersion"), "20002");
-  EXPECT_EQ(FieldOf(Find(report, "channels"), "count"), "2");
-  EXPECT_EQ(FieldOf(Find(report, "surplus"), "bytes"), "3");
-  EXPECT_EQ(FieldOf(Find(report, "surplus"), "nonZero"), "1");
+  ExpectFields(report, {{"run-buffer", 0, "deviceData", "98"}, {"device-data", 0, "sections", "2"},
+                        {"property", 0, "name", "P"}, {"property", 0, "value", "5"},
+                        {"property", 0, "version", "20000"}, {"data-version", 0, "dataVersion", "20002"},
+                        {"channels", 0, "count", "2"}, {"surplus", 0, "bytes", "3"}, {"surplus", 0, "nonZero", "1"}});
+  EXPECT_EQ(Find(report, "property")->offset, 56u);
 
   // The channels, with their offsets, through both formats.
   const std::string text = adshost::FormatText(report);
@@ -119,35 +130,16 @@ TEST(ProjectDump, EveryTruncationIsReportedInsideTheFile) {
   EXPECT_EQ(empty.entries[0].kind, "empty");
 }
 
-// Wraps a section-100 body into a run buffer with no channels.
-std::vector<uint8_t> WithTypeSection(const std::vector<uint8_t>& section) {
-  auto u32 = [](std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-  };
-  const uint32_t total = 20 + static_cast<uint32_t>(section.size()) + 12;
-  std::vector<uint8_t> device;
-  for (uint32_t v : {40000u, total, 0u, 1u, total - 12}) u32(device, v);
-  device.insert(device.end(), section.begin(), section.end());
-  for (uint32_t v : {100u, 20u, static_cast<uint32_t>(section.size())}) u32(device, v);
-  std::vector<uint8_t> file;
-  for (uint32_t v : {total, 2u, total, 0u}) u32(file, v);
-  file.insert(file.end(), device.begin(), device.end());
-  u32(file, 0);
-  return file;
-}
-
 TEST(ProjectDump, DecodesTypeNodesAndStopsAtACutNode) {
-  const auto report = adshost::DecodeProject(WithTypeSection(kTypeSection));
+  const auto report = adshost::DecodeProject(kTypeProject);
   ASSERT_TRUE(report.damage.empty()) << report.damage[0].what;
-  EXPECT_EQ(FieldOf(Find(report, "type-table"), "root"), "R");
-  EXPECT_EQ(FieldOf(Find(report, "struct-type"), "name"), "S");
-  EXPECT_EQ(FieldOf(Find(report, "member"), "type"), "INT");
+  ExpectFields(report, {{"type-table", 0, "root", "R"}, {"struct-type", 0, "name", "S"}, {"member", 0, "type", "INT"}});
 
-  auto cut = kTypeSection;
-  cut[35] = 0x40;  // member name length far past the end
-  const auto damaged = adshost::DecodeProject(WithTypeSection(cut));
+  auto cut = kTypeProject;
+  cut[71] = 0x40;  // member name length far past the end
+  const auto damaged = adshost::DecodeProject(cut);
   ASSERT_TRUE(adshost::DeviceLoss(damaged));
-  EXPECT_EQ(adshost::DeviceLoss(damaged)->offset, 16u + 20u + 35u);
+  EXPECT_EQ(adshost::DeviceLoss(damaged)->offset, 71u);
 }
 
 // The dump reads what the device writes: every part of a saved device decodes without damage.
@@ -164,11 +156,9 @@ TEST(ProjectDump, DecodesWhatTheDeviceWrites) {
 
   const auto report = adshost::DecodeProject(bytes);
   ASSERT_TRUE(report.damage.empty()) << report.damage[0].what;
-  EXPECT_EQ(FieldOf(Find(report, "property-data"), "records"), "6");
-  EXPECT_EQ(FieldOf(Find(report, "property", 1), "value"), "5");
-  EXPECT_EQ(FieldOf(Find(report, "data-version"), "dataVersion"), "20002");
-  EXPECT_EQ(FieldOf(Find(report, "type-table"), "root"), "QORV_ROOT");
-  EXPECT_EQ(FieldOf(Find(report, "channel", 1), "name"), ".gCounter");
+  ExpectFields(report, {{"property-data", 0, "records", "6"}, {"property", 1, "value", "5"},
+                        {"data-version", 0, "dataVersion", "20002"}, {"type-table", 0, "root", "QORV_ROOT"},
+                        {"channel", 1, "name", ".gCounter"}});
   EXPECT_FALSE(Find(report, "surplus"));
 }
 

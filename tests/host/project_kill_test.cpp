@@ -6,17 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <random>
-#include <string>
 #include <thread>
 #include <vector>
 
 #include "beckhoff/BeckhoffDeviceCtrl.h"
 #include "platform/ProcessServices.h"
 #include "support/ReadFile.h"
+#include "support/ScratchDir.h"
 
 namespace {
 
@@ -71,27 +68,16 @@ std::vector<std::string> Strays(const fs::path& dir) {
 
 class ProjectKill : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const auto stamp = steady_clock::now().time_since_epoch().count();
-    dir_ = fs::temp_directory_path() / ("adshost-kill-" + std::to_string(stamp));
-    fs::create_directories(dir_);
-    std::ofstream(dir_ / "in").put('\n');
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    if (!dir_.empty()) fs::remove_all(dir_, ignored);
-  }
+  void SetUp() override { Store(dir_ / "in", "\n"); }
 
   platform::ProgramRun SetRemoteIp(const std::string& ip) const {
-    return platform::ProgramRun{ADS_HOST_PATH,
-                                {"--project", "p.adsproj", "set", "Remote Ip=" + ip},
-                                dir_.string(),
-                                (dir_ / "in").string(),
-                                (dir_ / "out").string(),
-                                (dir_ / "err").string()};
+    return platform::ProgramRun{ADS_HOST_PATH,          {"--project", "p.adsproj", "set", "Remote Ip=" + ip},
+                                dir_.string(),          (dir_ / "in").string(),
+                                (dir_ / "out").string(), (dir_ / "err").string()};
   }
 
-  fs::path dir_;
+  ScratchDir scratch_{"adshost-kill-"};
+  const fs::path& dir_ = scratch_.path();
 };
 
 TEST_F(ProjectKill, AKilledSaveLeavesTheOldOrTheNewProject) {
@@ -151,13 +137,12 @@ TEST_F(ProjectKill, AKilledSaveLeavesTheOldOrTheNewProject) {
       EXPECT_TRUE(name.rfind("p.adsproj.tmp.", 0) == 0 || name.rfind("p.adsproj.bak.tmp.", 0) == 0) << name;
     straysSeen += !strays.empty();
   }
-  RecordProperty("iterations", iterations);
-  RecordProperty("old_after_kill", oldSeen);
-  RecordProperty("new_after_kill", newSeen);
-  RecordProperty("temporaries_left", straysSeen);
-  using std::chrono::milliseconds;
-  RecordProperty("full_run_ms", static_cast<int>(std::chrono::duration_cast<milliseconds>(fullRun).count()));
-  RecordProperty("save_window_us", static_cast<int>(std::chrono::duration_cast<microseconds>(saveWindow).count()));
+  for (const auto& [key, value] : {std::pair<const char*, long long>{"iterations", iterations},
+                                   {"old_after_kill", oldSeen}, {"new_after_kill", newSeen},
+                                   {"temporaries_left", straysSeen},
+                                   {"full_run_ms", std::chrono::duration_cast<std::chrono::milliseconds>(fullRun).count()},
+                                   {"save_window_us", std::chrono::duration_cast<microseconds>(saveWindow).count()}})
+    RecordProperty(key, std::to_string(value));
   EXPECT_GT(oldSeen, 0);  // kills did land before the rename
 
   // One save that is not interrupted leaves the new project and no temporary file.

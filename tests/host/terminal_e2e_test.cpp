@@ -4,11 +4,11 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <thread>
 
 #include "support/ReadFile.h"
+#include "support/ScratchDir.h"
 
 namespace {
 
@@ -18,19 +18,13 @@ class TerminalSession : public ::testing::Test {
  protected:
   void SetUp() override {
     if (std::system("tmux -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "no tmux";
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    dir_ = fs::temp_directory_path() / ("adshost-terminal-" + std::to_string(stamp));
-    fs::create_directories(dir_);
     // The file chooser lists the directory the host runs in.
     for (const char* name : {"demo.tpy", "demo_gbk.tpy"})
       fs::copy_file(fs::path(ADS_SOURCE_DIR) / "examples" / name, dir_ / name);
-    tmux_ = "tmux -L ads-" + std::to_string(stamp) + " ";
+    tmux_ = "tmux -L " + dir_.filename().string() + " ";
   }
   void TearDown() override {
-    if (tmux_.empty()) return;
-    Shell(tmux_ + "kill-server 2>/dev/null");
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
+    if (!tmux_.empty()) Shell(tmux_ + "kill-server 2>/dev/null");
   }
 
   static int Shell(const std::string& command) { return std::system(command.c_str()); }
@@ -82,7 +76,8 @@ class TerminalSession : public ::testing::Test {
     return Slurp(out);
   }
 
-  fs::path dir_;
+  ScratchDir scratch_{"adshost-terminal-"};
+  const fs::path& dir_ = scratch_.path();
   std::string tmux_;
 };
 

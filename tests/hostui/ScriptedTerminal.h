@@ -94,19 +94,11 @@ class ScriptedTerminal final : public platform::TerminalIo {
     for (int row = 0; row < frame.rows(); ++row) plain.push_back(frame.Text(row));
     frames.push_back(plain);
   }
-  // The last frame's lines that contain the text.
-  std::vector<std::string> LinesWith(const std::string& text) const {
-    std::vector<std::string> found;
-    for (const auto& line : frames.back())
-      if (line.find(text) != std::string::npos) found.push_back(line);
-    return found;
-  }
-
-  // The lines of every frame drawn that contain the text.
+  // How many lines of the last frame, or of every frame drawn, contain the text.
+  size_t LinesWith(const std::string& text) const { return Count(frames.back(), text); }
   size_t LinesEverWith(const std::string& text) const {
     size_t found = 0;
-    for (const auto& frame : frames)
-      for (const auto& line : frame) found += line.find(text) != std::string::npos;
+    for (const auto& frame : frames) found += Count(frame, text);
     return found;
   }
 
@@ -114,6 +106,10 @@ class ScriptedTerminal final : public platform::TerminalIo {
   std::vector<std::vector<std::string>> frames;
 
  private:
+  static size_t Count(const std::vector<std::string>& frame, const std::string& text) {
+    return static_cast<size_t>(
+        std::count_if(frame.begin(), frame.end(), [&](const auto& line) { return line.find(text) != std::string::npos; }));
+  }
   std::deque<std::function<TerminalKey(const platform::TerminalFrame&)>> steps_;
 };
 

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +14,7 @@
 #include "beckhoff/BeckhoffDeviceCtrl.h"
 #include "device/Texts.h"
 #include "platform/Text.h"
+#include "support/ScratchDir.h"
 
 namespace {
 
@@ -50,12 +51,10 @@ TEST_F(TerminalDialog, ImportBrowseCheckAndConfirmFromTheKeyboard) {
   const auto& frame = terminal.frames.back();
   ASSERT_EQ(frame.size(), 30u);
   EXPECT_NE(frame[0].find("\xe6\xa0\x87\xe7\xad\xbe\xe9\x80\x89\xe6\x8b\xa9"), std::string::npos);  // 标签选择
-  EXPECT_EQ(terminal.LinesWith("[x] fbMotor").size(), 1u);
-  EXPECT_EQ(terminal.LinesWith("- [-] MAIN").size(), 1u);
-  EXPECT_EQ(terminal.LinesWith("[x] gCounter").size(), 1u);
-  EXPECT_EQ(terminal.LinesWith("+ [ ] aValues").size(), 1u);
+  for (const char* line : {"[x] fbMotor", "- [-] MAIN", "[x] gCounter", "+ [ ] aValues"})
+    EXPECT_EQ(terminal.LinesWith(line), 1u) << line;
   // The unselectable TIME member has no check box to show.
-  EXPECT_EQ(terminal.LinesWith("    tRamp").size(), 0u);
+  EXPECT_EQ(terminal.LinesWith("    tRamp"), 0u);
 }
 
 TEST_F(TerminalDialog, TypingSearchesAndTheLayoutFollowsTheTerminal) {
@@ -65,9 +64,9 @@ TEST_F(TerminalDialog, TypingSearchesAndTheLayoutFollowsTheTerminal) {
   terminal.size = {24, 80};
   terminal.Keys(ImportExample() + "\tfPoz\x7fs\t  ");
   EXPECT_TRUE(Run(terminal).empty());
-  EXPECT_EQ(terminal.LinesWith("[fPos ").size(), 1u);
+  EXPECT_EQ(terminal.LinesWith("[fPos "), 1u);
   // The search went to the second result, so both structures with an fPos are expanded.
-  EXPECT_EQ(terminal.LinesWith("[ ] fPos ").size(), 2u);
+  EXPECT_EQ(terminal.LinesWith("[ ] fPos "), 2u);
   for (const auto& line : terminal.frames.back()) EXPECT_LE(line.size(), 80u * 3);
 }
 
@@ -97,7 +96,6 @@ TEST_F(TerminalDialog, AFileThatCannotBeReadGivesAMessageBoxAndTheDialogGoesOn) 
 class TerminalFileChooser : public testing::Test {
  protected:
   void SetUp() override {
-    directory_ = std::filesystem::temp_directory_path() / ("ads-chooser-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     std::filesystem::create_directories(directory_ / "sub");
     std::ofstream(directory_ / "a.TPY") << "x";
     std::ofstream(directory_ / "sub" / "b.tpy") << "x";
@@ -105,15 +103,13 @@ class TerminalFileChooser : public testing::Test {
     previous_ = std::filesystem::current_path();
     std::filesystem::current_path(directory_);
   }
-  void TearDown() override {
-    std::filesystem::current_path(previous_);
-    std::filesystem::remove_all(directory_);
-  }
+  void TearDown() override { std::filesystem::current_path(previous_); }
   std::optional<std::u16string> Choose(ScriptedTerminal& terminal) {
     hostui::TerminalUserInterface ui(terminal);
     return ui.ShowFileDialog({true, u"TPY (*.tpy)|*.tpy||", u"tpy", u"", 0});
   }
-  std::filesystem::path directory_;
+  ScratchDir scratch_{"ads-chooser-"};
+  const std::filesystem::path& directory_ = scratch_.path();
   std::filesystem::path previous_;
 };
 
@@ -124,13 +120,11 @@ TEST_F(TerminalFileChooser, ListsSymbolFilesWalksDirectoriesTakesTypedPathsAndCa
   const auto chosen = Choose(terminal);
   ASSERT_TRUE(chosen);
   EXPECT_EQ(std::filesystem::path(*chosen), std::filesystem::weakly_canonical(directory_) / "a.TPY");
-  const auto& first = terminal.frames.front();
   std::string listed;
-  for (const auto& line : first) listed += line;
-  EXPECT_NE(listed.find("sub/"), std::string::npos);
-  EXPECT_NE(listed.find("a.TPY"), std::string::npos);
-  EXPECT_EQ(listed.find("c.txt"), std::string::npos);
-  EXPECT_EQ(listed.find("b.tpy"), std::string::npos);
+  for (const auto& line : terminal.frames.front()) listed += line;
+  for (const auto& [name, shown] :
+       {std::pair<const char*, bool>{"sub/", true}, {"a.TPY", true}, {"c.txt", false}, {"b.tpy", false}})
+    EXPECT_EQ(listed.find(name) != std::string::npos, shown) << name;
   EXPECT_GT(terminal.LinesEverWith("b.tpy"), 0u);
 
   // A typed path; Escape and the cancel button give no file.

@@ -2,7 +2,6 @@
 // system services the module relies on, and the terminal's character widths.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -13,26 +12,15 @@
 #include "platform/System.h"
 #include "platform/Terminal.h"
 #include "platform/Text.h"
+#include "support/ScratchDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class FileReading : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    dir_ = fs::temp_directory_path() / ("ads-platform-" + std::to_string(stamp));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
-  fs::path dir_;
-};
-
-TEST_F(FileReading, ReadsWholeFilesByWidePathAndReportsFailures) {
+TEST(FileReading, ReadsWholeFilesByWidePathAndReportsFailures) {
+  const ScratchDir scratch("ads-platform-");
+  const fs::path& dir_ = scratch.path();
   // A name outside ASCII: 标签.tpy
   const fs::path named = dir_ / fs::path(u"\u6807\u7B7E.tpy");
   const std::string content("<a/>\0\xff\n", 7);
