@@ -19,11 +19,22 @@ std::string FormatLinesJson(const std::vector<ReportLine>& lines, int status) {
   std::string out = "{\"lines\":[";
   for (size_t i = 0; i < lines.size(); ++i) {
     const auto& line = lines[i];
-    out += (i ? ",\n" : "\n") + std::string("{\"kind\":") + JsonString(line.kind);
-    for (const auto& [key, value] : line.fields) out += ',' + JsonString(key) + ':' + JsonString(value);
+    out += i ? ",\n{\"kind\":" : "\n{\"kind\":";
+    out += JsonString(line.kind);
+    for (const auto& [key, value] : line.fields) {
+      out += ',';
+      out += JsonString(key);
+      out += ':';
+      out += JsonString(value);
+    }
     if (!line.listKey.empty()) {
-      out += ',' + JsonString(line.listKey) + ":[";
-      for (size_t k = 0; k < line.list.size(); ++k) out += (k ? "," : "") + JsonString(line.list[k]);
+      out += ',';
+      out += JsonString(line.listKey);
+      out += ":[";
+      for (size_t k = 0; k < line.list.size(); ++k) {
+        if (k) out += ',';
+        out += JsonString(line.list[k]);
+      }
       out += ']';
     }
     out += '}';
