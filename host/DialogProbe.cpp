@@ -1,45 +1,20 @@
 #include "DialogProbe.h"
 
 #include <cstddef>
-#include <deque>
 #include <map>
 
 #include "HostUi.h"
-#include "platform/UserInterface.h"
+#include "ui/ScriptedUserInterface.h"
 
 namespace adshost {
 namespace {
 
-constexpr int kOk = 1;
-constexpr int kCancel = 2;
-constexpr int kImportButton = 3;
-constexpr int kSearchEdit = 10001;
-constexpr int kFindButton = 10003;
-
-// Answers file dialogs from a queue and keeps the message boxes' texts.
-class ProbeUserInterface final : public platform::UserInterface {
- public:
-  std::optional<std::u16string> ShowFileDialog(const platform::FileDialogRequest&) override {
-    if (answers_.empty()) return std::nullopt;
-    auto answer = std::move(answers_.front());
-    answers_.pop_front();
-    return answer;
-  }
-  void ShowMessageBox(const std::u16string& text, platform::MessageBoxIcon) override { messages.push_back(text); }
-
-  void Queue(std::u16string path) { answers_.push_back(std::move(path)); }
-  std::vector<std::u16string> messages;
-
- private:
-  std::deque<std::optional<std::u16string>> answers_;
-};
-
 // One dialog window without a screen: controls are plain records, the steps are its user.
 class ProbeSurface final : public platform::DialogSurface, public ProbeDialog {
  public:
-  ProbeSurface(const platform::DialogTemplate& dialogTemplate, ProbeUserInterface& ui,
+  ProbeSurface(const platform::DialogTemplate& dialogTemplate, hostui::ScriptedUserInterface& ui,
                const std::function<void(ProbeDialog&)>& steps)
-      : ui_(ui), steps_(steps) {
+      : template_(dialogTemplate), ui_(ui), steps_(steps) {
     for (const auto& control : dialogTemplate.controls)
       controls_[control.id] = platform::ControlState{control.kind, control.caption, {}, true, true, 0};
     client_ = {800, 600};
@@ -72,7 +47,9 @@ class ProbeSurface final : public platform::DialogSurface, public ProbeDialog {
   platform::Rect GetWindowRect() const override { return {0, 0, client_.cx, client_.cy}; }
   void SetWindowSize(int, int) override {}
   platform::Size GetClientSize() const override { return client_; }
-  void ShowMessageBox(const std::u16string& text, platform::MessageBoxIcon) override { ui_.messages.push_back(text); }
+  void ShowMessageBox(const std::u16string& text, platform::MessageBoxIcon icon) override {
+    ui_.ShowMessageBox(text, icon);
+  }
   int ScreenPixelsPerInchY() const override { return 96; }
   void CreateFont(const platform::FontRequest&) override {}
   void AttachGrid(int id, grid::GridView* grid) override {
@@ -80,25 +57,28 @@ class ProbeSurface final : public platform::DialogSurface, public ProbeDialog {
   }
 
   grid::GridView* Grid() override { return grid_; }
-  bool Press(int id) override {
-    const auto found = controls_.find(id);
+  // Presses the button with the role; false when the dialog has none or it cannot be pressed now.
+  bool Press(platform::ControlRole role) {
+    const auto found = controls_.find(template_.ControlId(role));
     if (ended_ || found == controls_.end() || !found->second.enabled || !found->second.visible) return false;
-    events_->OnCommand(id);
+    events_->OnCommand(found->first);
     return true;
   }
   std::vector<std::u16string> Import(const std::u16string& path) override {
-    const size_t shown = ui_.messages.size();
-    ui_.Queue(path);
-    Press(kImportButton);
-    return {ui_.messages.begin() + static_cast<std::ptrdiff_t>(shown), ui_.messages.end()};
+    const size_t shown = ui_.messages().size();
+    ui_.QueueFileAnswer(path);
+    Press(platform::ControlRole::Import);
+    std::vector<std::u16string> shownSince;
+    for (size_t i = shown; i < ui_.messages().size(); ++i) shownSince.push_back(ui_.messages()[i].text);
+    return shownSince;
   }
   void Find(const std::u16string& text) override {
-    SetText(kSearchEdit, text);
-    Press(kFindButton);
+    SetText(template_.ControlId(platform::ControlRole::SearchEdit), text);
+    Press(platform::ControlRole::FindButton);
   }
-  void Ok() override { Press(kOk); }
+  void Ok() override { Press(platform::ControlRole::Ok); }
   void Cancel() override {
-    if (!Press(kCancel)) EndDialog(kCancel);
+    if (!Press(platform::ControlRole::Cancel)) EndDialog(platform::kIdCancel);
   }
 
  private:
@@ -112,14 +92,15 @@ class ProbeSurface final : public platform::DialogSurface, public ProbeDialog {
     if (auto found = controls_.find(id); found != controls_.end()) found->second.*field = value;
   }
 
-  ProbeUserInterface& ui_;
+  const platform::DialogTemplate template_;
+  hostui::ScriptedUserInterface& ui_;
   const std::function<void(ProbeDialog&)>& steps_;
   std::map<int, platform::ControlState> controls_;
   platform::Size client_;
   platform::DialogEvents* events_ = nullptr;
   grid::GridView* grid_ = nullptr;
   bool ended_ = false;
-  int endCode_ = kCancel;
+  int endCode_ = platform::kIdCancel;
 };
 
 class ProbeBackend final : public platform::DialogBackend {
@@ -130,7 +111,7 @@ class ProbeBackend final : public platform::DialogBackend {
   }
   int ScreenPixelsPerInchY() const override { return 96; }
 
-  ProbeUserInterface ui;
+  hostui::ScriptedUserInterface ui;
 
  private:
   const std::function<void(ProbeDialog&)>& steps_;

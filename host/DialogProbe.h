@@ -15,8 +15,6 @@ namespace adshost {
 class ProbeDialog {
  public:
   virtual grid::GridView* Grid() = 0;
-  // Presses a button of the dialog; false when it has none or it cannot be pressed now.
-  virtual bool Press(int id) = 0;
   // Presses the import button and answers the file dialog with the path; the texts of the
   // message boxes shown meanwhile (none when the import succeeded).
   virtual std::vector<std::u16string> Import(const std::u16string& path) = 0;
