@@ -34,9 +34,15 @@ class TerminalSession : public ::testing::Test {
   void Start() {
     fs::remove(dir_ / "status");
     const std::string host = std::string(ADS_HOST_PATH) + " --project p.adsproj select";
-    ASSERT_EQ(Shell(tmux_ + "new-session -d -s t -x 100 -y 30 -c '" + dir_.string() + "' \"" + host +
-                    "; echo \\$? > status; sleep 600\""),
-              0);
+    // The server that the last Stop emptied may still be quitting, and then refuses the new
+    // session ("server exited unexpectedly"): asked again a moment later.
+    bool started = false;
+    for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+      if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      started = Shell(tmux_ + "new-session -d -s t -x 100 -y 30 -c '" + dir_.string() + "' \"" + host +
+                      "; echo \\$? > status; sleep 600\"") == 0;
+    }
+    ASSERT_TRUE(started);
     Shell(tmux_ + "set-option -g window-size manual >/dev/null 2>&1");
     ASSERT_TRUE(WaitFor("\xe6\xa0\x87\xe7\xad\xbe\xe9\x80\x89\xe6\x8b\xa9")) << Screen();  // 标签选择
   }
