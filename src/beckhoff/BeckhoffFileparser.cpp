@@ -139,7 +139,10 @@ const std::vector<Tag::TagVariable>& BeckhoffFileparser::GetSymbols() { return s
 bool BeckhoffFileparser::ReadChildText(const char16_t* name, std::string& value) {
   if (!document_->FindChildElement(name)) return false;
   if (!document_->EnterElement()) return false;
-  value = platform::WideToMultiByte(platform::kCodePageThreadAnsi, document_->GetElementText());
+  std::u16string_view plain;
+  value = document_->GetPlainElementText(plain)
+              ? platform::WideToMultiByte(platform::kCodePageThreadAnsi, plain)
+              : platform::WideToMultiByte(platform::kCodePageThreadAnsi, document_->GetElementText());
   document_->LeaveElement();
   return true;
 }

@@ -2,6 +2,8 @@
 // UTF-8 to and from UTF-16 without failing: invalid input is replaced by U+FFFD (the XML reader
 // asks for "?"). Both platform backends and the XML reader decode UTF-8 through these, so that
 // invalid input gives the same text everywhere.
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -40,14 +42,29 @@ inline std::string EncodeUtf8Replacing(std::u16string_view text) {
 
 // Each maximal invalid subpart (the longest start of a well-formed sequence, or else a single
 // byte) becomes one `replacement`. Appends to `out`, which never grows by more units than
-// there are bytes.
+// there are bytes: the units are written into room for that many, then the rest is cut off.
+// Runs of ASCII, the bulk of a symbol file, are widened eight bytes at a time.
 inline void AppendUtf8Decoded(std::u16string& out, std::string_view text, char16_t replacement) {
-  const auto byte = [text](size_t i) { return static_cast<unsigned char>(text[i]); };
+  const size_t start = out.size();
+  out.resize(start + text.size());
+  char16_t* const first = out.data() + start;
+  char16_t* o = first;
+  const auto* const bytes = reinterpret_cast<const unsigned char*>(text.data());
+  const size_t n = text.size();
   size_t i = 0;
-  while (i < text.size()) {
-    const unsigned char lead = byte(i);
+  while (i < n) {
+    while (i + 8 <= n) {
+      uint64_t word;
+      std::memcpy(&word, bytes + i, sizeof word);
+      if (word & 0x8080808080808080u) break;
+      for (size_t k = 0; k < 8; ++k) o[k] = bytes[i + k];
+      o += 8;
+      i += 8;
+    }
+    if (i >= n) break;
+    const unsigned char lead = bytes[i];
     if (lead < 0x80) {
-      out += static_cast<char16_t>(lead);
+      *o++ = lead;
       ++i;
       continue;
     }
@@ -71,19 +88,24 @@ inline void AppendUtf8Decoded(std::u16string& out, std::string_view text, char16
       if (lead == 0xF4) high = 0x8F;
     }
     size_t taken = 1;
-    while (taken < length && i + taken < text.size()) {
-      const unsigned char next = byte(i + taken);
+    while (taken < length && i + taken < n) {
+      const unsigned char next = bytes[i + taken];
       if (taken == 1 ? next < low || next > high : next < 0x80 || next > 0xBF) break;
       cp = cp << 6 | (next & 0x3F);
       ++taken;
     }
-    if (length != 0 && taken == length) {
-      AppendUtf16(out, cp);
+    if (length == 0 || taken != length) {
+      *o++ = replacement;
+    } else if (cp > 0xFFFF) {  // four bytes give two units
+      cp -= 0x10000;
+      *o++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+      *o++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
     } else {
-      out += replacement;
+      *o++ = static_cast<char16_t>(cp);
     }
     i += taken;
   }
+  out.resize(start + static_cast<size_t>(o - first));
 }
 
 inline std::u16string DecodeUtf8Replacing(std::string_view text) {

@@ -479,15 +479,29 @@ bool XmlDocument::LeaveElement() {
   return true;
 }
 
-std::u16string XmlDocument::GetElementText() const {
+// The characters between the current element's start and end tags; empty when it has no text
+// of its own (none current, an empty-element tag, child elements or no end tag).
+std::u16string_view XmlDocument::ElementContent() const {
   if (!current_ || current_ >= elements_.size()) return {};
   const Element& e = elements_[current_];
   if (e.empty || e.firstChild || (e.flags & kUnended)) return {};
   const size_t from = e.start + e.startTagLength;
   const size_t to = e.start + e.length - e.endTagLength;
   if (to <= from) return {};
-  const std::u16string_view content = std::u16string_view(text_).substr(from, to - from);
+  return std::u16string_view(text_).substr(from, to - from);
+}
+
+bool XmlDocument::GetPlainElementText(std::u16string_view& text) const {
+  const std::u16string_view content = ElementContent();
+  if (content.find_first_of(u"<&") != std::u16string_view::npos) return false;
+  text = content;
+  return true;
+}
+
+std::u16string XmlDocument::GetElementText() const {
+  const std::u16string_view content = ElementContent();
   std::u16string out;
+  out.reserve(content.size());
   size_t i = 0;
   while (i < content.size()) {
     const size_t lt = content.find(u'<', i);

@@ -27,6 +27,9 @@ class XmlDocument {
   bool EnterElement();
   bool LeaveElement();
   std::u16string GetElementText() const;
+  // The current element's text without a copy, when it holds no markup and no reference and
+  // so is exactly what GetElementText returns; false otherwise.
+  bool GetPlainElementText(std::u16string_view& text) const;
   bool IsWellFormed() const;
 
   // Notes of the last load and parse, one empty element per note.
@@ -58,6 +61,7 @@ class XmlDocument {
   void CloseOpenFrom(std::vector<uint32_t>& open, size_t from);
   void MarkError(uint32_t element);
   std::u16string_view NameOf(const Element& element) const;
+  std::u16string_view ElementContent() const;
 
   std::u16string text_;
   std::u16string report_;

@@ -298,10 +298,10 @@ char32_t LookupNamedReference(std::u16string_view name) {
 void AppendWithReferencesDecoded(std::u16string& out, std::u16string_view text) {
   size_t i = 0;
   while (i < text.size()) {
-    const char16_t c = text[i];
-    if (c != u'&') {
-      out += c;
-      ++i;
+    if (text[i] != u'&') {
+      const size_t amp = std::min(text.find(u'&', i), text.size());
+      out.append(text, i, amp - i);
+      i = amp;
       continue;
     }
     size_t j = i + 1;
