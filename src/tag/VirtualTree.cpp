@@ -17,6 +17,17 @@ bool HasChildren(const ITagDataType* type) {
   return (code == Tag::kArray || code == Tag::kStruct) && type->GetChildCount() > 0;
 }
 
+// What a node of this type is in the tree: a parent of children, a leaf, or neither (no type,
+// or an array or structure without members).
+enum class NodeKind { Nothing, Parent, Leaf };
+
+NodeKind KindOf(const ITagDataType* type) {
+  if (!type) return NodeKind::Nothing;
+  if (HasChildren(type)) return NodeKind::Parent;
+  const uint32_t code = type->GetTypeCode();
+  return code != Tag::kArray && code != Tag::kStruct ? NodeKind::Leaf : NodeKind::Nothing;
+}
+
 int32_t LabelDataType(uint32_t code) {
   switch (code) {
     case Tag::kBool: case Tag::kBit: return 0;
@@ -214,27 +225,36 @@ std::shared_ptr<DEVICE::ITree> TreeVisitor::CreateTree(uint64_t& nodeCount, uint
   // parent, and the whole tree is freed at once.
   auto block = std::make_shared<NodeBlock>(static_cast<size_t>(planned));
   VirtualTree* const nodes = block->Nodes();
+  // Only nodes with children go on the stack: the leaves, most of a tree, are counted where
+  // they are made. An array's elements share one type, which is looked at once.
+  std::vector<VirtualTree*> work;
+  const auto place = [&work, &leafCount](VirtualTree& node, NodeKind kind) {
+    if (kind == NodeKind::Parent) work.push_back(&node);
+    if (kind == NodeKind::Leaf) ++leafCount;
+  };
   nodes[0].Init(rootType, nullptr);
+  place(nodes[0], KindOf(rootType));
   size_t used = 1;
-  std::vector<VirtualTree*> work{nodes};
   while (!work.empty()) {
     VirtualTree* node = work.back();
     work.pop_back();
     ITagDataType* type = node->type_;
-    if (!type) continue;
-    if (!HasChildren(type)) {
-      const uint32_t code = type->GetTypeCode();
-      if (code != Tag::kArray && code != Tag::kStruct) ++leafCount;
-      continue;
-    }
     const uint32_t count = type->GetChildCount();
     if (count > planned - used) return nullptr;  // cannot happen: counted by the same rules
     node->children_ = nodes + used;
     node->childCount_ = count;
     used += count;
+    ITagDataType* const element = type->GetTypeCode() == Tag::kArray ? type->GetChildType(0) : nullptr;
+    const NodeKind elementKind = element ? KindOf(element) : NodeKind::Nothing;
     for (uint32_t i = count; i-- > 0;) {
-      node->children_[i].Init(type->GetChildType(i), node);
-      work.push_back(&node->children_[i]);
+      VirtualTree& child = node->children_[i];
+      if (element) {
+        child.Init(element, node);
+        place(child, elementKind);
+      } else {
+        child.Init(type->GetChildType(i), node);
+        place(child, KindOf(child.type_));
+      }
     }
   }
   nodeCount = used;
