@@ -11,6 +11,7 @@
 #include "xml/XmlEncodingDetection.h"
 #include "xml/XmlEncodings.h"
 #include "xml/XmlEntities.h"
+#include "xml/UnitSearch.h"
 
 namespace {
 
@@ -31,8 +32,9 @@ bool StartsTag(char16_t c) { return (c >= u'A' && c <= u'Z') || c == u'_' || c =
 // name (also counted inside comments and character data).
 size_t CountElementStarts(std::u16string_view text) {
   size_t count = 0;
-  for (size_t i = 0; i + 1 < text.size(); ++i)
-    if (text[i] == u'<' && StartsTag(text[i + 1])) ++count;
+  constexpr size_t npos = std::u16string_view::npos;
+  for (size_t i = xml::FindUnit(text, u'<'); i != npos && i + 1 < text.size(); i = xml::FindUnit(text, u'<', i + 1))
+    if (StartsTag(text[i + 1])) ++count;
   return count;
 }
 
@@ -318,7 +320,7 @@ void XmlDocument::Parse() {
   size_t i = 0;
   while (i < n) {
     if (t[i] != u'<') {
-      const size_t next = t.find(u'<', i);
+      const size_t next = xml::FindUnit(t, u'<', i);
       i = next == std::u16string_view::npos ? n : next;
       continue;
     }
@@ -493,7 +495,8 @@ std::u16string_view XmlDocument::ElementContent() const {
 
 bool XmlDocument::GetPlainElementText(std::u16string_view& text) const {
   const std::u16string_view content = ElementContent();
-  if (content.find_first_of(u"<&") != std::u16string_view::npos) return false;
+  if (xml::FindUnit(content, u'<') != std::u16string_view::npos || xml::FindUnit(content, u'&') != std::u16string_view::npos)
+    return false;
   text = content;
   return true;
 }

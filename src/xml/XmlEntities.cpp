@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "utils/utf16.h"
+#include "xml/UnitSearch.h"
 
 namespace xml {
 namespace {
@@ -299,7 +300,7 @@ void AppendWithReferencesDecoded(std::u16string& out, std::u16string_view text) 
   size_t i = 0;
   while (i < text.size()) {
     if (text[i] != u'&') {
-      const size_t amp = std::min(text.find(u'&', i), text.size());
+      const size_t amp = std::min(FindUnit(text, u'&', i), text.size());
       out.append(text, i, amp - i);
       i = amp;
       continue;

@@ -1,0 +1,34 @@
+#pragma once
+// Finds one UTF-16 unit in a text four units at a time: the reader's scans for "<" and "&" run
+// over every character of a file.
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+namespace xml {
+
+// The position of the first `unit` at or after `from`, or npos.
+inline size_t FindUnit(std::u16string_view text, char16_t unit, size_t from = 0) {
+  const char16_t* const data = text.data();
+  const size_t n = text.size();
+  size_t i = from;
+  if constexpr (std::endian::native == std::endian::little) {
+    constexpr uint64_t kOnes = 0x0001000100010001u;
+    constexpr uint64_t kHighs = 0x8000800080008000u;
+    const uint64_t pattern = kOnes * unit;
+    for (; i + 4 <= n; i += 4) {
+      uint64_t word;
+      std::memcpy(&word, data + i, sizeof word);
+      const uint64_t x = word ^ pattern;  // a zero lane where the unit is
+      // The lowest flagged lane is always a zero lane: a borrow only reaches the lanes above.
+      const uint64_t zeros = (x - kOnes) & ~x & kHighs;
+      if (zeros) return i + static_cast<size_t>(std::countr_zero(zeros)) / 16;
+    }
+  }
+  for (; i < n; ++i)
+    if (data[i] == unit) return i;
+  return std::u16string_view::npos;
+}
+
+}  // namespace xml
