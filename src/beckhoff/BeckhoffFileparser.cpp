@@ -221,23 +221,13 @@ std::string BeckhoffFileparser::AliasTarget(const std::string& name) const {
 
 // One level only: an alias whose target is itself an alias is not followed further.
 void BeckhoffFileparser::ResolveAliases() {
-  std::vector<Tag::TagDataType> resolved;
-  resolved.reserve(dataTypes_->Size());
-  for (const auto& [name, type] : dataTypes_->Entries()) {
-    Tag::TagDataType copy = type;
-    if (copy.TypeCode == Tag::kArray && !dataTypes_->Contains(copy.Type)) copy.Type = AliasTarget(copy.Type);
-    if (copy.TypeCode == Tag::kStruct) {
-      for (SubItem& member : copy.SubItems)
+  dataTypes_->ChangeEach([this](Tag::TagDataType& type) {
+    if (type.TypeCode == Tag::kArray && !dataTypes_->Contains(type.Type)) type.Type = AliasTarget(type.Type);
+    if (type.TypeCode == Tag::kStruct) {
+      for (SubItem& member : type.SubItems)
         if (!dataTypes_->Contains(member.Type)) member.Type = AliasTarget(member.Type);
     }
-    resolved.push_back(std::move(copy));
-  }
-  // The list offers no in-place change; rebuilding it keeps every entry under its own key.
-  std::vector<std::string> keys;
-  keys.reserve(resolved.size());
-  for (const auto& entry : dataTypes_->Entries()) keys.push_back(entry.first);
-  dataTypes_->Clear();
-  for (size_t i = 0; i < resolved.size(); ++i) dataTypes_->Add(keys[i], resolved[i]);
+  });
 }
 
 // A first walk counts the symbols, so that the list is allocated once: a large file holds

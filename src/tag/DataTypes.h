@@ -105,6 +105,11 @@ class DataTypeList {
   void Clear() { entries_.clear(); }
   size_t Size() const { return entries_.size(); }
   const std::map<std::string, TagDataType>& Entries() const { return entries_; }
+  // Lets `change` alter every type in place; the names stay as they are.
+  template <typename Change>
+  void ChangeEach(Change change) {
+    for (auto& entry : entries_) change(entry.second);
+  }
 
   // Empties the list and fills it with the elementary types every symbol file starts with.
   void ResetToElementary();
