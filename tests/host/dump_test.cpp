@@ -60,13 +60,12 @@ TEST(ProjectDump, DecodesEveryPartOfAWellFormedFile) {
 // Where damage starts, and whether the device loses data over it; past damage it reads past
 // (a note), decoding goes on to the channels.
 TEST(ProjectDump, SaysWhereDamageStarts) {
-  struct Case {
-    size_t at;
+  const struct {
+    size_t at;  // the byte changed to `value`
     uint8_t value;
     uint64_t damageAt;
     bool loses;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {4, 0x03, 4, false},     // format word: not examined by the device
       {0, 0x6C, 0, false},     // payload length: not examined either
       {16, 0x41, 16, true},    // device data magic
