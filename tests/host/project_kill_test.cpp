@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <random>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -53,12 +54,10 @@ bool AwaitTemporary(const fs::path& dir, steady_clock::duration limit) {
 // The files in the directory that are neither the project, its backup nor the runs' standard
 // streams.
 std::vector<std::string> Strays(const fs::path& dir) {
+  static const std::set<std::string> kOwn{"p.adsproj", "p.adsproj.bak", "in", "out", "err"};
   std::vector<std::string> strays;
-  for (const auto& entry : fs::directory_iterator(dir)) {
-    const std::string name = entry.path().filename().string();
-    if (name != "p.adsproj" && name != "p.adsproj.bak" && name != "in" && name != "out" && name != "err")
-      strays.push_back(name);
-  }
+  for (const auto& entry : fs::directory_iterator(dir))
+    if (!kOwn.count(entry.path().filename().string())) strays.push_back(entry.path().filename().string());
   return strays;
 }
 

@@ -86,8 +86,7 @@ TEST_F(TerminalSession, BrowseCheckSearchImportAndConfirmOrCancel) {
   // To the grid; expand MAIN, check fbMotor, expand it, uncheck bEnable.
   Keys("Tab Tab Tab Right Down Space Right Down Space");
   ASSERT_TRUE(WaitFor("[ ] bEnable")) << Screen();
-  EXPECT_NE(Screen().find("- [-] fbMotor"), std::string::npos) << Screen();
-  EXPECT_NE(Screen().find("[x] bBusy"), std::string::npos) << Screen();
+  EXPECT_TRUE(WaitFor("- [-] fbMotor") && WaitFor("[x] bBusy")) << Screen();
   // Back to the search field; a wildcard; "find next" twice goes to the second match, and
   // Tab to the grid and Space check it.
   Keys("BTab BTab");
