@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -13,11 +11,9 @@
 
 #include "GridWalk.h"
 #include "ReimportDiff.h"
-#include "support/HostProgram.h"
+#include "support/HostSession.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // Channels of the example before its program changes, in the dialog's row order.
 const std::vector<std::string> kChannels{"MAIN.fbMotor.nSpeed", "MAIN.aAxis[0].fPos", "MAIN.aAxis[0].fVelo",
@@ -41,91 +37,67 @@ const std::vector<std::pair<std::string, std::string>> kChanges{
                          Symbol("Aux.fbMotor.nSpeed", "INT") + "\t</Symbols>"},
 };
 
-class ChannelDrift : public HostProgramTest {
+class ChannelDrift : public HostSession {
  protected:
   void SetUp() override {
-    HostProgramTest::SetUp();
-    if (IsSkipped()) return;
+    HostSession::SetUp();
     std::string text = Slurp(example_);
     for (const auto& [from, to] : kChanges) {
       const size_t at = text.find(from);
       ASSERT_NE(at, std::string::npos) << from;
       text.replace(at, from.size(), to);
     }
-    changed_ = (dir_ / "changed.tpy").string();
-    std::ofstream(changed_, std::ios::binary) << text;
+    Store(changed_, text);
     const HostRun selected = Select("p.adsproj", Script(kChannels));
     ASSERT_EQ(selected.status, 0) << selected.out << selected.err;
   }
-  std::string changed_;
+  const std::string changed_ = (dir_ / "changed.tpy").string();
 };
 
 TEST_F(ChannelDrift, DiffNamesEveryChannelsFateAndLeavesTheProjectAlone) {
   const std::string before = Slurp(dir_ / "p.adsproj");
-  const HostRun diff = Host("p.adsproj", {"diff", changed_});
-  EXPECT_EQ(diff.status, 1) << diff.err;
-  EXPECT_EQ(diff.out,
-            "dropped\tMAIN.fbMotor.nSpeed\tMAIN.fbDrive.nSpeed\tAux.fbMotor.nSpeed\tAux.nSpeed\n"
-            "kept\tMAIN.aAxis[0].fPos\n"
-            "dropped\tMAIN.aAxis[0].fVelo\n"
-            "changed\tMAIN.sOperator\t3/STRING(20)\t2/INT\n"
-            "dropped\tMAIN.tCycle\n"
-            "kept\tgCounter\n"
-            "added\tMAIN.aAxis[0].fVelo.fSet\n"
-            "added\tMAIN.aAxis[0].fVelo.fAct\n");
+  Store(dir_ / "bad.tpy", "<PlcProjectInfo>");
+  std::string allKept;
+  for (const auto& name : kChannels) allKept += "kept\t" + name + "\n";
+  Expect("p.adsproj",
+         {{{"diff", changed_}, 1,
+           "dropped\tMAIN.fbMotor.nSpeed\tMAIN.fbDrive.nSpeed\tAux.fbMotor.nSpeed\tAux.nSpeed\n"
+           "kept\tMAIN.aAxis[0].fPos\n"
+           "dropped\tMAIN.aAxis[0].fVelo\n"
+           "changed\tMAIN.sOperator\t3/STRING(20)\t2/INT\n"
+           "dropped\tMAIN.tCycle\n"
+           "kept\tgCounter\n"
+           "added\tMAIN.aAxis[0].fVelo.fSet\n"
+           "added\tMAIN.aAxis[0].fVelo.fAct\n"},
+          {{"diff", "--json", changed_}, 1,
+           "⋮{\"kind\":\"dropped\",\"name\":\"MAIN.fbMotor.nSpeed\",\"suggestions\":"
+           "[\"MAIN.fbDrive.nSpeed\",\"Aux.fbMotor.nSpeed\",\"Aux.nSpeed\"]}⋮"
+           "{\"kind\":\"changed\",\"name\":\"MAIN.sOperator\",\"old\":\"3/STRING(20)\",\"new\":\"2/INT\"}⋮"
+           "\n],\"status\":1}\n"},
+          {{"diff", example_}, 0, allKept},
+          // Usage errors and files it cannot import: one line of error, nothing else.
+          {{"diff"}, 2, "", "…\n"},
+          {{"diff", "a.tpy", "b.tpy"}, 2, "", "…\n"},
+          {{"diff", "/no/such.tpy"}, 2, "", "…\n"},
+          {{"diff", (dir_ / "bad.tpy").string()}, 2, "", "…\n"}});
   EXPECT_EQ(Slurp(dir_ / "p.adsproj"), before);
 }
 
-TEST_F(ChannelDrift, DiffAsJson) {
-  const HostRun diff = Host("p.adsproj", {"diff", "--json", changed_});
-  EXPECT_EQ(diff.status, 1) << diff.err;
-  EXPECT_NE(diff.out.find("{\"kind\":\"dropped\",\"name\":\"MAIN.fbMotor.nSpeed\",\"suggestions\":"
-                          "[\"MAIN.fbDrive.nSpeed\",\"Aux.fbMotor.nSpeed\",\"Aux.nSpeed\"]}"),
-            std::string::npos)
-      << diff.out;
-  EXPECT_NE(diff.out.find("{\"kind\":\"changed\",\"name\":\"MAIN.sOperator\",\"old\":\"3/STRING(20)\",\"new\":\"2/INT\"}"),
-            std::string::npos);
-  EXPECT_EQ(diff.out.substr(diff.out.rfind('\n', diff.out.size() - 2)), "\n],\"status\":1}\n");
-}
-
-TEST_F(ChannelDrift, DiffAgainstTheSameFileKeepsEverything) {
-  const HostRun diff = Host("p.adsproj", {"diff", example_});
-  EXPECT_EQ(diff.status, 0) << diff.out << diff.err;
-  std::string expected;
-  for (const auto& name : kChannels) expected += "kept\t" + name + "\n";
-  EXPECT_EQ(diff.out, expected);
-}
-
-TEST_F(ChannelDrift, DiffRefusesUsageErrorsAndFilesItCannotImport) {
-  std::ofstream(dir_ / "bad.tpy") << "<PlcProjectInfo>";
-  for (const auto& arguments : std::vector<std::vector<std::string>>{
-           {"diff"}, {"diff", "a.tpy", "b.tpy"}, {"diff", "/no/such.tpy"}, {"diff", (dir_ / "bad.tpy").string()}}) {
-    const HostRun diff = Host("p.adsproj", arguments);
-    EXPECT_EQ(diff.status, 2) << arguments.back();
-    EXPECT_EQ(diff.out, "");
-    EXPECT_EQ(std::count(diff.err.begin(), diff.err.end(), '\n'), 1) << diff.err;
-  }
-}
-
 TEST_F(ChannelDrift, SelectTellsWhatItRemovedAndAdded) {
-  const HostRun select = Select("p.adsproj", "click gCounter\nclick MAIN.dtStart\nok\n");
-  EXPECT_EQ(select.status, 0) << select.err;
-  EXPECT_EQ(select.out, "removed\tgCounter\nadded\tMAIN.dtStart\n");
-  EXPECT_EQ(Select("p.adsproj", "click gCounter\ncancel\n").out, "");
+  Expect("p.adsproj", {{kSelect, 0, "removed\tgCounter\nadded\tMAIN.dtStart\n", "⋮", "click gCounter\nclick MAIN.dtStart\nok\n"},
+                       {kSelect, 0, "", "⋮", "click gCounter\ncancel\n"}});
 }
 
 TEST_F(ChannelDrift, CheckListsEveryUnresolvedChannelAfterTheTreeChanged) {
-  const HostRun clean = Host("p.adsproj", {"check"});
-  EXPECT_EQ(clean.status, 0) << clean.err;
-  EXPECT_EQ(clean.out, "");
-  ASSERT_EQ(Select("p.adsproj", "import " + changed_ + "\ncancel\n").status, 0);
-  const HostRun check = Host("p.adsproj", {"check"});
-  EXPECT_EQ(check.status, 1);
-  // MAIN.aAxis[0].fVelo is a structure now: the tree knows it, though it holds no value.
-  EXPECT_EQ(check.out, "unresolved\t0\tMAIN.fbMotor.nSpeed\nunresolved\t4\tMAIN.tCycle\n");
-  EXPECT_EQ(Host("p.adsproj", {"check", "--json"}).out,
-            "{\"lines\":[\n{\"kind\":\"unresolved\",\"index\":\"0\",\"name\":\"MAIN.fbMotor.nSpeed\"},\n"
-            "{\"kind\":\"unresolved\",\"index\":\"4\",\"name\":\"MAIN.tCycle\"}\n],\"status\":1}\n");
+  // MAIN.aAxis[0].fVelo is a structure after the import: the tree knows it, though it holds
+  // no value.
+  Expect("p.adsproj",
+         {{{"check"}, 0, ""},
+          {kSelect, 0, "⋮", "⋮", "import " + changed_ + "\ncancel\n"},
+          {{"check"}, 1, "unresolved\t0\tMAIN.fbMotor.nSpeed\nunresolved\t4\tMAIN.tCycle\n"},
+          {{"check", "--json"}, 1,
+           "{\"lines\":[\n{\"kind\":\"unresolved\",\"index\":\"0\",\"name\":\"MAIN.fbMotor.nSpeed\"},\n"
+           "{\"kind\":\"unresolved\",\"index\":\"4\",\"name\":\"MAIN.tCycle\"}\n],\"status\":1}\n"}});
 }
 
 TEST_F(ChannelDrift, CheckAsksForAnImportWhenTheSavedDataIsOld) {
@@ -133,27 +105,20 @@ TEST_F(ChannelDrift, CheckAsksForAnImportWhenTheSavedDataIsOld) {
   const std::string current("\x22\x4E\x00\x00", 4), older("\x21\x4E\x00\x00", 4);  // data version 20002, 20001
   const size_t at = bytes.find(std::string(4, '\0') + current);
   ASSERT_NE(at, std::string::npos);
-  bytes.replace(at + 4, 4, older);
-  Store(dir_ / "p.adsproj", bytes);
-  const HostRun check = Host("p.adsproj", {"check"});
-  EXPECT_EQ(check.status, 1);
+  Store(dir_ / "p.adsproj", bytes.replace(at + 4, 4, older));
   // 通道信息不完整 / 请重新导入标签
-  EXPECT_EQ(check.out,
-            "reimport\t\xE9\x80\x9A\xE9\x81\x93\xE4\xBF\xA1\xE6\x81\xAF\xE4\xB8\x8D\xE5\xAE\x8C\xE6\x95\xB4\t"
-            "\xE8\xAF\xB7\xE9\x87\x8D\xE6\x96\xB0\xE5\xAF\xBC\xE5\x85\xA5\xE6\xA0\x87\xE7\xAD\xBE\n");
+  Expect("p.adsproj", {{{"check"}, 1,
+                        "reimport\t\xE9\x80\x9A\xE9\x81\x93\xE4\xBF\xA1\xE6\x81\xAF\xE4\xB8\x8D\xE5\xAE\x8C\xE6\x95\xB4\t"
+                        "\xE8\xAF\xB7\xE9\x87\x8D\xE6\x96\xB0\xE5\xAF\xBC\xE5\x85\xA5\xE6\xA0\x87\xE7\xAD\xBE\n"}});
 }
 
 TEST(ChannelNames, SegmentsAndTheirDistance) {
   const struct {
     std::u16string a, b;
     size_t distance;
-  } cases[] = {
-      {u"MAIN.fbMotor.nSpeed", u"MAIN.fbDrive.nSpeed", 1},
-      {u"MAIN.fbMotor.nSpeed", u"PRG.fbDrive.nSpeed", 2},
-      {u"MAIN.a[1].x", u"MAIN.a[2].x", 1},
-      {u"MAIN.s.x", u"MAIN.x", 2},
-      {u"gCounter", u"gCounter", 0},
-  };
+  } cases[] = {{u"MAIN.fbMotor.nSpeed", u"MAIN.fbDrive.nSpeed", 1}, {u"MAIN.fbMotor.nSpeed", u"PRG.fbDrive.nSpeed", 2},
+               {u"MAIN.a[1].x", u"MAIN.a[2].x", 1},                 {u"MAIN.s.x", u"MAIN.x", 2},
+               {u"gCounter", u"gCounter", 0}};
   for (const auto& c : cases) EXPECT_EQ(adshost::SegmentDistance(c.a, c.b), c.distance);
   EXPECT_EQ(adshost::LastSegment(u"MAIN.aAxis[1].fVelo"), u"fVelo");
   EXPECT_EQ(adshost::LastSegment(u"MAIN.aValues[3]"), u"aValues[3]");
@@ -162,34 +127,34 @@ TEST(ChannelNames, SegmentsAndTheirDistance) {
 
 // A real program with thousands of channels, checked row by row at the top level, compared
 // with itself.
-using LargeProgram = HostProgramTest;
+using LargeProgram = HostSession;
 
 TEST_F(LargeProgram, DiffAgainstItselfKeepsEveryChannelInSeconds) {
   const std::string file = std::string(ADS_CORPUS_DIR) + "/EuropeanSpallationSource__epics-twincat-ads__MCAG_PLC_Project.tpy";
-  if (!fs::is_regular_file(file)) GTEST_SKIP() << "no corpus file " << file;
+  if (!std::filesystem::is_regular_file(file)) GTEST_SKIP() << "no corpus file " << file;
   // The rows printed are ROW, LEVEL, CHECK, STATE, NAME, TYPE, COMMENT.
   const HostRun rows = Select("big.adsproj", "import " + file + "\nrows\ncancel\n");
   std::vector<std::string> tops;
   std::istringstream lines(rows.out);
   for (std::string line; std::getline(lines, line);) {
     std::vector<std::string> fields;
-    for (size_t start = 0, tab = 0; tab != std::string::npos; start = tab + 1)
-      fields.push_back(line.substr(start, (tab = line.find('\t', start)) - start));
+    std::istringstream row(line);
+    for (std::string field; std::getline(row, field, '\t');) fields.push_back(field);
     if (fields.size() > 4 && fields[1] == "0") tops.push_back(fields[4]);
   }
   ASSERT_FALSE(tops.empty()) << rows.out << rows.err;
   ASSERT_EQ(Select("big.adsproj", Script(tops, file)).status, 0);
-  const HostRun channels = Host("big.adsproj", {"channels"});
-  const auto count = std::count(channels.out.begin(), channels.out.end(), '\n') - 1;
+  const std::string channels = Host("big.adsproj", {"channels"}).out;
+  const auto count = std::count(channels.begin(), channels.end(), '\n') - 1;
   EXPECT_GT(count, 1000);
 
   const auto start = std::chrono::steady_clock::now();
   const HostRun diff = Host("big.adsproj", {"diff", file});
   const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_EQ(diff.status, 0) << diff.err;
-  std::istringstream reported(diff.out);
+  const std::string reported = "\n" + diff.out;
   long kept = 0;
-  for (std::string line; std::getline(reported, line);) kept += line.rfind("kept\t", 0) == 0 ? 1 : 0;
+  for (size_t at = reported.find("\nkept\t"); at != std::string::npos; at = reported.find("\nkept\t", at + 1)) ++kept;
   EXPECT_EQ(kept, count) << diff.out.substr(0, 2000);
   RecordProperty("channels", std::to_string(count));
   RecordProperty("diffSeconds", std::to_string(seconds));

@@ -1,13 +1,11 @@
 // Damaged copies of a real project: every command warns where the device would lose data,
 // commands that save refuse to write over the file unless forced, and every save keeps the
 // previous bytes as FILE.bak.
-#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <vector>
 
-#include "support/HostProgram.h"
+#include "support/HostSession.h"
 #include "utils/stream_io.h"
 
 namespace {
@@ -57,48 +55,38 @@ const Case kCases[] = {
      "the device keeps the first 1 channel name of 2"},
 };
 
-const std::vector<std::string> kSavingCommands[] = {
-    {"set", "Remote Ip=1.2.3.4"}, {"select", "--script", "-"}, {"add", "gCounter"}, {"delete"}};
-
 // A project with two channels, the file that every case damages a copy of.
-class ProjectDamage : public HostProgramTest {
+class ProjectDamage : public HostSession {
  protected:
   void SetUp() override {
-    HostProgramTest::SetUp();
-    if (IsSkipped()) return;
+    HostSession::SetUp();
     ASSERT_EQ(Select("p.adsproj", Script({"MAIN.aValues[3]", "gCounter"})).status, 0);
-    original_ = Slurp(dir_ / "p.adsproj");
+    original_ = Slurp(project_);
   }
+  const fs::path project_ = dir_ / "p.adsproj", backup_ = dir_ / "p.adsproj.bak";
   std::string original_;
 };
 
 TEST_F(ProjectDamage, DamageIsReportedAndNotSavedOverUnlessForced) {
-  const fs::path project = dir_ / "p.adsproj", backup = dir_ / "p.adsproj.bak";
+  const std::string refused = "⋮add --force to save anyway⋮";
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
     std::string bytes = original_;
     const size_t offset = c.damage(bytes, Layout(original_));
-    Store(project, bytes);
-    fs::remove(backup);
+    Store(project_, bytes);
+    fs::remove(backup_);
+    Expect("p.adsproj", {{{"channels"}, 0, "⋮",
+                          "adshost: warning: p.adsproj is damaged at offset " + std::to_string(offset) + ": …" +
+                              c.consequence + "…\n"},
+                         {{"set", "Remote Ip=1.2.3.4"}, 1, "⋮", refused},
+                         {kSelect, 1, "⋮", refused},
+                         {{"add", "gCounter"}, 1, "⋮", refused},
+                         {{"delete"}, 1, "⋮", refused}});
+    EXPECT_TRUE(Slurp(project_) == bytes);
+    EXPECT_FALSE(fs::exists(backup_));
 
-    const HostRun channels = Host("p.adsproj", {"channels"});
-    EXPECT_EQ(channels.status, 0);
-    const std::string where = "p.adsproj is damaged at offset " + std::to_string(offset) + ": ";
-    EXPECT_NE(channels.err.find("adshost: warning: " + where), std::string::npos) << channels.err;
-    EXPECT_NE(channels.err.find(c.consequence), std::string::npos) << channels.err;
-    EXPECT_EQ(std::count(channels.err.begin(), channels.err.end(), '\n'), 1) << channels.err;
-
-    for (const auto& command : kSavingCommands) {
-      const HostRun refused = Host("p.adsproj", command);
-      EXPECT_EQ(refused.status, 1) << command[0];
-      EXPECT_NE(refused.err.find("add --force to save anyway"), std::string::npos) << refused.err;
-    }
-    EXPECT_TRUE(Slurp(project) == bytes);
-    EXPECT_FALSE(fs::exists(backup));
-
-    EXPECT_EQ(Host("p.adsproj", {"set", "--force", "Remote Ip=1.2.3.4"}).status, 0);
-    EXPECT_TRUE(Slurp(backup) == bytes);
-    EXPECT_TRUE(Host("p.adsproj", {"channels"}).err.empty());
+    Expect("p.adsproj", {{{"set", "--force", "Remote Ip=1.2.3.4"}, 0}, {{"channels"}, 0, "⋮", ""}});
+    EXPECT_TRUE(Slurp(backup_) == bytes);
   }
 }
 
@@ -107,15 +95,13 @@ TEST_F(ProjectDamage, DamageIsReportedAndNotSavedOverUnlessForced) {
 TEST_F(ProjectDamage, EverySaveKeepsThePreviousBytes) {
   std::string bytes = original_;
   Put(bytes, 4, 3);
-  Store(dir_ / "p.adsproj", bytes);
-  const HostRun set = Host("p.adsproj", {"set", "Remote Ip=1.2.3.4"});
-  EXPECT_EQ(set.status, 0);
-  EXPECT_TRUE(set.err.empty()) << set.err;
-  EXPECT_TRUE(Slurp(dir_ / "p.adsproj.bak") == bytes);
+  Store(project_, bytes);
+  Expect("p.adsproj", {{{"set", "Remote Ip=1.2.3.4"}, 0, "⋮", ""}});
+  EXPECT_TRUE(Slurp(backup_) == bytes);
 
-  const std::string second = Slurp(dir_ / "p.adsproj");
-  ASSERT_EQ(Host("p.adsproj", {"delete"}).status, 0);
-  EXPECT_TRUE(Slurp(dir_ / "p.adsproj.bak") == second);
+  const std::string second = Slurp(project_);
+  Expect("p.adsproj", {{{"delete"}, 0}});
+  EXPECT_TRUE(Slurp(backup_) == second);
 }
 
 }  // namespace

@@ -7,18 +7,17 @@
 
 #include <algorithm>
 #include <random>
+#include <set>
 #include <thread>
 #include <vector>
 
 #include "beckhoff/BeckhoffDeviceCtrl.h"
-#include "platform/ProcessServices.h"
-#include "support/ReadFile.h"
-#include "support/ScratchDir.h"
+#include "support/HostSession.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using std::chrono::steady_clock;
+using std::chrono::steady_clock, std::chrono::microseconds, std::chrono::milliseconds, std::chrono::duration_cast;
 
 constexpr int kIterations = 40;
 constexpr auto kLoopBudget = std::chrono::seconds(60);  // for slow machines and emulators
@@ -46,47 +45,32 @@ bool HasTemporary(const fs::path& dir) {
 
 // Waits until a temporary file of the project appears, or `limit` has passed.
 bool AwaitTemporary(const fs::path& dir, steady_clock::duration limit) {
-  const auto end = steady_clock::now() + limit;
-  while (steady_clock::now() < end) {
+  for (const auto end = steady_clock::now() + limit; steady_clock::now() < end;
+       std::this_thread::sleep_for(microseconds(100)))
     if (HasTemporary(dir)) return true;
-    std::this_thread::sleep_for(std::chrono::microseconds(100));
-  }
   return false;
 }
 
 // The files in the directory that are neither the project, its backup nor the runs' standard
 // streams.
 std::vector<std::string> Strays(const fs::path& dir) {
+  static const std::set<std::string> kOwn{"p.adsproj", "p.adsproj.bak", "in", "out", "err"};
   std::vector<std::string> strays;
-  for (const auto& entry : fs::directory_iterator(dir)) {
-    const std::string name = entry.path().filename().string();
-    if (name != "p.adsproj" && name != "p.adsproj.bak" && name != "in" && name != "out" && name != "err")
-      strays.push_back(name);
-  }
+  for (const auto& entry : fs::directory_iterator(dir))
+    if (!kOwn.count(entry.path().filename().string())) strays.push_back(entry.path().filename().string());
   return strays;
 }
 
-class ProjectKill : public ::testing::Test {
- protected:
-  void SetUp() override { Store(dir_ / "in", "\n"); }
-
-  platform::ProgramRun SetRemoteIp(const std::string& ip) const {
-    return platform::ProgramRun{ADS_HOST_PATH,          {"--project", "p.adsproj", "set", "Remote Ip=" + ip},
-                                dir_.string(),          (dir_ / "in").string(),
-                                (dir_ / "out").string(), (dir_ / "err").string()};
-  }
-
-  ScratchDir scratch_{"adshost-kill-"};
-  const fs::path& dir_ = scratch_.path();
-};
+using ProjectKill = HostSession;
 
 TEST_F(ProjectKill, AKilledSaveLeavesTheOldOrTheNewProject) {
   const fs::path project = dir_ / "p.adsproj";
+  const platform::ProgramRun setIp = Program("p.adsproj", {"set", "Remote Ip=10.0.0.2"});
   Store(project, BigProject());
-  ASSERT_EQ(platform::RunProgram(SetRemoteIp("10.0.0.1")), 0) << Slurp(dir_ / "err");
+  ASSERT_EQ(platform::RunProgram(Program("p.adsproj", {"set", "Remote Ip=10.0.0.1"})), 0) << Slurp(dir_ / "err");
   const std::string oldBytes = Slurp(project);
   const auto start = steady_clock::now();
-  ASSERT_EQ(platform::RunProgram(SetRemoteIp("10.0.0.2")), 0);
+  ASSERT_EQ(platform::RunProgram(setIp), 0);
   const auto fullRun = steady_clock::now() - start;
   const std::string newBytes = Slurp(project);
   ASSERT_TRUE(oldBytes != newBytes);
@@ -95,20 +79,19 @@ TEST_F(ProjectKill, AKilledSaveLeavesTheOldOrTheNewProject) {
 
   // How long the temporary file lives: written, flushed, renamed.
   Store(project, oldBytes);
-  auto probe = platform::StartProgram(SetRemoteIp("10.0.0.2"));
+  auto probe = platform::StartProgram(setIp);
   if (!probe) GTEST_SKIP() << "programs cannot be started here";
   // A save too quick to be seen leaves the kills below a window of a millisecond.
   const bool seen = AwaitTemporary(dir_, fullRun * 5);
   const auto saveStart = steady_clock::now();
   while (seen && HasTemporary(dir_) && steady_clock::now() - saveStart < fullRun * 5)
-    std::this_thread::sleep_for(std::chrono::microseconds(50));
-  const auto saveWindow = std::max(steady_clock::now() - saveStart, steady_clock::duration(std::chrono::milliseconds(1)));
+    std::this_thread::sleep_for(microseconds(50));
+  const auto saveWindow = std::max(steady_clock::now() - saveStart, steady_clock::duration(milliseconds(1)));
   ASSERT_EQ(probe->Wait(), 0);
 
   std::mt19937 random(20261206);
-  using std::chrono::microseconds;
-  std::uniform_int_distribution<long long> anywhere(0, std::chrono::duration_cast<microseconds>(fullRun).count());
-  std::uniform_int_distribution<long long> inSave(0, std::chrono::duration_cast<microseconds>(saveWindow * 5 / 4).count());
+  std::uniform_int_distribution<long long> anywhere(0, duration_cast<microseconds>(fullRun).count());
+  std::uniform_int_distribution<long long> inSave(0, duration_cast<microseconds>(saveWindow * 5 / 4).count());
   int oldSeen = 0, newSeen = 0, straysSeen = 0, iterations = 0;
   const auto loopStart = steady_clock::now();
   for (int i = 0; i < kIterations && steady_clock::now() - loopStart < kLoopBudget; ++i, ++iterations) {
@@ -116,7 +99,7 @@ TEST_F(ProjectKill, AKilledSaveLeavesTheOldOrTheNewProject) {
     Store(project, oldBytes);
     fs::remove(dir_ / "p.adsproj.bak");
     const bool targeted = i % 2 == 1;
-    auto run = platform::StartProgram(SetRemoteIp("10.0.0.2"));
+    auto run = platform::StartProgram(setIp);
     ASSERT_TRUE(run);
     if (targeted) AwaitTemporary(dir_, fullRun * 5);
     std::this_thread::sleep_for(microseconds(targeted ? inSave(random) : anywhere(random)));
@@ -137,16 +120,14 @@ TEST_F(ProjectKill, AKilledSaveLeavesTheOldOrTheNewProject) {
       EXPECT_TRUE(name.rfind("p.adsproj.tmp.", 0) == 0 || name.rfind("p.adsproj.bak.tmp.", 0) == 0) << name;
     straysSeen += !strays.empty();
   }
-  for (const auto& [key, value] : {std::pair<const char*, long long>{"iterations", iterations},
-                                   {"old_after_kill", oldSeen}, {"new_after_kill", newSeen},
-                                   {"temporaries_left", straysSeen},
-                                   {"full_run_ms", std::chrono::duration_cast<std::chrono::milliseconds>(fullRun).count()},
-                                   {"save_window_us", std::chrono::duration_cast<microseconds>(saveWindow).count()}})
-    RecordProperty(key, std::to_string(value));
+  RecordProperty("kills", std::to_string(iterations) + " runs, " + std::to_string(oldSeen) + " old, " +
+                              std::to_string(newSeen) + " new, " + std::to_string(straysSeen) + " with temporaries; run " +
+                              std::to_string(duration_cast<milliseconds>(fullRun).count()) + " ms, save " +
+                              std::to_string(duration_cast<microseconds>(saveWindow).count()) + " us");
   EXPECT_GT(oldSeen, 0);  // kills did land before the rename
 
   // One save that is not interrupted leaves the new project and no temporary file.
-  ASSERT_EQ(platform::RunProgram(SetRemoteIp("10.0.0.2")), 0);
+  ASSERT_EQ(platform::RunProgram(setIp), 0);
   EXPECT_TRUE(Slurp(project) == newBytes);
   EXPECT_TRUE(Strays(dir_).empty());
 }

@@ -6,13 +6,10 @@
 namespace {
 
 TEST(PropertyCheck, ComparesNumbersByValueAndTextsAsTrimmed) {
-  struct Case {
-    const char* asked;
-    const char* kept;
-    bool enumeration;
-    bool same;
-  };
-  const Case cases[] = {
+  const struct {
+    const char *asked, *kept;
+    bool enumeration, same;
+  } cases[] = {
       {"500", "500", false, true},      {" 0X1F4 ", "500", false, true}, {"x0X1F4", "500", false, true},
       {"0500", "500", false, true},     {"-1", "-1", false, true},       {"4294967295", "500", false, false},
       {"501", "500", false, false},     {"0x1F4", "500", false, false},  {"abc", "200", false, false},
@@ -20,7 +17,7 @@ TEST(PropertyCheck, ComparesNumbersByValueAndTextsAsTrimmed) {
       {"", "10.1.1.1", false, false},   {"851", "851", true, true},      {"1234", "801", true, false},
       {"0X353", "851", true, false},
   };
-  for (const Case& c : cases)
+  for (const auto& c : cases)
     EXPECT_EQ(adshost::KeptAsAsked(c.asked, c.kept, c.enumeration), c.same) << c.asked << " / " << c.kept;
 }
 

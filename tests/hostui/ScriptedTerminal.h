@@ -95,10 +95,11 @@ class ScriptedTerminal final : public platform::TerminalIo {
     frames.push_back(plain);
   }
   // How many lines of the last frame, or of every frame drawn, contain the text.
-  size_t LinesWith(const std::string& text) const { return Count(frames.back(), text); }
-  size_t LinesEverWith(const std::string& text) const {
+  size_t LinesWith(const std::string& text) const { return LinesEverWith(text, frames.size() - 1); }
+  size_t LinesEverWith(const std::string& text, size_t fromFrame = 0) const {
     size_t found = 0;
-    for (const auto& frame : frames) found += Count(frame, text);
+    for (size_t frame = fromFrame; frame < frames.size(); ++frame)
+      for (const auto& line : frames[frame]) found += line.find(text) != std::string::npos;
     return found;
   }
 
@@ -106,10 +107,6 @@ class ScriptedTerminal final : public platform::TerminalIo {
   std::vector<std::vector<std::string>> frames;
 
  private:
-  static size_t Count(const std::vector<std::string>& frame, const std::string& text) {
-    return static_cast<size_t>(
-        std::count_if(frame.begin(), frame.end(), [&](const auto& line) { return line.find(text) != std::string::npos; }));
-  }
   std::deque<std::function<TerminalKey(const platform::TerminalFrame&)>> steps_;
 };
 

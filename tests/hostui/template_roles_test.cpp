@@ -30,8 +30,10 @@ class RecordingDialog final : public platform::DialogEvents {
   std::vector<int> commands;
 };
 
-// Ids unlike the tag dialog's; Cancel comes before OK in the focus order.
-platform::DialogTemplate Template() {
+// Runs a dialog on the backend with the focus in its search edit, whose ids are unlike the tag
+// dialog's and whose Cancel comes before OK in the focus order. Gives the commands, the end
+// code, and the search edit's text.
+std::pair<std::vector<int>, std::string> RunOn(platform::DialogBackend& backend) {
   platform::DialogTemplate dialog;
   dialog.units = {200, 100};
   dialog.controls = {
@@ -41,27 +43,22 @@ platform::DialogTemplate Template() {
       {72, ControlKind::Button, ControlRole::Cancel, u"cancel", 0, 80, 40, 14},
       {71, ControlKind::DefaultButton, ControlRole::Ok, u"ok", 50, 80, 40, 14},
   };
-  return dialog;
+  auto surface = backend.CreateSurface(dialog);
+  RecordingDialog events;
+  events.surface = surface.get();
+  surface->SetFocus(40);
+  events.commands.push_back(surface->RunModal(events));
+  return {events.commands, platform::WideToUtf8(surface->GetText(40))};
 }
 
-// The commands the script gave, the end code, and the search edit's text.
-std::pair<std::vector<int>, std::string> RunScripted(const std::string& script) {
-  hostui::ScriptedUserInterface ui;
-  hostui::ScriptedDialogBackend backend(ui, nullptr);
-  backend.AddScript(script);
-  auto surface = backend.CreateSurface(Template());
-  RecordingDialog dialog;
-  dialog.surface = surface.get();
-  dialog.commands.push_back(surface->RunModal(dialog));
-  return {dialog.commands, platform::WideToUtf8(surface->GetText(40))};
-}
+struct RoleCase {
+  const char* input;
+  std::vector<int> commands;  // then the end code
+  std::string searched = "";
+};
 
 TEST(TemplateRoles, ScriptedActionsPressTheControlsOfTheirRoles) {
-  const struct {
-    const char* script;
-    std::vector<int> commands;  // then the end code
-    std::string searched = "";
-  } cases[] = {
+  const RoleCase cases[] = {
       {"ok", {71, 71}},
       {"cancel", {72, 72}},
       {"key enter", {71, 71}},
@@ -69,26 +66,26 @@ TEST(TemplateRoles, ScriptedActionsPressTheControlsOfTheirRoles) {
       {"import\nfind abc\nok", {42, 41, 71, 71}, "abc"},
       {"", {platform::kIdCancel}},  // the end of the script cancels
   };
-  for (const auto& c : cases) EXPECT_EQ(RunScripted(c.script), std::make_pair(c.commands, c.searched)) << c.script;
+  for (const auto& c : cases) {
+    hostui::ScriptedUserInterface ui;
+    hostui::ScriptedDialogBackend backend(ui, nullptr);
+    backend.AddScript(c.input);
+    EXPECT_EQ(RunOn(backend), std::make_pair(c.commands, c.searched)) << c.input;
+  }
 }
 
 TEST(TemplateRoles, TerminalTabFollowsTheTemplateOrder) {
-  // From the edit: find, import, Cancel; Shift-Tab from the edit wraps to OK.
-  const struct {
-    const char* keys;
-    int pressed;
-  } cases[] = {{"\t ", 41}, {"\t\t ", 42}, {"\t\t\t ", 72}, {"\x1b[Z ", 71}};
+  // From the edit: find, import, Cancel; Shift-Tab from the edit wraps to OK. The end of the
+  // keys cancels.
+  const RoleCase cases[] = {{"\t ", {41, platform::kIdCancel}},
+                            {"\t\t ", {42, platform::kIdCancel}},
+                            {"\t\t\t ", {72, 72}},
+                            {"\x1b[Z ", {71, 71}}};
   for (const auto& c : cases) {
     hostui_tests::ScriptedTerminal terminal;
-    terminal.Keys(c.keys);
+    terminal.Keys(c.input);
     hostui::TerminalDialogBackend backend(terminal);
-    auto surface = backend.CreateSurface(Template());
-    RecordingDialog dialog;
-    dialog.surface = surface.get();
-    surface->SetFocus(40);
-    surface->RunModal(dialog);
-    ASSERT_FALSE(dialog.commands.empty()) << c.keys;
-    EXPECT_EQ(dialog.commands.front(), c.pressed) << c.keys;
+    EXPECT_EQ(RunOn(backend), std::make_pair(c.commands, c.searched)) << c.input;
   }
 }
 

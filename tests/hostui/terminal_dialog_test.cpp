@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,10 +13,12 @@
 #include "beckhoff/BeckhoffDeviceCtrl.h"
 #include "device/Texts.h"
 #include "platform/Text.h"
+#include "support/ReadFile.h"
 #include "support/ScratchDir.h"
 
 namespace {
 
+namespace fs = std::filesystem;
 using hostui_tests::ScriptedTerminal;
 
 class TerminalDialog : public testing::Test {
@@ -96,48 +97,38 @@ TEST_F(TerminalDialog, AFileThatCannotBeReadGivesAMessageBoxAndTheDialogGoesOn) 
 class TerminalFileChooser : public testing::Test {
  protected:
   void SetUp() override {
-    std::filesystem::create_directories(directory_ / "sub");
-    std::ofstream(directory_ / "a.TPY") << "x";
-    std::ofstream(directory_ / "sub" / "b.tpy") << "x";
-    std::ofstream(directory_ / "c.txt") << "x";
-    previous_ = std::filesystem::current_path();
-    std::filesystem::current_path(directory_);
+    fs::create_directories(directory_ / "sub");
+    for (const char* name : {"a.TPY", "sub/b.tpy", "c.txt"}) Store(directory_ / name, "x");
+    previous_ = fs::current_path();
+    fs::current_path(directory_);
   }
-  void TearDown() override { std::filesystem::current_path(previous_); }
+  void TearDown() override { fs::current_path(previous_); }
   std::optional<std::u16string> Choose(ScriptedTerminal& terminal) {
     hostui::TerminalUserInterface ui(terminal);
     return ui.ShowFileDialog({true, u"TPY (*.tpy)|*.tpy||", u"tpy", u"", 0});
   }
   ScratchDir scratch_{"ads-chooser-"};
-  const std::filesystem::path& directory_ = scratch_.path();
-  std::filesystem::path previous_;
+  const fs::path& directory_ = scratch_.path();
+  fs::path previous_;
 };
 
 TEST_F(TerminalFileChooser, ListsSymbolFilesWalksDirectoriesTakesTypedPathsAndCancels) {
   // Down past ".." to "sub/", Enter goes in, Left comes back out, End selects a.TPY, Enter.
-  ScriptedTerminal terminal;
-  terminal.Keys("\x1b[B\r\x1b[D\x1b[F\r");
-  const auto chosen = Choose(terminal);
-  ASSERT_TRUE(chosen);
-  EXPECT_EQ(std::filesystem::path(*chosen), std::filesystem::weakly_canonical(directory_) / "a.TPY");
+  ScriptedTerminal browsed, typed, escaped, cancelled;
+  browsed.Keys("\x1b[B\r\x1b[D\x1b[F\r");
+  EXPECT_EQ(fs::path(Choose(browsed).value_or(u"")), fs::weakly_canonical(directory_) / "a.TPY");
   std::string listed;
-  for (const auto& line : terminal.frames.front()) listed += line;
+  for (const auto& line : browsed.frames.front()) listed += line;
   for (const auto& [name, shown] :
        {std::pair<const char*, bool>{"sub/", true}, {"a.TPY", true}, {"c.txt", false}, {"b.tpy", false}})
     EXPECT_EQ(listed.find(name) != std::string::npos, shown) << name;
-  EXPECT_GT(terminal.LinesEverWith("b.tpy"), 0u);
+  EXPECT_GT(browsed.LinesEverWith("b.tpy"), 0u);
 
   // A typed path; Escape and the cancel button give no file.
-  ScriptedTerminal typed;
   typed.Keys("sub/b.tpy\r");
-  const auto typedPath = Choose(typed);
-  ASSERT_TRUE(typedPath);
-  EXPECT_EQ(std::filesystem::path(*typedPath).filename(), "b.tpy");
-
-  ScriptedTerminal escaped;
+  EXPECT_EQ(fs::path(Choose(typed).value_or(u"")).filename(), "b.tpy");
   escaped.Keys("sub\x1b");
   EXPECT_FALSE(Choose(escaped));
-  ScriptedTerminal cancelled;
   cancelled.Click(U"[\u53d6\u6d88]");  // [取消]
   EXPECT_FALSE(Choose(cancelled));
 }
