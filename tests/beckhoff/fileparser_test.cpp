@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "tag/TypeBuilders.h"
+
 namespace {
 
 using Beckhoff::BeckhoffFileparser;
@@ -31,10 +33,14 @@ std::string SymbolXml(const std::string& name, const std::string& type) {
   return "<Symbol><Name>" + name + "</Name><Type>" + type + "</Type></Symbol>";
 }
 
+std::vector<std::string> SymbolNames(BeckhoffFileparser& parser) {
+  std::vector<std::string> names;
+  for (const auto& symbol : parser.GetSymbols()) names.push_back(symbol.Name);
+  return names;
+}
+
 TagDataType Entry(BeckhoffFileparser& parser, const std::string& name) {
-  TagDataType type;
-  EXPECT_TRUE(parser.GetDataTypes()->Find(name, type)) << name;
-  return type;
+  return tag_tests::Listed(*parser.GetDataTypes(), name);
 }
 
 TEST(BeckhoffFileparser, ChildrenAreSearchedAfterTheOneFoundLast) {
@@ -51,23 +57,22 @@ TEST(BeckhoffFileparser, ChildrenAreSearchedAfterTheOneFoundLast) {
   BeckhoffFileparser parser(nullptr);
   ASSERT_TRUE(Read(parser, xml));
 
+  // A Type before the member's Name is not seen either.
   TagDataType late = Entry(parser, "ST_LATE");
-  EXPECT_EQ(std::make_tuple(0u, "c"), std::tie(late.ByteSize, late.Comment));
-  ASSERT_EQ(1u, late.SubItems.size());
-  EXPECT_EQ((SubItem{"a", "", ""}), late.SubItems[0]);  // a Type before the Name is not seen
+  EXPECT_EQ(std::make_tuple(0u, "c", std::vector<SubItem>{{"a", "", ""}}),
+            std::tie(late.ByteSize, late.Comment, late.SubItems));
+  EXPECT_EQ((std::vector<std::pair<uint32_t, uint32_t>>{{3, 2}, {1, 10}}), Entry(parser, "ARR").ArrayInfo);
 
-  TagDataType arr = Entry(parser, "ARR");
-  EXPECT_EQ((std::vector<std::pair<uint32_t, uint32_t>>{{3, 2}, {1, 10}}), arr.ArrayInfo);
-
-  const auto& symbols = parser.GetSymbols();
-  ASSERT_EQ(3u, symbols.size());
-  const std::tuple<std::string, std::string, std::string, std::string> expected[] = {
-      // name, full name, type, comment; the last symbol has no Name at all
-      {"MAIN.a", "MAIN.a", "INT", ""}, {"MAIN.b", "MAIN.b", "", "kept"}, {"", "", "INT", ""}};
-  for (size_t i = 0; i < 3; ++i)
-    EXPECT_EQ(std::tie(symbols[i].Name, symbols[i].FullName, symbols[i].Type, symbols[i].Comment), expected[i]) << i;
-  for (const auto& s : symbols)
-    EXPECT_EQ(std::make_tuple(Tag::kUnknown, 0u, false, 2u), std::tie(s.TypeCode, s.ByteSize, s.InArray, s.Mode));
+  // Name, type, comment; the last symbol has no Name at all. None is expanded yet.
+  const std::tuple<std::string, std::string, std::string> expected[] = {
+      {"MAIN.a", "INT", ""}, {"MAIN.b", "", "kept"}, {"", "INT", ""}};
+  ASSERT_EQ(std::size(expected), parser.GetSymbols().size());
+  for (size_t i = 0; i < 3; ++i) {
+    const auto& s = parser.GetSymbols()[i];
+    EXPECT_EQ(std::tie(s.Name, s.Type, s.Comment), expected[i]) << i;
+    EXPECT_EQ(std::make_tuple(s.Name, Tag::kUnknown, 0u, false, 2u),
+              std::tie(s.FullName, s.TypeCode, s.ByteSize, s.InArray, s.Mode));
+  }
 }
 
 TEST(BeckhoffFileparser, ReadsTypesWithCaseRulesSizesAndBounds) {
@@ -95,12 +100,10 @@ TEST(BeckhoffFileparser, ReadsTypesWithCaseRulesSizesAndBounds) {
   EXPECT_EQ(std::make_tuple(Tag::kArray, 204u, "BYTE"), std::tie(big.TypeCode, big.ByteSize, big.Type));
   EXPECT_EQ((std::vector<std::pair<uint32_t, uint32_t>>{{1, 10}, {4294967294u, 2}}), big.ArrayInfo);
   EXPECT_EQ(0u, Entry(parser, "NONUMBER").ByteSize);
-  EXPECT_FALSE(parser.GetDataTypes()->Contains("EMPTY"));
-  EXPECT_EQ(19u + 3u, parser.GetDataTypes()->Size());
-
+  EXPECT_EQ(std::make_tuple(false, 19u + 3u, true),
+            std::make_tuple(parser.GetDataTypes()->Contains("EMPTY"), parser.GetDataTypes()->Size(), parser.GetAliases().empty()));
   ASSERT_EQ(1u, parser.GetSymbols().size());
   EXPECT_EQ(std::make_tuple("MAIN.fbMotor", "FB_MOTOR"), std::tie(parser.GetSymbols()[0].Name, parser.GetSymbols()[0].Type));
-  EXPECT_TRUE(parser.GetAliases().empty());
 }
 
 TEST(BeckhoffFileparser, RegistersStringTypesFromMembersArraysAndSymbols) {
@@ -134,8 +137,8 @@ TEST(BeckhoffFileparser, RegistersStringTypesFromMembersArraysAndSymbols) {
   // The search for STRING is case-sensitive, ")" must follow "(".
   for (const char* absent : {"STRING(7)", "STRING(5)", "STRING)9("})
     EXPECT_FALSE(parser.GetDataTypes()->Contains(absent)) << absent;
-  EXPECT_EQ("STRING(5)", parser.GetSymbols()[3].Type);
-  EXPECT_EQ((std::map<std::string, std::string>{{"T_MAXSTRING", "STRING(255)"}}), parser.GetAliases());
+  EXPECT_EQ(std::make_tuple("STRING(5)", std::map<std::string, std::string>{{"T_MAXSTRING", "STRING(255)"}}),
+            std::tie(parser.GetSymbols()[3].Type, parser.GetAliases()));
 }
 
 TEST(BeckhoffFileparser, ResolvesAliasesOneLevelAndKeepsThemAcrossLoads) {
@@ -166,8 +169,7 @@ TEST(BeckhoffFileparser, ResolvesAliasesOneLevelAndKeepsThemAcrossLoads) {
   ASSERT_TRUE(Read(parser, second));
   EXPECT_FALSE(parser.GetDataTypes()->Contains("ST_A"));
   EXPECT_EQ((std::vector<SubItem>{{"a", "INT", ""}, {"r", "REAL", ""}}), Entry(parser, "ST_B").SubItems);
-  ASSERT_EQ(1u, parser.GetSymbols().size());
-  EXPECT_EQ("MAIN.y", parser.GetSymbols()[0].Name);
+  EXPECT_EQ(std::vector<std::string>{"MAIN.y"}, SymbolNames(parser));
   EXPECT_EQ((std::map<std::string, std::string>{{"MYALIAS2", "MYINT"}, {"MYINT", "INT"}, {"MYREAL", "REAL"}}),
             parser.GetAliases());
 }
@@ -197,11 +199,9 @@ TEST(BeckhoffFileparser, ReadsEverySectionAndOnlyThoseBelowTheRoot) {
       "</DataTypes><symbols>" + SymbolXml("C.case", "INT") + "</symbols></Root>";
   BeckhoffFileparser parser(nullptr);
   ASSERT_TRUE(Read(parser, xml));
-  ASSERT_EQ(2u, parser.GetSymbols().size());
-  EXPECT_EQ("A.one", parser.GetSymbols()[0].Name);
-  EXPECT_EQ("B.two", parser.GetSymbols()[1].Name);
-  EXPECT_TRUE(parser.GetDataTypes()->Contains("T1"));
+  EXPECT_EQ((std::vector<std::string>{"A.one", "B.two"}), SymbolNames(parser));
   EXPECT_EQ("T1", Entry(parser, "T2").SubItems.at(0).Type);
+  EXPECT_EQ(Tag::kArray, Entry(parser, "T1").TypeCode);
 }
 
 TEST(BeckhoffFileparser, FailedLoadsLeaveOnlyTheElementaryTypes) {
@@ -214,19 +214,16 @@ TEST(BeckhoffFileparser, FailedLoadsLeaveOnlyTheElementaryTypes) {
                              "<a>x<![CDAT[y]]>z</a>"};
   for (const auto& text : bad) {
     EXPECT_FALSE(parser.LoadBytes(text.data(), text.size())) << text;
-    EXPECT_EQ(19u, parser.GetDataTypes()->Size());
-    EXPECT_TRUE(parser.GetSymbols().empty());
+    EXPECT_EQ(std::make_tuple(19u, true), std::make_tuple(parser.GetDataTypes()->Size(), parser.GetSymbols().empty()));
   }
   EXPECT_FALSE(parser.LoadFile("/nonexistent/dir/file.tpy"));
-  EXPECT_EQ(0, parser.ReadDataTypes());
-  EXPECT_EQ(0, parser.ReadSymbols());
-  EXPECT_TRUE(parser.GetSymbols().empty());
+  EXPECT_EQ(std::make_tuple(0, 0, true),
+            std::make_tuple(parser.ReadDataTypes(), parser.ReadSymbols(), parser.GetSymbols().empty()));
 
   // The list is shared: a reference taken earlier sees the next load.
   auto list = parser.GetDataTypes();
   ASSERT_TRUE(Read(parser, Document("", SymbolXml("MAIN.s", "STRING(12)"))));
   EXPECT_TRUE(list->Contains("STRING(12)"));
-  EXPECT_EQ(list.get(), parser.GetDataTypes().get());
 }
 
 }  // namespace
