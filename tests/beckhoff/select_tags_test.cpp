@@ -16,7 +16,6 @@
 #include "ui/ScriptedDialog.h"
 #include "platform/Text.h"
 #include "platform/UserInterface.h"
-#include "tag/ITree.h"
 
 namespace {
 
