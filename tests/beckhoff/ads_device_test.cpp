@@ -153,35 +153,26 @@ TEST(AdsDevice, RunBufferReaderStopsWhereTheBytesEnd) {
   }
 }
 
-// Device data whose section 99 is missing or older than 20002 sets the reimport flag.
+// Device data whose section 99 is missing or older than 20002 sets the reimport flag (that it
+// refuses generation is checked through the module's exports); importing tags clears it.
 TEST(AdsDevice, StaleDataVersionSetsTheReimportFlag) {
   DEVICE::ByteArray fresh;  // a new device's data; its version words (section 99) are at 294
   ASSERT_TRUE(BeckhoffDeviceCtrl().SerializeDevData(fresh, false));
+  auto stale = fresh, shifted = fresh;
   const std::string version("\x00\x00\x00\x00\x21\x4e\x00\x00", 8);  // 0 and 20001
-  auto stale = fresh;
   std::copy(version.begin(), version.end(), stale.begin() + 294);
-
-  // That it refuses generation, and its report, is checked through the module's exports.
-  BeckhoffDeviceCtrl device;
-  EXPECT_TRUE(device.SerializeDevData(stale, true));
-  EXPECT_EQ(device.ReimportFlag(), 1u);
-  device.SetFileParser(MainProgram());  // importing tags clears the flag
-  EXPECT_EQ(device.ReimportFlag(), 0u);
-
-  // Table offset off by one: loads with no sections, so no section 99 either.
-  auto shifted = fresh;
-  shifted[16] = static_cast<uint8_t>(shifted[16] + 1);
-  BeckhoffDeviceCtrl noSections;
-  EXPECT_TRUE(noSections.SerializeDevData(shifted, true));
-  EXPECT_EQ(std::make_tuple(noSections.ReimportFlag(), noSections.GetProperty(texts::kPropWaitTime)->GetUInt()),
-            std::make_tuple(1u, 200u));
-
-  // A refused block changes nothing, not even the flag.
+  shifted[16] = static_cast<uint8_t>(shifted[16] + 1);  // table offset off by one: no sections at all
   auto refused = stale;
-  refused[0] = 0;
-  BeckhoffDeviceCtrl untouched;
-  EXPECT_TRUE(untouched.SerializeDevData(refused, true));
-  EXPECT_EQ(untouched.ReimportFlag(), 0u);
+  refused[0] = 0;  // a refused block changes nothing, not even the flag
+  const std::pair<DEVICE::ByteArray, uint32_t> cases[] = {{stale, 1}, {shifted, 1}, {refused, 0}};
+  for (auto [bytes, flag] : cases) {
+    BeckhoffDeviceCtrl device;
+    EXPECT_TRUE(device.SerializeDevData(bytes, true));
+    EXPECT_EQ(std::make_tuple(device.ReimportFlag(), device.GetProperty(texts::kPropWaitTime)->GetUInt()),
+              std::make_tuple(flag, 200u));
+    device.SetFileParser(MainProgram());
+    EXPECT_EQ(device.ReimportFlag(), 0u);
+  }
 }
 
 TEST(AdsDevice, SavingTakesTheChannelsOfAReadyHost) {
