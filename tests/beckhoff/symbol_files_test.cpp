@@ -8,13 +8,12 @@
 #include <vector>
 
 #include "beckhoff/BeckhoffFileparser.h"
-#include "tag/TagParser.h"
+#include "tag/TypeBuilders.h"
 
 namespace {
 
 using Beckhoff::BeckhoffFileparser;
 using Tag::TagDataType;
-using Tag::TagVariable;
 
 std::string ExamplePath(const char* name) { return std::string(ADS_SOURCE_DIR) + "/examples/" + name; }
 
@@ -25,49 +24,22 @@ bool ReadFile(BeckhoffFileparser& parser, const std::string& path) {
   return true;
 }
 
-std::map<std::string, TagVariable> ByName(const std::vector<TagVariable>& symbols) {
-  std::map<std::string, TagVariable> map;
-  for (const auto& s : symbols) map.emplace(s.Name, s);
-  return map;
-}
-
-std::vector<std::string> ChildNames(const std::vector<TagVariable>& children) {
-  std::vector<std::string> names;
-  for (const auto& c : children) names.push_back(c.Name);
-  return names;
-}
-
 TEST(SymbolFiles, DemoProject) {
   BeckhoffFileparser parser(nullptr);
   ASSERT_TRUE(ReadFile(parser, ExamplePath("demo.tpy")));
-  auto list = parser.GetDataTypes();
-  EXPECT_EQ(25u, list->Size());
-  ASSERT_EQ(14u, parser.GetSymbols().size());
-  auto symbols = ByName(parser.GetSymbols());
-
-  const std::pair<const char*, const char*> types[] = {
-      {"MAIN.fbMotor", "FB_MOTOR"}, {"MAIN.aValues", "ARRAY [0..9] OF INT"}, {"MAIN.tCycle", "UDINT"},
-      {"MAIN.dtStart", "UDINT"},    {".gCounter", "DINT"},                   {"MAIN.sMessage", "STRING(80)"},
-      {"MAIN.fLevel", "T_PERCENT"}, {"MAIN.aAxis[1].fVelo", "LREAL"},
-  };
-  for (const auto& [name, type] : types) EXPECT_EQ(type, symbols[name].Type) << name;
-  // GBK bytes of the Chinese comment.
-  EXPECT_EQ("\xca\xe4\xcb\xcd\xb4\xf8\xb5\xe7\xbb\xfa", symbols["MAIN.fbMotor"].Comment);
-  EXPECT_EQ("MAIN.aAxis[0].fPos", parser.GetSymbols()[3].FullName);
-
-  TagDataType motor;
-  ASSERT_TRUE(list->Find("FB_MOTOR", motor));
-  EXPECT_EQ(12u, motor.ByteSize);
+  const auto& symbols = parser.GetSymbols();
+  EXPECT_EQ(25u, parser.GetDataTypes()->Size());
+  ASSERT_EQ(14u, symbols.size());
+  // GBK bytes of the Chinese comment of MAIN.fbMotor.
+  EXPECT_EQ(std::make_tuple("MAIN.fbMotor", "FB_MOTOR", "\xca\xe4\xcb\xcd\xb4\xf8\xb5\xe7\xbb\xfa"),
+            std::tie(symbols[0].Name, symbols[0].Type, symbols[0].Comment));
+  EXPECT_EQ("MAIN.aAxis[0].fPos", symbols[3].FullName);
+  const TagDataType motor = tag_tests::Listed(*parser.GetDataTypes(), "FB_MOTOR");
   // TIME has no entry and is no alias, so the member's type is cleared.
-  EXPECT_EQ((std::vector<SubItem>{{"bEnable", "BOOL", ""}, {"bBusy", "BOOL", ""}, {"nSpeed", "INT", ""},
-                                  {"fCurrent", "REAL", ""}, {"tRamp", "", ""}}),
-            motor.SubItems);
+  EXPECT_EQ(std::make_tuple(12u, std::vector<SubItem>{{"bEnable", "BOOL", ""}, {"bBusy", "BOOL", ""},
+                                                      {"nSpeed", "INT", ""}, {"fCurrent", "REAL", ""}, {"tRamp", "", ""}}),
+            std::tie(motor.ByteSize, motor.SubItems));
   EXPECT_EQ((std::map<std::string, std::string>{{"T_PERCENT", "REAL"}}), parser.GetAliases());
-
-  // The member without a type is left out of the expansion.
-  std::vector<TagVariable> children;
-  ASSERT_TRUE(Beckhoff::BeckhoffTagParser(list, nullptr).Parse(motor, symbols["MAIN.fbMotor"], children));
-  EXPECT_EQ((std::vector<std::string>{"bEnable", "bBusy", "nSpeed", "fCurrent"}), ChildNames(children));
 }
 
 TEST(SymbolFiles, GbkAndUtf16Examples) {
@@ -76,8 +48,7 @@ TEST(SymbolFiles, GbkAndUtf16Examples) {
   ASSERT_EQ(3u, parser.GetSymbols().size());
   EXPECT_EQ(std::make_tuple("PRG_Station.aPumps", "ARRAY [1..4] OF ST_PUMP"),
             std::tie(parser.GetSymbols()[0].Name, parser.GetSymbols()[0].Type));
-  TagDataType pump;
-  ASSERT_TRUE(parser.GetDataTypes()->Find("ST_PUMP", pump));
+  const TagDataType pump = tag_tests::Listed(*parser.GetDataTypes(), "ST_PUMP");
   EXPECT_EQ(std::make_tuple("\xcb\xae\xb1\xc3\xca\xfd\xbe\xdd", 38u, size_t{4}),
             std::make_tuple(pump.Comment, pump.ByteSize, pump.SubItems.size()));
 
@@ -88,9 +59,7 @@ TEST(SymbolFiles, GbkAndUtf16Examples) {
   // A character reference and text; TIME and LTIME mapped.
   EXPECT_EQ(std::make_tuple("\xb0\xec\xb9\xab\xca\xd2", "UDINT", "ULINT"),
             std::tie(symbols[0].Comment, symbols[2].Type, symbols[3].Type));
-  TagDataType room;
-  ASSERT_TRUE(parser.GetDataTypes()->Find("ST_ROOM", room));
-  EXPECT_EQ("\xb7\xbf\xbc\xe4 & \xce\xc2\xb6\xc8", room.Comment);
+  EXPECT_EQ("\xb7\xbf\xbc\xe4 & \xce\xc2\xb6\xc8", tag_tests::Listed(*parser.GetDataTypes(), "ST_ROOM").Comment);
   EXPECT_TRUE(parser.GetDataTypes()->Contains("ARRAY [-2..2] OF INT"));
 }
 
@@ -131,21 +100,17 @@ TEST(SymbolFiles, RealFilesReadCompletelyWithTheirSpotValues) {
 
   // Spot values of two files.
   ASSERT_TRUE(ReadFile(parser, (dir / "kyle-goodwin__JAdsConnector__testPLC1.tpy").string()));
-  TagDataType version;
-  ASSERT_TRUE(parser.GetDataTypes()->Find("ST_LIBVERSION", version));
-  EXPECT_EQ(36u, version.ByteSize);
-  ASSERT_EQ(6u, version.SubItems.size());
-  EXPECT_EQ((SubItem{"sVersion", "STRING(23)", ""}), version.SubItems[5]);
-  TagDataType text;
-  ASSERT_TRUE(parser.GetDataTypes()->Find("STRING(23)", text));
-  EXPECT_EQ(12u, text.ByteSize);  // (23 + 2) / 2, not the 24 bytes the PLC uses
+  const TagDataType version = tag_tests::Listed(*parser.GetDataTypes(), "ST_LIBVERSION");
+  EXPECT_EQ(std::make_tuple(36u, size_t{6}), std::make_tuple(version.ByteSize, version.SubItems.size()));
+  EXPECT_EQ((SubItem{"sVersion", "STRING(23)", ""}), version.SubItems.back());
+  // (23 + 2) / 2, not the 24 bytes the PLC uses
+  EXPECT_EQ(12u, tag_tests::Listed(*parser.GetDataTypes(), "STRING(23)").ByteSize);
   EXPECT_EQ("UDINT", parser.GetAliases().at("OTCID"));
 
   ASSERT_TRUE(ReadFile(parser, (dir / "EuropeanSpallationSource__epics-twincat-ads__MCAG_PLC_Project.tpy").string()));
-  TagDataType days;
-  ASSERT_TRUE(parser.GetDataTypes()->Find("ARRAY [0..1, 1..12] OF WORD", days));
-  EXPECT_EQ((std::vector<std::pair<uint32_t, uint32_t>>{{0, 1}, {1, 12}}), days.ArrayInfo);
-  EXPECT_EQ(48u, days.ByteSize);
+  const TagDataType days = tag_tests::Listed(*parser.GetDataTypes(), "ARRAY [0..1, 1..12] OF WORD");
+  EXPECT_EQ(std::make_tuple(std::vector<std::pair<uint32_t, uint32_t>>{{0, 1}, {1, 12}}, 48u),
+            std::tie(days.ArrayInfo, days.ByteSize));
 }
 
 }  // namespace

@@ -35,52 +35,45 @@ std::vector<std::string> Names(const std::vector<TagVariable>& children) {
   return names;
 }
 
-TEST(BeckhoffTagParser, ArrayChildrenRunLastDimensionFastest) {
+TEST(BeckhoffTagParser, ArrayChildrenRunLastDimensionFastestAndHugeArraysAreRefused) {
   BeckhoffTagParser parser(Elementary(), nullptr);
   TagVariable parent = Parent("matrix");
-  std::vector<TagVariable> children{TagVariable{}};  // stale content is replaced
-  ASSERT_TRUE(parser.Parse(ArrayOf("int", {{1, 2}, {0, 1}}), parent, children));
-  EXPECT_EQ((std::vector<std::string>{"[1,0]", "[1,1]", "[2,0]", "[2,1]"}), Names(children));
-  // The type as written (only the lookup is upper-cased), the parent's comment and mode.
-  for (const auto& c : children)
-    EXPECT_EQ(std::make_tuple(Tag::kInt, 2u, "int", "matrix", true, 7u, ""),
-              std::tie(c.TypeCode, c.ByteSize, c.Type, c.Comment, c.InArray, c.Mode, c.FullName));
-
-  // An element type missing from the list still gives children, of unknown code.
-  ASSERT_TRUE(parser.ParseArray(ArrayOf("ST_MISSING", {{0, 1}}), parent, children));
-  ASSERT_EQ(2u, children.size());
-  EXPECT_EQ(std::make_tuple(Tag::kUnknown, 0u), std::tie(children[0].TypeCode, children[0].ByteSize));
-}
-
-TEST(BeckhoffTagParser, ArrayBoundsWrapAsUnsignedAndHugeArraysAreRefused) {
-  BeckhoffTagParser parser(Elementary(), nullptr);
-  TagVariable parent = Parent("");
-  std::vector<TagVariable> children;
-
-  // A lower bound of -1 is kept as 4294967295; the element count is still 3.
-  ASSERT_TRUE(parser.ParseArray(ArrayOf("BOOL", {{4294967295u, 1}}), parent, children));
-  EXPECT_EQ((std::vector<std::string>{"[4294967295]", "[0]", "[1]"}), Names(children));
-
   const struct {
     std::vector<std::pair<uint32_t, uint32_t>> bounds;
     bool accepted;
     size_t count;
+    std::vector<std::string> names;  // when few
   } cases[] = {
-      {{{1, 1000}}, true, 1000},
-      {{{0, 20'000'000}}, false, 0},  // one above the limit
-      {{{0, 4999}, {0, 4000}}, false, 0},
-      {{{0, 4294967294u}}, false, 0},                       // 2^32 - 1 elements
-      {{{0, 65535}, {0, 65535}, {0, 65535}}, false, 0},    // 2^48, the product must not wrap
-      {{{0, 65535}, {0, 65535}, {0, 0}, {0, 0}}, false, 0},
-      {{{0, 4294967295u}, {0, 9}}, true, 0},  // 2^32 elements wrap to a count of 0
-      {{}, false, 0},
+      {{{1, 2}, {0, 1}}, true, 4, {"[1,0]", "[1,1]", "[2,0]", "[2,1]"}},
+      {{{4294967295u, 1}}, true, 3, {"[4294967295]", "[0]", "[1]"}},  // -1 kept unsigned; still 3
+      {{{1, 1000}}, true, 1000, {}},
+      {{{0, 20'000'000}}, false, 0, {}},  // one above the limit
+      {{{0, 4999}, {0, 4000}}, false, 0, {}},
+      {{{0, 4294967294u}}, false, 0, {}},                       // 2^32 - 1 elements
+      {{{0, 65535}, {0, 65535}, {0, 65535}}, false, 0, {}},    // 2^48, the product must not wrap
+      {{{0, 65535}, {0, 65535}, {0, 0}, {0, 0}}, false, 0, {}},
+      {{{0, 4294967295u}, {0, 9}}, true, 0, {}},  // 2^32 elements wrap to a count of 0
+      {{}, false, 0, {}},
   };
   for (const auto& c : cases) {
-    children.assign(3, TagVariable{});
-    const bool accepted = parser.ParseArray(ArrayOf("BYTE", c.bounds), parent, children);
-    EXPECT_EQ(c.accepted, accepted) << c.bounds.size();
-    EXPECT_EQ(c.count, children.size());
+    SCOPED_TRACE(c.bounds.size() ? c.bounds[0].second : 0);
+    std::vector<TagVariable> children(3);  // stale content is replaced
+    EXPECT_EQ(c.accepted, parser.ParseArray(ArrayOf("int", c.bounds), parent, children));
+    ASSERT_EQ(c.count, children.size());
+    if (!c.names.empty()) {
+      EXPECT_EQ(c.names, Names(children));
+    }
   }
+  // The type as written (only the lookup is upper-cased), the parent's comment and mode.
+  std::vector<TagVariable> children;
+  ASSERT_TRUE(parser.Parse(ArrayOf("int", {{0, 1}}), parent, children));
+  for (const auto& c : children)
+    EXPECT_EQ(std::make_tuple(Tag::kInt, 2u, "int", "matrix", true, 7u, ""),
+              std::tie(c.TypeCode, c.ByteSize, c.Type, c.Comment, c.InArray, c.Mode, c.FullName));
+  // An element type missing from the list still gives children, of unknown code.
+  ASSERT_TRUE(parser.ParseArray(ArrayOf("ST_MISSING", {{0, 1}}), parent, children));
+  ASSERT_EQ(2u, children.size());
+  EXPECT_EQ(std::make_tuple(Tag::kUnknown, 0u), std::tie(children[0].TypeCode, children[0].ByteSize));
 }
 
 TEST(BeckhoffTagParser, StructMembersSkipUnknownTypes) {
@@ -95,13 +88,16 @@ TEST(BeckhoffTagParser, StructMembersSkipUnknownTypes) {
     std::vector<TagVariable> children;
     ASSERT_TRUE(parser.Parse(record, parent, children));
     ASSERT_EQ((std::vector<std::string>{"a", "c", "d"}), Names(children));
-    // Members keep their own comments; an array member is always in an array.
-    EXPECT_EQ(std::make_tuple(Tag::kInt, 2u, "first", parentInArray),
-              std::tie(children[0].TypeCode, children[0].ByteSize, children[0].Comment, children[0].InArray));
-    EXPECT_EQ(std::make_tuple(Tag::kArray, true, "array [0..3] of int"),
-              std::tie(children[1].TypeCode, children[1].InArray, children[1].Type));
-    EXPECT_EQ(std::make_tuple(81u, parentInArray), std::tie(children[2].ByteSize, children[2].InArray));
-    for (const auto& c : children) EXPECT_EQ(7u, c.Mode);
+    // Members keep their own comments and types as written; an array member is always in an array.
+    const std::tuple<uint32_t, uint32_t, std::string, std::string, bool> members[] = {
+        {Tag::kInt, 2, "INT", "first", parentInArray},
+        {Tag::kArray, 0, "array [0..3] of int", "", true},
+        {Tag::kString, 81, "string(80)", "text", parentInArray}};
+    for (size_t i = 0; i < 3; ++i) {
+      const auto& c = children[i];
+      EXPECT_EQ(members[i], std::tie(c.TypeCode, c.ByteSize, c.Type, c.Comment, c.InArray)) << i;
+      EXPECT_EQ(7u, c.Mode);
+    }
   }
 }
 
@@ -121,11 +117,10 @@ TEST(BeckhoffTagParser, BasicCopiesCodeAndSizeAndRefusesCompositeCodes) {
               std::make_tuple(variable.TypeCode, variable.ByteSize, children.size()));
   }
 
-  // Without a list every member and element type is unknown.
-  const TagDataType record = Struct("", {{"a", "INT", ""}});
+  // Without a list every member type is unknown.
   TagVariable parent = Parent("");
-  std::vector<TagVariable> children;
-  EXPECT_TRUE(parser.Parse(record, parent, children));
+  std::vector<TagVariable> children(1);
+  EXPECT_TRUE(parser.Parse(Struct("", {{"a", "INT", ""}}), parent, children));
   EXPECT_TRUE(children.empty());
 }
 

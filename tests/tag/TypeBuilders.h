@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "tag/DataTypes.h"
 #include "tag/InteriorDataTypeList.h"
 #include "utils/memory.h"
@@ -39,6 +41,13 @@ inline Tag::TagDataType Struct(const std::string& name, std::vector<SubItem> mem
 
 // Adds `type` to `list` under its own name.
 inline void Add(Tag::DataTypeList& list, const Tag::TagDataType& type) { list.Add(type.Name, type); }
+
+// The entry of `list` under `name`; a failure when there is none.
+inline Tag::TagDataType Listed(const Tag::DataTypeList& list, const std::string& name) {
+  Tag::TagDataType type;
+  EXPECT_TRUE(list.Find(name, type)) << name;
+  return type;
+}
 
 inline Tag::TagVariable Symbol(const std::string& name, const std::string& type, const std::string& comment = "") {
   Tag::TagVariable v;

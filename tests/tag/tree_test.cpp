@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 #include <tuple>
 
@@ -13,19 +12,45 @@ namespace {
 
 using namespace tag_tests;
 
+// A tree with its counts; it refers to the nodes of its table, which it keeps.
+struct CountedTree {
+  std::shared_ptr<InteriorDataTypeList> table = std::make_shared<InteriorDataTypeList>();
+  std::shared_ptr<DEVICE::ITree> root;
+  uint64_t nodes = 9, leaves = 9;
+};
+
+// The tree of `symbols` grouped over `list`.
+CountedTree BuiltTree(std::shared_ptr<Tag::DataTypeList> list, std::vector<Tag::TagVariable> symbols) {
+  CountedTree tree;
+  tree.root = TreeVisitor(std::move(list), tree.table).BuildTree(std::move(symbols), tree.nodes, tree.leaves);
+  return tree;
+}
+
+// The tree of a table as it stands, as a loaded device makes it.
+CountedTree CreatedTree(std::shared_ptr<InteriorDataTypeList> table) {
+  CountedTree tree;
+  tree.table = std::move(table);
+  tree.root = TreeVisitor(tree.table).CreateTree(tree.nodes, tree.leaves);
+  return tree;
+}
+
+std::shared_ptr<InteriorDataTypeList> TableOf(const Tag::DataTypeList& list, const std::string& root) {
+  auto table = std::make_shared<InteriorDataTypeList>();
+  table->Build(root, list);
+  return table;
+}
+
 TEST(RootType, GroupsDottedNamesIntoGeneratedStructures) {
   auto list = Elementary();
   std::vector<Tag::TagVariable> symbols = {Symbol("MAIN.a", "INT", "ca"), Symbol("MAIN.b", "REAL"),
                                            Symbol(".g", "BOOL"), Symbol("MAIN.a", "DINT")};
   EXPECT_EQ(Tag::BuildRootType(*list, symbols), "QORV_ROOT");
-  const auto* main = list->Lookup("MAIN");
-  ASSERT_NE(main, nullptr);
-  EXPECT_EQ(std::tie(main->TypeCode, main->ByteSize), std::make_tuple(Tag::kStruct, 6u));
-  EXPECT_EQ(main->SubItems, (std::vector<SubItem>{{"a", "INT", "ca"}, {"b", "REAL", ""}}));  // first "a" counts
-  const auto* root = list->Lookup("QORV_ROOT");
-  ASSERT_NE(root, nullptr);
-  EXPECT_EQ(root->SubItems, (std::vector<SubItem>{{"MAIN", "MAIN", ""}, {"g", "BOOL", ""}}));
-  EXPECT_EQ(root->ByteSize, 0u);
+  const auto main = Listed(*list, "MAIN");
+  EXPECT_EQ(std::tie(main.TypeCode, main.ByteSize, main.SubItems),
+            std::make_tuple(Tag::kStruct, 6u, std::vector<SubItem>{{"a", "INT", "ca"}, {"b", "REAL", ""}}));
+  const auto root = Listed(*list, "QORV_ROOT");
+  EXPECT_EQ(std::tie(root.ByteSize, root.SubItems),
+            std::make_tuple(0u, std::vector<SubItem>{{"MAIN", "MAIN", ""}, {"g", "BOOL", ""}}));
   ASSERT_EQ(symbols.size(), 2u);
   EXPECT_EQ(std::tie(symbols[0].Name, symbols[0].TypeCode), std::make_tuple("MAIN", Tag::kStruct));
   EXPECT_EQ(std::tie(symbols[1].FullName, symbols[1].ByteSize), std::make_tuple("g", 1u));
@@ -36,19 +61,16 @@ TEST(RootType, NameClashesCountUpReplacingTheLastCharacter) {
   auto other = Struct("MAIN", {});
   other.Comment = "defined by the file";
   for (int i = 0; i <= 9; ++i) {
-    other.Name = i ? "MAIN" + std::to_string(i) : "MAIN";
+    other.Name = i ? Numbered("MAIN", i) : "MAIN";
     Add(*list, other);
   }
-  std::vector<Tag::TagVariable> symbols = {Symbol("MAIN.a", "INT")};
-  Tag::BuildRootType(*list, symbols);
-  // MAIN, MAIN1..MAIN9 taken: the 9 is replaced by 10.
-  EXPECT_EQ(list->Lookup("QORV_ROOT")->SubItems[0].Type, "MAIN10");
-
-  // An identical existing entry is reused, not renamed.
-  std::vector<Tag::TagVariable> again = {Symbol("MAIN.a", "INT")};
-  Tag::BuildRootType(*list, again);
-  EXPECT_FALSE(list->Contains("MAIN11"));
-  EXPECT_FALSE(list->Contains("MAIN101"));
+  // MAIN, MAIN1..MAIN9 taken: the 9 is replaced by 10; a second time the same entry is reused.
+  for (int pass = 0; pass < 2; ++pass) {
+    std::vector<Tag::TagVariable> symbols = {Symbol("MAIN.a", "INT")};
+    Tag::BuildRootType(*list, symbols);
+    EXPECT_EQ(list->Lookup("QORV_ROOT")->SubItems[0].Type, "MAIN10");
+  }
+  EXPECT_FALSE(list->Contains("MAIN11") || list->Contains("MAIN101"));
 }
 
 TEST(RootType, IndexedSymbolsBecomeArraysOfGeneratedElements) {
@@ -58,79 +80,59 @@ TEST(RootType, IndexedSymbolsBecomeArraysOfGeneratedElements) {
                                            Symbol("MAIN.m[2,5]", "REAL"), Symbol("MAIN.m[1,7]", "REAL"),
                                            Symbol("MAIN.last", "NOSUCHTYPE")};
   Tag::BuildRootType(*list, symbols);
-  const auto* array = list->Lookup("array [0..1] OF aRec");
-  ASSERT_NE(array, nullptr);
-  EXPECT_EQ(std::tie(array->TypeCode, array->Type, array->ByteSize), std::make_tuple(Tag::kArray, "aRec", 8u));
-  const auto* element = list->Lookup("aRec");
-  ASSERT_NE(element, nullptr);
-  EXPECT_EQ(std::make_tuple(element->ByteSize, element->SubItems.size()), std::make_tuple(4u, size_t{2}));
-  const auto* matrix = list->Lookup("array [1..2,5..7] OF REAL");
-  ASSERT_NE(matrix, nullptr);
-  EXPECT_EQ(matrix->ByteSize, 24u);
+  const auto array = Listed(*list, "array [0..1] OF aRec"), element = Listed(*list, "aRec");
+  EXPECT_EQ(std::tie(array.TypeCode, array.Type, array.ByteSize), std::make_tuple(Tag::kArray, "aRec", 8u));
+  EXPECT_EQ(std::make_tuple(element.ByteSize, element.SubItems.size()), std::make_tuple(4u, size_t{2}));
+  EXPECT_EQ(Listed(*list, "array [1..2,5..7] OF REAL").ByteSize, 24u);
   // The last member's type is unknown, so MAIN itself becomes unknown (21): it stays a root
   // member (its type is listed) but, with code 21, gets no children in the tag tree.
   EXPECT_EQ(list->Lookup("MAIN")->TypeCode, Tag::kUnknown);
   ASSERT_EQ(symbols.size(), 1u);
   EXPECT_EQ(symbols[0].TypeCode, Tag::kUnknown);
-  auto table = std::make_shared<InteriorDataTypeList>();
-  table->Build("QORV_ROOT", *list);
-  uint64_t nodes = 0, leaves = 0;
-  auto root = TreeVisitor(table).CreateTree(nodes, leaves);
-  ASSERT_NE(root, nullptr);
-  EXPECT_EQ(root->GetChild(0)->GetChildCount(), 0u);
-  EXPECT_EQ(root->GetChild(0)->GetLabel()->GetDataType(), -1);
-  EXPECT_EQ(nodes, 2u);
+  const auto tree = CreatedTree(TableOf(*list, "QORV_ROOT"));
+  ASSERT_NE(tree.root, nullptr);
+  EXPECT_EQ(std::make_tuple(tree.root->GetChild(0)->GetChildCount(), tree.root->GetChild(0)->GetLabel()->GetDataType(),
+                            tree.nodes),
+            std::make_tuple(0u, -1, 2u));
 
   // A symbol of an unknown type directly at the top level is dropped.
-  auto other = Elementary();
   std::vector<Tag::TagVariable> top = {Symbol(".x", "NOSUCHTYPE"), Symbol(".y", "INT")};
-  Tag::BuildRootType(*other, top);
+  Tag::BuildRootType(*Elementary(), top);
   ASSERT_EQ(top.size(), 1u);
   EXPECT_EQ(top[0].Name, "y");
 }
 
 TEST(RootType, ArrayElementTypeComesFromTheFirstKeyThatBeginsWithAnIndex) {
   // A member name under the array's own name ("v.sub") comes first but gives no element type.
-  const std::pair<std::vector<Tag::TagVariable>, const char*> cases[] = {
-      {{Symbol("MAIN.v.sub", "INT"), Symbol("MAIN.v[2]", "REAL"), Symbol("MAIN.v[0]", "INT")}, "array [0..2] OF REAL"},
-      {{Symbol("MAIN.v.sub.x", "INT"), Symbol("MAIN.v[1].y", "LREAL")}, "array [1..1] OF v"},
+  const std::tuple<std::vector<Tag::TagVariable>, const char*, std::vector<SubItem>> cases[] = {
+      {{Symbol("MAIN.v.sub", "INT"), Symbol("MAIN.v[2]", "REAL"), Symbol("MAIN.v[0]", "INT")}, "array [0..2] OF REAL", {}},
+      {{Symbol("MAIN.v.sub.x", "INT"), Symbol("MAIN.v[1].y", "LREAL")}, "array [1..1] OF v", {{"y", "LREAL", ""}}},
   };
-  for (auto [symbols, array] : cases) {
+  for (auto [symbols, array, element] : cases) {
     auto list = Elementary();
     Tag::BuildRootType(*list, symbols);
     EXPECT_EQ(list->Lookup("MAIN")->SubItems, (std::vector<SubItem>{{"v", array, ""}})) << array;
+    if (!element.empty()) {
+      EXPECT_EQ(list->Lookup("v")->SubItems, element);
+    }
   }
-  auto list = Elementary();
-  std::vector<Tag::TagVariable> symbols = cases[1].first;
-  Tag::BuildRootType(*list, symbols);
-  EXPECT_EQ(list->Lookup("v")->SubItems, (std::vector<SubItem>{{"y", "LREAL", ""}}));
 }
 
-// A tree over a small program: MAIN with an INT, an array of INT, a matrix of structures.
-std::shared_ptr<DEVICE::ITree> SampleTree(std::shared_ptr<InteriorDataTypeList>& table, uint64_t& nodes,
-                                          uint64_t& leaves) {
+TEST(TagTree, NamesCountsAndLabels) {
+  // MAIN with an INT, an array of INT, a matrix of structures.
   auto list = Elementary();
   auto point = Struct("POINT", {{"x", "REAL", ""}, {"y.z", "REAL", ""}});
   point.Comment = "a point";
   Add(*list, point);
   Add(*list, Array("MATRIX", "POINT", {{1, 2}, {0, 2}}));
   // TIME has no entry; it must not be MAIN's last member, or MAIN would become unknown.
-  std::vector<Tag::TagVariable> symbols = {Symbol("MAIN.i", "INT"),          Symbol("MAIN.t", "TIME"),
-                                           Symbol("MAIN.aValues[0]", "INT"), Symbol("MAIN.aValues[9]", "INT"),
-                                           Symbol("MAIN.aMatrix", "MATRIX"), Symbol(".gOn", "BOOL")};
-  table = std::make_shared<InteriorDataTypeList>();
-  TreeVisitor visitor(list, table);
-  return visitor.BuildTree(symbols, nodes, leaves);
-}
-
-TEST(TagTree, NamesCountsAndLabels) {
-  std::shared_ptr<InteriorDataTypeList> table;
-  uint64_t nodes = 0, leaves = 0;
-  auto root = SampleTree(table, nodes, leaves);
+  const auto tree = BuiltTree(list, {Symbol("MAIN.i", "INT"), Symbol("MAIN.t", "TIME"), Symbol("MAIN.aValues[0]", "INT"),
+                                     Symbol("MAIN.aValues[9]", "INT"), Symbol("MAIN.aMatrix", "MATRIX"),
+                                     Symbol(".gOn", "BOOL")});
+  const auto& root = tree.root;
   ASSERT_NE(root, nullptr);
   // root, MAIN, gOn, i, aValues + 10, aMatrix + 6 points + 12 reals, t (no type: no leaf)
-  EXPECT_EQ(nodes, 1u + 2 + 1 + 11 + 1 + 6 + 12 + 1);
-  EXPECT_EQ(leaves, 1u + 1 + 10 + 12);
+  EXPECT_EQ(std::tie(tree.nodes, tree.leaves), std::make_tuple(1u + 2 + 1 + 11 + 1 + 6 + 12 + 1, 1u + 1 + 10 + 12));
 
   // Found by full name: name, type name, data type (-1: no type), in an array, child count.
   const std::tuple<const char*, const char*, const char*, int, bool, uint32_t> found[] = {
@@ -155,77 +157,36 @@ TEST(TagTree, NamesCountsAndLabels) {
   EXPECT_EQ(root->Find("MAIN.aMatrix[1,2]")->GetLabel()->GetComment(), "a point");
   for (const char* missing : {"MAIN.aValues[99]", "MAIN.nope", "", "MAIN.aMatrix[3,0].x", "MAIN.t.x"})
     EXPECT_EQ(root->Find(missing), nullptr) << missing;
-
-  // The same tree from the saved table.
-  const auto reloaded = Reloaded(*table);  // the tree refers to the table's nodes
-  uint64_t nodes2 = 0, leaves2 = 0;
-  auto again = TreeVisitor(reloaded).CreateTree(nodes2, leaves2);
-  ASSERT_NE(again, nullptr);
-  EXPECT_EQ(std::tie(nodes2, leaves2), std::tie(nodes, leaves));
-  EXPECT_NE(again->Find("MAIN.aMatrix[2,2].y.z"), nullptr);
-
-  // No root type: no tree.
-  uint64_t n = 9, l = 9;
-  EXPECT_EQ(TreeVisitor(std::make_shared<InteriorDataTypeList>()).CreateTree(n, l), nullptr);
-  EXPECT_EQ(n, 0u);
-  // No symbols: a root without children.
-  const auto emptyTable = std::make_shared<InteriorDataTypeList>();
-  auto empty = TreeVisitor(Elementary(), emptyTable).BuildTree({}, n, l);
-  ASSERT_NE(empty, nullptr);
-  EXPECT_EQ(empty->GetChildCount(), 0u);
-  EXPECT_EQ(n, 1u);
 }
 
-TEST(TagTree, HugeCyclicAndDeepTypeGraphs) {
-  // An array of a billion structures is refused before anything is allocated.
-  auto list = Elementary();
-  Add(*list, Array("BIG", "INT", {{0, 999'999'999}}));
-  auto table = std::make_shared<InteriorDataTypeList>();
-  uint64_t nodes = 0, leaves = 0;
-  TreeVisitor visitor(list, table);
-  EXPECT_EQ(visitor.BuildTree({Symbol("MAIN.big", "BIG")}, nodes, leaves), nullptr);
-  EXPECT_EQ(visitor.LastRefusal(), TreeVisitor::Refusal::TooLarge);
+TEST(TagTree, NoRootTypeGivesNoTreeAndNoSymbolsABareRoot) {
+  const auto none = CreatedTree(std::make_shared<InteriorDataTypeList>());
+  EXPECT_EQ(std::make_tuple(none.root, none.nodes), std::make_tuple(nullptr, 0u));
+  const auto empty = BuiltTree(Elementary(), {});
+  ASSERT_NE(empty.root, nullptr);
+  EXPECT_EQ(std::make_tuple(empty.root->GetChildCount(), empty.nodes), std::make_tuple(0u, 1u));
+}
 
-  // An array of 100,000 structures of nine members, a million nodes, builds in reasonable time.
-  auto rec = Struct("REC", {});
-  for (int i = 0; i < 9; ++i) rec.SubItems.push_back({"m" + std::to_string(i), "INT", ""});
-  auto wide = Elementary();
-  Add(*wide, rec);
-  Add(*wide, Array("ARR", "REC", {{0, 99'999}}));
-  const auto wideTable = std::make_shared<InteriorDataTypeList>();
-  const auto start = std::chrono::steady_clock::now();
-  auto million = TreeVisitor(wide, wideTable).BuildTree({Symbol("MAIN.a", "ARR")}, nodes, leaves);
-  const auto ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-  RecordProperty("build_ms", std::to_string(ms));
-  ASSERT_NE(million, nullptr);
-  EXPECT_EQ(std::tie(nodes, leaves), std::make_tuple(1u + 1 + 1 + 100'000 * 10, 900'000u));
-  EXPECT_EQ(million->Find("MAIN.a[99999].m8")->GetLabel()->GetFullName(), "MAIN.a[99999].m8");
-
-  // A saved table may describe a structure that contains itself.
+TEST(TagTree, CyclicAndDeepTypeGraphs) {
+  // A saved table may describe a structure that contains itself. The member's type name is
+  // read before its own node exists: no reference, finite tree.
   Tag::DataTypeList loop;
   Add(loop, Struct("QORV_ROOT", {{"next", "QORV_ROOT", ""}}));
-  InteriorDataTypeList built;
-  built.Build("QORV_ROOT", loop);
-  // The member's type name is read before its own node exists: no reference, finite tree.
-  const auto cyclic = Reloaded(built);
-  EXPECT_NE(TreeVisitor(cyclic).CreateTree(nodes, leaves), nullptr);
+  EXPECT_NE(CreatedTree(Reloaded(*TableOf(loop, "QORV_ROOT"))).root, nullptr);
 
   // A chain of 100,000 nested structures builds, finds and destroys without recursion.
   auto deep = Elementary();
   const int depth = 100'000;
-  for (int i = 0; i < depth; ++i) {
+  for (int i = 0; i < depth; ++i)
     Add(*deep, Struct(Numbered("L", i), {{"m", i + 1 < depth ? Numbered("L", i + 1) : "INT", ""}}));
-  }
-  auto deepTable = std::make_shared<InteriorDataTypeList>();
-  deepTable->Build("L0", *deep);
-  auto root = TreeVisitor(deepTable).CreateTree(nodes, leaves);
-  ASSERT_NE(root, nullptr);
-  EXPECT_EQ(nodes, uint64_t{depth} + 1);
+  const auto chain = CreatedTree(TableOf(*deep, "L0"));
+  ASSERT_NE(chain.root, nullptr);
+  EXPECT_EQ(chain.nodes, uint64_t{depth} + 1);
   std::string path = "m";
   for (int i = 1; i < 1000; ++i) path += ".m";
-  EXPECT_NE(root->Find(path), nullptr);
+  EXPECT_NE(chain.root->Find(path), nullptr);
   // Failing only at the bottom makes every level retry longer heads; the lookup still ends.
-  EXPECT_EQ(root->Find(path + ".zz"), nullptr);
+  EXPECT_EQ(chain.root->Find(path + ".zz"), nullptr);
 }
 
 }  // namespace

@@ -18,25 +18,24 @@ TEST(TypeNodes, ArrayChildNamesAndFindChild) {
   InteriorDataTypeList table;
   table.Build("", *list);
 
-  auto* a10 = table.Lookup("A10");
-  ASSERT_NE(a10, nullptr);
-  EXPECT_EQ(std::make_tuple(a10->GetChildCount(), a10->GetChildName(0), a10->GetChildName(9)),
-            std::make_tuple(10u, "[0]", "[9]"));
-  EXPECT_EQ(a10->GetChildType(3), table.Lookup("INT"));
-
-  auto* a2d = table.Lookup("A2D");
-  const std::vector<std::string> names = {"[1,0]", "[1,1]", "[2,0]", "[2,1]"};
-  ASSERT_EQ(a2d->GetChildCount(), 4u);
-  for (uint32_t i = 0; i < 4; ++i) EXPECT_EQ(a2d->GetChildName(i), names[i]);
+  // Name of the first and last child, child count.
+  const std::tuple<const char*, const char*, const char*, uint32_t> arrays[] = {
+      {"A10", "[0]", "[9]", 10}, {"A2D", "[1,0]", "[2,1]", 4}, {"NEG", "[4294967291]", "[5]", 11}};
+  for (const auto& [name, first, last, count] : arrays) {
+    auto* node = table.Lookup(name);
+    ASSERT_NE(node, nullptr) << name;
+    EXPECT_EQ(std::make_tuple(node->GetChildName(0), node->GetChildName(count - 1), node->GetChildCount()),
+              std::make_tuple(first, last, count));
+  }
+  EXPECT_EQ(table.Lookup("A10")->GetChildType(3), table.Lookup("INT"));
+  EXPECT_EQ(table.Lookup("A2D")->GetChildName(1), "[1,1]");
+  EXPECT_EQ(table.Lookup("NEG")->GetChildName(5), "[0]");
   const std::pair<const char*, int64_t> finds[] = {
       {"[2,1]", 3}, {"(2;1)", 3}, {"[1,0]", 0}, {"[3,1]", -1}, {"[2]", -1}, {"2,1", -1}, {"", -1}, {"[2,1,0]", -1}};
-  for (const auto& [text, index] : finds) EXPECT_EQ(a2d->FindChild(text), index) << text;
-
+  for (const auto& [text, index] : finds) EXPECT_EQ(table.Lookup("A2D")->FindChild(text), index) << text;
   // Negative bounds are unsigned: -5..5 still has 11 elements, named by the wrapped number,
   // but no index lies within [4294967291, 5], so none can be found.
   auto* neg = table.Lookup("NEG");
-  EXPECT_EQ(std::make_tuple(neg->GetChildCount(), neg->GetChildName(0), neg->GetChildName(5)),
-            std::make_tuple(11u, "[4294967291]", "[0]"));
   EXPECT_EQ(std::make_tuple(neg->FindChild("[0]"), neg->FindChild("[4294967291]")), std::make_tuple(-1, -1));
 
   auto* basic = table.Lookup("INT");
@@ -54,12 +53,11 @@ TEST(TypeNodes, BuildResolvesReferencesInDependencyOrder) {
   table.Build("AAA", *list);
   EXPECT_EQ(table.Size(), list->Size());
   auto* aaa = table.Lookup("AAA");
-  EXPECT_EQ(aaa->GetChildType(0), table.Lookup("ZZZ"));
-  EXPECT_EQ(aaa->GetChildType(1), nullptr);  // unknown name: no reference, still a member
-  EXPECT_EQ(aaa->GetChildCount(), 2u);
-  EXPECT_EQ(aaa->FindChild("missing"), 1);
-  EXPECT_EQ(aaa->FindChild("Missing"), -1);
-  EXPECT_EQ(aaa->GetChildName(7), "");
+  // An unknown type name: no reference, still a member.
+  EXPECT_EQ(std::make_tuple(aaa->GetChildType(0), aaa->GetChildType(1), aaa->GetChildCount()),
+            std::make_tuple(table.Lookup("ZZZ"), nullptr, 2u));
+  EXPECT_EQ(std::make_tuple(aaa->FindChild("missing"), aaa->FindChild("Missing"), aaa->GetChildName(7)),
+            std::make_tuple(1, -1, ""));
   EXPECT_EQ(table.Lookup("SELF")->GetChildType(0), nullptr);  // a cycle stays unresolved
 }
 
@@ -72,23 +70,22 @@ TEST(TypeNodes, NamelessTypeLosesItsReferencesWhenSavedAndLoaded) {
   Add(*list, Struct("QORV_ROOT", {{"", "", ""}}));
   InteriorDataTypeList built;
   built.Build("QORV_ROOT", *list);
-  ASSERT_NE(built.Lookup("QORV_ROOT")->GetChildType(0), nullptr);
+  ASSERT_NE(built.Lookup(""), nullptr);
   EXPECT_EQ(built.Lookup("QORV_ROOT")->GetChildType(0), built.Lookup(""));
 
   const auto loaded = Reloaded(built);
   ASSERT_NE(loaded->Lookup(""), nullptr);
-  EXPECT_EQ(loaded->Lookup("QORV_ROOT")->GetChildType(0), nullptr);
-  EXPECT_EQ(loaded->Lookup("QORV_ROOT")->GetChildCount(), 1u);
+  EXPECT_EQ(std::make_tuple(loaded->Lookup("QORV_ROOT")->GetChildType(0), loaded->Lookup("QORV_ROOT")->GetChildCount()),
+            std::make_tuple(nullptr, 1u));
 }
 
-TEST(TypeNodes, SavedFormRoundTripAndLiteralRootOnlyTable) {
+TEST(TypeNodes, SavedFormOfARootOnlyTableAndDamagedForms) {
   Tag::DataTypeList rootOnly;
   Add(rootOnly, Struct("QORV_ROOT", {}));
   InteriorDataTypeList table;
   table.Build("QORV_ROOT", rootOnly);
   utils::MemoryBuffer out;
-  EXPECT_EQ(table.Serialize(&out), 0);
-  EXPECT_EQ(table.Serialize(nullptr), -1);
+  EXPECT_EQ(std::make_tuple(table.Serialize(&out), table.Serialize(nullptr)), std::make_tuple(0, -1));
   const std::string expected(
       "\x09\x00\x00\x00" "QORV_ROOT" "\x01\x00\x00\x00" "\x02"
       "\x14\x00\x00\x00" "\x09\x00\x00\x00" "QORV_ROOT" "\x00\x00\x00\x00" "\x00\x00\x00\x00" "\x02\x00\x00\x00"
@@ -104,15 +101,6 @@ TEST(TypeNodes, SavedFormRoundTripAndLiteralRootOnlyTable) {
   source.Build("QORV_ROOT", *list);
   utils::MemoryBuffer saved;
   source.Serialize(&saved);
-
-  // What loads saves again byte for byte, so every node came back whole.
-  const auto loaded = Loaded(Bytes(saved));
-  EXPECT_EQ(loaded->GetRootName(), "QORV_ROOT");
-  EXPECT_EQ(loaded->Size(), source.Size());
-  EXPECT_EQ(loaded->Lookup("S")->GetChildType(1), loaded->Lookup("ARR"));
-  utils::MemoryBuffer again;
-  loaded->Serialize(&again);
-  EXPECT_EQ(Bytes(again), Bytes(saved));
 
   // The mode read back is ignored.
   std::string modeSeven = expected;
