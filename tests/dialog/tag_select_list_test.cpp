@@ -145,11 +145,6 @@ TEST_F(TagSelectDialog, MoreNamesThanTheLimitKeepTheDialogOpen) {
   EXPECT_EQ(Names(), std::vector<std::u16string>{u"C"});
 }
 
-TEST_F(TagSelectDialog, EnterAndEscapeDoNothing) {
-  EXPECT_EQ(Pick({}, "key enter\nkey escape\nclick C\nok"), std::vector<std::u16string>{u"C"});
-  EXPECT_EQ(s.backend.LastSurface().endCode, 1);
-}
-
 TEST_F(TagSelectDialog, TheHiddenKeepCheckShowsTheDiscardFlagInverted) {
   Run("ok");
   EXPECT_FALSE(s.backend.LastSurface().controls.at(1008).visible);
