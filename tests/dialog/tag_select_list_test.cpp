@@ -172,9 +172,8 @@ TEST(TagSelectLayout, SizesFontAndColumnsFollowTheScreenResolution) {
     Scripted s(c.ppi);
     CDevSelectTag selector;
     s.Run(selector, "cancel", false);
-    const auto& at = s.backend.LastSurface();
-    EXPECT_EQ(at.window.Width(), c.windowCx);
-    EXPECT_EQ(at.window.Height(), c.windowCy);
+    const auto& window = s.backend.LastSurface().window;
+    EXPECT_EQ(std::make_pair(window.Width(), window.Height()), std::make_pair(c.windowCx, c.windowCy));
     s.Run(selector, "size 800 600\nok");
     const auto& last = s.backend.LastSurface();
     for (const auto& [id, rect] : c.rects) EXPECT_EQ(last.controls.at(id).rect, rect) << id;
