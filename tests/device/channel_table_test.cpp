@@ -34,31 +34,26 @@ TEST(ChannelTable, DeleteClearAndLookup) {
   table.AddChannel({"A", "B", "C"});
   EXPECT_FALSE(table.DeleteChannel(3));
   EXPECT_TRUE(table.DeleteChannel(0));
-  EXPECT_EQ(table.GetChannelName(0), "B");
-  EXPECT_EQ(table.GetChannelName(5), "");
+  EXPECT_EQ(table.GetChannelName(0) + "|" + table.GetChannelName(5), "B|");
   table.AddChannel({"A"});  // deleted names may come back
   EXPECT_EQ(table.Names(), (std::vector<std::string>{"B", "C", "A"}));
   table.ClearChannels();
-  EXPECT_EQ(table.Count(), 0u);
-  table.AddChannel({"B"});
+  table.AddChannel({"B"});  // so may cleared ones
   EXPECT_EQ(table.Count(), 1u);
 }
 
+// Names come from the host without a version check, wide names converted to the ANSI code page
+// (GBK); the duplicate set is not refreshed. Null entries and failing hosts are covered by the
+// module's boundary tests.
 TEST(ChannelTable, NamesAreRefreshedFromTheHostWithoutVersionCheck) {
   DEVICE::stChlInfoTable table;
   FakeHost host(0);
   table.AddChannel({"A", "B", "C"});
   table.SetHostInterface(&host);
-  host.SetChannels({u"X", u"Y", u"Z"});
-  EXPECT_EQ(table.GetChannelNames(), (std::vector<std::string>{"X", "Y", "Z"}));
-  // The duplicate set is not refreshed: "A" was added before and stays known.
-  table.AddChannel({"A"});
-  EXPECT_EQ(table.Count(), 3u);
-
-  // Wide names convert to the ANSI code page (GBK). Null entries and failing hosts are
-  // covered by the module's boundary tests.
-  host.SetChannels({u"\u6807\u7b7e"});
-  EXPECT_EQ(table.GetChannelNames(), (std::vector<std::string>{"\xb1\xea\xc7\xa9"}));
+  host.SetChannels({u"X", u"\u6807\u7b7e"});
+  EXPECT_EQ(table.GetChannelNames(), (std::vector<std::string>{"X", "\xb1\xea\xc7\xa9"}));
+  table.AddChannel({"A"});  // "A" was added before and stays known
+  EXPECT_EQ(table.Count(), 2u);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #pragma once
-// The scripted dialog backend and user interface installed for one test. The backend's lines
-// and every message box (printed as the host prints it) are collected in `out`.
+// The scripted dialog backend and user interface installed for one test; the backend's lines
+// are collected in `out`, the message boxes by the user interface.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,26 +8,13 @@
 
 #include "TagSeletList.h"
 #include "ui/ScriptedDialog.h"
-#include "platform/Text.h"
 #include "platform/UserInterface.h"
 
 namespace dialog_tests {
 
-class PrintingUi final : public hostui::ScriptedUserInterface {
- public:
-  explicit PrintingUi(std::vector<std::string>& out) : out_(out) {}
-  void ShowMessageBox(const std::u16string& text, platform::MessageBoxIcon icon) override {
-    ScriptedUserInterface::ShowMessageBox(text, icon);
-    out_.push_back("MESSAGE\t" + platform::WideToUtf8(text));
-  }
-
- private:
-  std::vector<std::string>& out_;
-};
-
 struct ScriptedSession {
   std::vector<std::string> out;
-  PrintingUi ui{out};
+  hostui::ScriptedUserInterface ui;
   hostui::ScriptedDialogBackend backend{ui, [this](const std::string& line) { out.push_back(line); }};
   explicit ScriptedSession(int ppi = 96) {
     backend.SetScreenPixelsPerInchY(ppi);
