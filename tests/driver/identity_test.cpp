@@ -93,6 +93,7 @@ TEST_F(ModuleTest, ControlLifecycle) {
   DEVICE::DevCtrlInterface* first = handle.devCtrl;
   EXPECT_EQ(api.SvrInitDevSet(handle), 1);
   EXPECT_EQ(handle.devCtrl, first);  // an existing control is kept
+  EXPECT_EQ(api.SvrSaveDevData(handle), 1);  // without a stream, saving does nothing
   EXPECT_EQ(api.SvrExitDevRun(handle), 1);
   EXPECT_EQ(handle.devCtrl, nullptr);
   EXPECT_EQ(api.SvrExitDevRun(handle), 1);
