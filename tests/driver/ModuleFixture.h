@@ -9,46 +9,28 @@
 
 #include "beckhoff/BeckhoffDeviceCtrl.h"
 #include "beckhoff/BeckhoffFileparser.h"
+#include "DriverModule.h"
 #include "driver/AdsDriverApi.h"
-#include "platform/ProcessServices.h"
 
 namespace driver_tests {
 
 using Names = std::vector<std::u16string>;
+using Exports = adshost::DriverApi;
 
-class Module {
- public:
-  static Module& Get() {
-    static Module module;
-    return module;
-  }
-  bool loaded() const { return module_ != nullptr; }
-  const std::string& error() const { return error_; }
-  void* Symbol(const char* name) const { return module_ ? module_->Symbol(name) : nullptr; }
-
- private:
-  Module() { module_ = platform::LoadModule(ADS_DRIVER_PATH, error_); }
-  std::unique_ptr<platform::LoadedModule> module_;
-  std::string error_;
+// The built module, loaded once per test program with all 25 exports resolved by name.
+struct LoadedDriver {
+  std::string error;
+  std::unique_ptr<adshost::DriverModule> module = adshost::DriverModule::Load(ADS_DRIVER_PATH, error);
 };
-
-// Every export, resolved by its name.
-struct Exports {
-#define ADS_EXPORT(name) hostapi::name##Fn name = reinterpret_cast<hostapi::name##Fn>(Module::Get().Symbol(#name));
-  ADS_EXPORT(CreateDeviceCtrl) ADS_EXPORT(DestroyDeviceCtrl) ADS_EXPORT(SvrChangeableAddress)
-  ADS_EXPORT(SvrDeleteChlInfo) ADS_EXPORT(SvrDoHelp) ADS_EXPORT(SvrEditCustomProperty)
-  ADS_EXPORT(SvrEditProperties) ADS_EXPORT(SvrEnumPropertyValue) ADS_EXPORT(SvrExitDevRun)
-  ADS_EXPORT(SvrGenerate) ADS_EXPORT(SvrGetChannel) ADS_EXPORT(SvrGetChlInfo) ADS_EXPORT(SvrGetCofigPro)
-  ADS_EXPORT(SvrGetCustomUI) ADS_EXPORT(SvrGetDevInfo) ADS_EXPORT(SvrGetDevVersion) ADS_EXPORT(SvrGetDevVersionEx)
-  ADS_EXPORT(SvrGetParentCofig) ADS_EXPORT(SvrGetProperty) ADS_EXPORT(SvrInitDevRun) ADS_EXPORT(SvrInitDevSet)
-  ADS_EXPORT(SvrSaveDevData) ADS_EXPORT(SvrSetChlInfo) ADS_EXPORT(SvrSetProperty) ADS_EXPORT(SvrShowCustomUI)
-#undef ADS_EXPORT
-};
+inline const LoadedDriver& Driver() {
+  static const LoadedDriver driver;
+  return driver;
+}
 
 class ModuleTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(Module::Get().loaded()) << Module::Get().error(); }
-  Exports api;
+  void SetUp() override { ASSERT_TRUE(Driver().module) << Driver().error; }
+  const Exports api = Driver().module ? Driver().module->api() : Exports{};
 };
 
 // Asks a Device to create its control and load it from its bytes at once.
