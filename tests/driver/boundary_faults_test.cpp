@@ -74,22 +74,19 @@ std::unique_ptr<Device> GeneratedWith(const Exports& api, HostileHost& host, con
 }
 
 TEST_F(ModuleTest, HostThatThrowsOrRefusesWhenHandedChannels) {
-  const struct {
-    HostileHost::Add onAdd;
-    int32_t result;  // of adding a second channel
-  } cases[] = {
+  const std::pair<HostileHost::Add, int32_t> cases[] = {  // the host's answer, the result of adding a channel
       {HostileHost::Add::Accept, 3},
       {HostileHost::Add::Refuse, 0},  // the host's answer is the result
       {HostileHost::Add::Throw, 3},   // an exception during the hand-over counts as success
       {HostileHost::Add::ThrowBadAlloc, 3},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(static_cast<int>(c.onAdd));
-    if (c.onAdd >= HostileHost::Add::Throw && !platform::ExceptionsUnwindAcrossModules()) continue;
+  for (const auto& [onAdd, result] : cases) {
+    SCOPED_TRACE(static_cast<int>(onAdd));
+    if (onAdd >= HostileHost::Add::Throw && !platform::ExceptionsUnwindAcrossModules()) continue;
     HostileHost host;
-    host.onAdd = c.onAdd;
+    host.onAdd = onAdd;
     const auto device = GeneratedWith(api, host, {"MAIN.aValues[0]"});
-    EXPECT_EQ(device->Add(u"MAIN.aValues[1]"), c.result);
+    EXPECT_EQ(device->Add(u"MAIN.aValues[1]"), result);
     // The local list keeps the name whatever the host did with it.
     EXPECT_EQ(device->Channels(), (Names{u"MAIN.aValues[0]", u"MAIN.aValues[1]"}));
 

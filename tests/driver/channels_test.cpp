@@ -29,11 +29,7 @@ TEST_F(ModuleTest, ChannelRecordsDescribeTheTags) {
   hostapi::ChlInfoArray reply(9);
   ASSERT_EQ(api.SvrGetChlInfo(device.handle, {}, reply), 4);
   ASSERT_EQ(reply.size(), 4u);  // the host's array is sized to the records
-  const struct {
-    const char16_t* name;
-    const char16_t* varName;
-    int32_t dataKind;
-  } expected[] = {
+  const std::tuple<const char16_t*, const char16_t*, int32_t> expected[] = {  // name, variable name, data kind
       {u"MAIN.fbMotor.bEnable", u"MAIN_fbMotor_bEnable", 1},
       {u"MAIN.aValues[3]", u"MAIN_aValues_3_", 2},
       {u"MAIN.sMessage", u"MAIN_sMessage", 3},
@@ -41,9 +37,9 @@ TEST_F(ModuleTest, ChannelRecordsDescribeTheTags) {
   };
   for (int32_t i = 0; i < 4; ++i) {
     const auto& r = reply[static_cast<size_t>(i)];
-    const auto& e = expected[i];
+    const auto& [name, varName, dataKind] = expected[i];
     EXPECT_EQ(std::tie(r.index, r.address, r.tagName, r.varName, r.dataKind),
-              std::make_tuple(i, e.name, e.name, e.varName, e.dataKind));
+              std::make_tuple(i, name, name, varName, dataKind));
     EXPECT_EQ(std::tie(r.value1, r.value2, r.value3, r.value4, r.value5), std::make_tuple(0, -1, -1, 1, 2));
     EXPECT_TRUE(r.list1.empty() && r.list2.empty());
   }

@@ -94,9 +94,7 @@ TEST(DataStream, ReadsAndWritesStayInsideTheBytesAndPositions) {
 }
 
 TEST(VarName, ReplacementsInTheirOrder) {
-  const struct {
-    std::u16string path, tag, expected;
-  } cases[] = {
+  const std::tuple<std::u16string, std::u16string, std::u16string> cases[] = {  // path name, tag name, result
       {u"MAIN.arr[3].x", u"", u"MAIN_arr_3_x"},
       {u"a (b)", u"", u"a__b_"},
       {u"a____b", u"", u"a__b"},
@@ -106,7 +104,7 @@ TEST(VarName, ReplacementsInTheirOrder) {
       {u"", u"A.B[1]", u"A_B[1]"},
       {u"plain", u"other", u"plain"},
   };
-  for (const auto& c : cases) EXPECT_EQ(driver::MakeVarName(c.path, c.tag), c.expected);
+  for (const auto& [path, tag, expected] : cases) EXPECT_EQ(driver::MakeVarName(path, tag), expected);
   EXPECT_EQ(driver::ReplaceAll(u"aaa", u"aa", u"_"), u"_a");
   EXPECT_EQ(driver::ReplaceAll(u"abc", u"", u"_"), u"abc");
 }

@@ -143,9 +143,7 @@ TEST_F(ModuleTest, PropertyListingAndEnumerationItems) {
 
 TEST_F(ModuleTest, SetPropertyParsesByKind) {
   Device device(api);
-  const struct {
-    std::u16string name, text, expected;
-  } cases[] = {
+  const std::tuple<std::u16string, std::u16string, std::u16string> cases[] = {  // property, text, value
       {kWaitTime, u"  0X1F \t", u"31"},       // hexadecimal after an upper-case 0X
       {kWaitTime, u"ab0X10", u"16"},          // the first 0X anywhere in the text
       {kWaitTime, u"0x20", u"16"},            // lower-case x: decimal "0" is refused, value kept
@@ -162,10 +160,10 @@ TEST_F(ModuleTest, SetPropertyParsesByKind) {
       {u"Remote Ip", u"  10.1.2.3  ", u"10.1.2.3"},
       {u"Remote Ip", u"   ", u"10.1.2.3"},    // an empty text is refused, silently
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
-    EXPECT_EQ(device.Set(c.name, c.text), 1);  // refusals are silent
-    EXPECT_EQ(device.Property(c.name), c.expected);
+  for (const auto& [name, text, expected] : cases) {
+    SCOPED_TRACE(std::string(text.begin(), text.end()));
+    EXPECT_EQ(device.Set(name, text), 1);  // refusals are silent
+    EXPECT_EQ(device.Property(name), expected);
   }
   EXPECT_EQ(api.SvrSetProperty(device.handle, {}, {}), 1);
 
