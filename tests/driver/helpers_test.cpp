@@ -46,9 +46,9 @@ TEST(DataStream, WritesLandAtThePositionAndSwitchingModeCutsThereAndRestarts) {
   EXPECT_EQ(std::vector<uint8_t>(out, out + 4), (std::vector<uint8_t>{'a', 'b', 'a', 'b'}));
 }
 
-// Hostile positions and counts: reads and writes fail rather than reach outside the bytes,
-// leave the caller's buffer alone when they fail, and writes grow the bytes to the larger of
-// size + 16534 and the end.
+// Hostile positions and counts: reads and writes fail rather than reach outside the bytes, and
+// a failed read leaves the caller's buffer and the position alone; writes grow the bytes to the
+// larger of size + 16534 and the end.
 TEST(DataStream, ReadsAndWritesStayInsideTheBytesAndPositions) {
   const std::vector<uint8_t> four{1, 2, 3, 4}, ten(10, 0xEE);
   const struct {
@@ -87,6 +87,7 @@ TEST(DataStream, ReadsAndWritesStayInsideTheBytesAndPositions) {
     EXPECT_EQ(reading.bytes.size(), c.sizeAfterRead);
     const bool untouched = std::all_of(buffer.begin(), buffer.end(), [](uint8_t b) { return b == 0xAB; });
     EXPECT_TRUE(c.reads || untouched);
+    EXPECT_TRUE(c.reads || reading.position == (c.mode == hostapi::kStreamReading ? c.position : 0));
     auto writing = StreamOf(c.bytes, c.position, c.mode);
     EXPECT_EQ(driver::StreamWrite(writing, buffer.data(), c.n), c.writes);
     EXPECT_EQ(writing.bytes.size(), c.sizeAfterWrite);
