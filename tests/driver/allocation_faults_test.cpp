@@ -115,12 +115,9 @@ TEST_F(ModuleTest, RunningOutOfMemoryWhileSavingKeepsTheOldOrWritesTheNew) {
   ForEachFailurePoint(changed, [&](Device& device) { return device.Save(); }, [&](Device& device, int32_t result) {
     EXPECT_EQ(result, 1);
     Device reloaded(api, device.stream.bytes, kLoaded);
-    if (reloaded.Property(u"Remote Ip") == u"10.1.2.3") {
-      EXPECT_EQ(reloaded.Channels(), Names(kNames.begin() + 1, kNames.end()));
-    } else {
-      EXPECT_EQ(reloaded.Property(u"Remote Ip"), u"169.254.1.1");
-      EXPECT_EQ(reloaded.Channels(), kNames);
-    }
+    const bool written = reloaded.Property(u"Remote Ip") == u"10.1.2.3";  // else the old data is intact
+    EXPECT_TRUE(written || reloaded.Property(u"Remote Ip") == u"169.254.1.1");
+    EXPECT_EQ(reloaded.Channels(), written ? Names(kNames.begin() + 1, kNames.end()) : kNames);
     // The next save writes the device as it is.
     ASSERT_EQ(device.Save(), 1);
     EXPECT_EQ(Device(api, device.stream.bytes, kLoaded).Property(u"Remote Ip"), u"10.1.2.3");

@@ -159,7 +159,8 @@ TEST_F(ModuleTest, HostChannelListsWithNullsAndOfHugeLength) {
   EXPECT_GE(device->stream.bytes.size(), namesBytes);
   EXPECT_LT(device->stream.bytes.size(), namesBytes + 64 * 1024);
   host.serve = nullptr;
-  EXPECT_EQ(Device(api, device->stream.bytes, kLoaded).Channels().size(), pool.size());  // repeated names are added once
+  // Repeated names are added once.
+  EXPECT_EQ(Device(api, device->stream.bytes, kLoaded).Channels().size(), pool.size());
   // Null entries past the table's end are empty names (the table is emptied first).
   ASSERT_EQ(device->Save(), 1);
   host.serve = [&](std::vector<DEVICE::stChlInfo*>& out) { out.assign(kHuge, nullptr); };

@@ -92,7 +92,8 @@ TEST_F(ModuleTest, StaleDataVersionRefusesGeneration) {
   ASSERT_EQ(host.reports.size(), 1u);
   // 通道信息不完整, 请重新导入标签
   EXPECT_EQ(std::tie(host.reports[0].object, host.reports[0].message),
-            std::make_tuple(u"\u901A\u9053\u4FE1\u606F\u4E0D\u5B8C\u6574", u"\u8BF7\u91CD\u65B0\u5BFC\u5165\u6807\u7B7E"));
+            std::make_tuple(u"\u901A\u9053\u4FE1\u606F\u4E0D\u5B8C\u6574",
+                            u"\u8BF7\u91CD\u65B0\u5BFC\u5165\u6807\u7B7E"));
 }
 
 TEST_F(ModuleTest, SetChlInfoAddsKnownTagsOnce) {
