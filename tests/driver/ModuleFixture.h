@@ -1,6 +1,6 @@
 #pragma once
 // Loads the built driver module once per test program and resolves its exports by name; makes
-// run buffers from the example symbol files and reads back a device's channels and properties.
+// run buffers from the example symbol files and holds devices as a host does.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -9,81 +9,73 @@
 
 #include "beckhoff/BeckhoffDeviceCtrl.h"
 #include "beckhoff/BeckhoffFileparser.h"
+#include "DriverModule.h"
 #include "driver/AdsDriverApi.h"
-#include "platform/ProcessServices.h"
 
 namespace driver_tests {
 
-class Module {
- public:
-  static Module& Get() {
-    static Module module;
-    return module;
-  }
-  bool loaded() const { return module_ != nullptr; }
-  const std::string& error() const { return error_; }
+using Names = std::vector<std::u16string>;
+using Exports = adshost::DriverApi;
 
-  void* Symbol(const char* name) const { return module_ ? module_->Symbol(name) : nullptr; }
-
- private:
-  Module() { module_ = platform::LoadModule(ADS_DRIVER_PATH, error_); }
-  std::unique_ptr<platform::LoadedModule> module_;
-  std::string error_;
+// The built module, loaded once per test program with all 25 exports resolved by name.
+struct LoadedDriver {
+  std::string error;
+  std::unique_ptr<adshost::DriverModule> module = adshost::DriverModule::Load(ADS_DRIVER_PATH, error);
 };
-
-// Every export, resolved; a test fails at once when one is missing.
-struct Exports {
-#define ADS_EXPORT(name) hostapi::name##Fn name = reinterpret_cast<hostapi::name##Fn>(Module::Get().Symbol(#name));
-  ADS_EXPORT(CreateDeviceCtrl)
-  ADS_EXPORT(DestroyDeviceCtrl)
-  ADS_EXPORT(SvrChangeableAddress)
-  ADS_EXPORT(SvrDeleteChlInfo)
-  ADS_EXPORT(SvrDoHelp)
-  ADS_EXPORT(SvrEditCustomProperty)
-  ADS_EXPORT(SvrEditProperties)
-  ADS_EXPORT(SvrEnumPropertyValue)
-  ADS_EXPORT(SvrExitDevRun)
-  ADS_EXPORT(SvrGenerate)
-  ADS_EXPORT(SvrGetChannel)
-  ADS_EXPORT(SvrGetChlInfo)
-  ADS_EXPORT(SvrGetCofigPro)
-  ADS_EXPORT(SvrGetCustomUI)
-  ADS_EXPORT(SvrGetDevInfo)
-  ADS_EXPORT(SvrGetDevVersion)
-  ADS_EXPORT(SvrGetDevVersionEx)
-  ADS_EXPORT(SvrGetParentCofig)
-  ADS_EXPORT(SvrGetProperty)
-  ADS_EXPORT(SvrInitDevRun)
-  ADS_EXPORT(SvrInitDevSet)
-  ADS_EXPORT(SvrSaveDevData)
-  ADS_EXPORT(SvrSetChlInfo)
-  ADS_EXPORT(SvrSetProperty)
-  ADS_EXPORT(SvrShowCustomUI)
-#undef ADS_EXPORT
-};
+inline const LoadedDriver& Driver() {
+  static const LoadedDriver driver;
+  return driver;
+}
 
 class ModuleTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(Module::Get().loaded()) << Module::Get().error(); }
-  Exports api;
+  void SetUp() override { ASSERT_TRUE(Driver().module) << Driver().error; }
+  const Exports api = Driver().module ? Driver().module->api() : Exports{};
 };
 
 // Asks a Device to create its control and load it from its bytes at once.
-inline constexpr struct Loaded {
-} kLoaded;
+inline constexpr bool kLoaded = true;
 
 // A device as a host holds it: handle, stream and host interface, released at the end.
 struct Device {
-  explicit Device(const Exports& exports, std::vector<uint8_t> bytes = {}) : api(exports) {
+  explicit Device(const Exports& exports, std::vector<uint8_t> bytes = {}, bool load = false) : api(exports) {
     stream.bytes = std::move(bytes);
     handle.dataStream = &stream;
-  }
-  Device(const Exports& exports, std::vector<uint8_t> bytes, Loaded) : Device(exports, std::move(bytes)) {
-    EXPECT_EQ(api.SvrInitDevSet(handle), 1);
+    if (load) {
+      EXPECT_EQ(api.SvrInitDevSet(handle), 1);
+    }
   }
   ~Device() { api.SvrExitDevRun(handle); }
   Device(const Device&) = delete;
   Device& operator=(const Device&) = delete;
+
+  // The tag names of every channel record the device gives.
+  Names Channels() {
+    hostapi::ChlInfoArray reply;
+    api.SvrGetChlInfo(handle, {}, reply);
+    Names names;
+    for (const auto& record : reply) names.push_back(record.tagName);
+    return names;
+  }
+  // The value the device lists for the property `name`, or "<missing>".
+  std::u16string Property(const std::u16string& name) {
+    hostapi::WideStringArray names, values;
+    hostapi::ByteArray flags;
+    api.SvrGetProperty(handle, names, values, flags);
+    for (size_t i = 0; i < names.size() && i < values.size(); ++i)
+      if (names[i] == name) return values[i];
+    return u"<missing>";
+  }
+  int32_t Set(const std::u16string& name, const std::u16string& value) {
+    return api.SvrSetProperty(handle, {name}, {value});
+  }
+  // Adds the channel `tag` as the host's channel editor does.
+  int32_t Add(const std::u16string& tag) {
+    hostapi::SChlInfo record;
+    record.address = tag;
+    return api.SvrSetChlInfo(handle, record);
+  }
+  int32_t Save() { return api.SvrSaveDevData(handle); }
 
   const Exports& api;
   hostapi::DevDataStream stream;
@@ -107,25 +99,6 @@ inline std::vector<uint8_t> RunBufferWith(const std::vector<std::string>& channe
   DEVICE::ByteArray bytes;
   EXPECT_TRUE(control.SerializeRunBuffer(bytes));
   return bytes;
-}
-
-// The tag names of every channel record the device gives.
-inline std::vector<std::u16string> ChannelNames(const Exports& api, hostapi::DeviceHandle& handle) {
-  hostapi::ChlInfoArray reply;
-  api.SvrGetChlInfo(handle, {}, reply);
-  std::vector<std::u16string> names;
-  for (const auto& record : reply) names.push_back(record.tagName);
-  return names;
-}
-
-// The value the device lists for the property `name`, or "<missing>".
-inline std::u16string PropertyValue(const Exports& api, hostapi::DeviceHandle& handle, const std::u16string& name) {
-  hostapi::WideStringArray names, values;
-  hostapi::ByteArray flags;
-  api.SvrGetProperty(handle, names, values, flags);
-  for (size_t i = 0; i < names.size() && i < values.size(); ++i)
-    if (names[i] == name) return values[i];
-  return u"<missing>";
 }
 
 }  // namespace driver_tests

@@ -5,8 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <functional>
+#include <memory>
 #include <new>
+#include <utility>
 
 #include "ModuleFixture.h"
 
@@ -55,143 +56,107 @@ void operator delete[](void* p, const std::nothrow_t&) noexcept { Release(p); }
 namespace driver_tests {
 namespace {
 
-// Runs `operation` with its k-th allocation failing; true when the failure happened (false:
-// the operation needed fewer allocations). Exceptions of the operation are swallowed: only
-// the state it leaves counts.
-bool WithFailingAllocation(long k, const std::function<void()>& operation) {
-  g_failed = false;
-  g_allocationsLeft = k;
-  try {
-    operation();
-  } catch (const std::bad_alloc&) {
-  }
-  g_allocationsLeft = -1;
-  return g_failed;
-}
-
-// The failure points of `operation`, which is run once to count its allocations (recorded
-// with the test): every allocation up to 300, then about 300 more spread over the rest.
-std::vector<long> FailurePointsOf(const std::function<void()>& operation) {
-  const unsigned long before = g_allocations;
-  operation();
-  const unsigned long total = g_allocations - before;
+// Counts the allocations of `operation` on a fresh `prepare()` (recorded with the test), then
+// for every failure point runs it again on a fresh one with that allocation failing and hands
+// the result to `check`: every allocation up to 300, then about 300 more spread over the rest.
+// Exceptions of the operation are swallowed: only the state it leaves counts.
+template <class Prepare, class Operation, class Check>
+void ForEachFailurePoint(Prepare prepare, Operation operation, Check check) {
+  const auto counted = prepare();
+  unsigned long total = g_allocations;
+  static_cast<void>(operation(*counted));
+  total = g_allocations - total;
   ::testing::Test::RecordProperty("allocations", static_cast<int>(total));
-  std::vector<long> points;
   const unsigned long step = total > 600 ? (total - 300) / 300 : 1;
-  for (unsigned long k = 0; k < total; k += k < 300 ? 1 : step) points.push_back(static_cast<long>(k));
-  return points;
+  for (unsigned long k = 0; k < total; k += k < 300 ? 1 : step) {
+    SCOPED_TRACE(k);
+    auto subject = prepare();
+    decltype(operation(*subject)) result{};
+    g_failed = false;
+    g_allocationsLeft = static_cast<long>(k);
+    try {
+      result = operation(*subject);
+    } catch (const std::bad_alloc&) {
+    }
+    g_allocationsLeft = -1;
+    if (!g_failed) return;  // the operation needed fewer allocations
+    check(*subject, result);
+    if (::testing::Test::HasFailure()) return;
+  }
 }
 
-const std::vector<std::u16string> kChannels{u"MAIN.aValues[0]", u"MAIN.aValues[1]", u"gCounter"};
+const std::vector<std::string> kChannels{"MAIN.aValues[0]", "MAIN.aValues[1]", "gCounter"};
+const Names kNames{u"MAIN.aValues[0]", u"MAIN.aValues[1]", u"gCounter"};
 
 TEST_F(ModuleTest, RunningOutOfMemoryWhileLoadingKeepsTheStoredData) {
-  const auto saved = RunBufferWith({"MAIN.aValues[0]", "MAIN.aValues[1]", "gCounter"});
-  const auto points = FailurePointsOf([&] {
-    Device device(api, saved);
-    api.SvrInitDevSet(device.handle);
-  });
-  for (long k : points) {
-    SCOPED_TRACE(k);
-    Device device(api, saved);
-    int32_t result = -1;
-    if (!WithFailingAllocation(k, [&] { result = api.SvrInitDevSet(device.handle); })) break;
-    EXPECT_EQ(result, 1);
-    // A control that was kept is loaded completely; the host's save and the next try both
-    // see the whole stored data.
-    EXPECT_EQ(api.SvrSaveDevData(device.handle), 1);
-    ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
-    EXPECT_EQ(ChannelNames(api, device.handle), kChannels);
-    Device reloaded(api, device.stream.bytes, kLoaded);
-    EXPECT_EQ(ChannelNames(api, reloaded.handle), kChannels);
-    if (HasFailure()) break;
-  }
+  const auto saved = RunBufferWith(kChannels);
+  ForEachFailurePoint([&] { return std::make_unique<Device>(api, saved); },
+                      [&](Device& device) { return api.SvrInitDevSet(device.handle); },
+                      [&](Device& device, int32_t result) {
+                        EXPECT_EQ(result, 1);
+                        // A control that was kept is loaded completely; the host's save and
+                        // the next try both see the whole stored data.
+                        EXPECT_EQ(device.Save(), 1);
+                        ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
+                        EXPECT_EQ(device.Channels(), kNames);
+                        EXPECT_EQ(Device(api, device.stream.bytes, kLoaded).Channels(), kNames);
+                      });
 }
 
 TEST_F(ModuleTest, RunningOutOfMemoryWhileSavingKeepsTheOldOrWritesTheNew) {
-  const auto saved = RunBufferWith({"MAIN.aValues[0]", "MAIN.aValues[1]", "gCounter"});
-  auto change = [&](hostapi::DeviceHandle& handle) {
-    ASSERT_EQ(api.SvrSetProperty(handle, {u"Remote Ip"}, {u"10.1.2.3"}), 1);
+  const auto saved = RunBufferWith(kChannels);
+  auto changed = [&] {
+    auto device = std::make_unique<Device>(api, saved, kLoaded);
+    EXPECT_EQ(device->Set(u"Remote Ip", u"10.1.2.3"), 1);
     hostapi::WordArray first{0};
-    ASSERT_EQ(api.SvrDeleteChlInfo(handle, first), 1);
+    EXPECT_EQ(api.SvrDeleteChlInfo(device->handle, first), 1);
+    return device;
   };
-  const auto points = FailurePointsOf([&] {
-    Device device(api, saved);
-    api.SvrInitDevSet(device.handle);
-    change(device.handle);
-    api.SvrSaveDevData(device.handle);
-  });
-  for (long k : points) {
-    SCOPED_TRACE(k);
-    Device device(api, saved, kLoaded);
-    change(device.handle);
-    int32_t result = -1;
-    if (!WithFailingAllocation(k, [&] { result = api.SvrSaveDevData(device.handle); })) break;
+  ForEachFailurePoint(changed, [&](Device& device) { return device.Save(); }, [&](Device& device, int32_t result) {
     EXPECT_EQ(result, 1);
     Device reloaded(api, device.stream.bytes, kLoaded);
-    const auto ip = PropertyValue(api, reloaded.handle, u"Remote Ip");
-    const auto channels = ChannelNames(api, reloaded.handle);
-    if (ip == u"10.1.2.3") {
-      EXPECT_EQ(channels, std::vector<std::u16string>(kChannels.begin() + 1, kChannels.end()));
-    } else {
-      EXPECT_EQ(ip, u"169.254.1.1");
-      EXPECT_EQ(channels, kChannels);
-    }
+    const bool written = reloaded.Property(u"Remote Ip") == u"10.1.2.3";  // else the old data is intact
+    EXPECT_TRUE(written || reloaded.Property(u"Remote Ip") == u"169.254.1.1");
+    EXPECT_EQ(reloaded.Channels(), written ? Names(kNames.begin() + 1, kNames.end()) : kNames);
     // The next save writes the device as it is.
-    ASSERT_EQ(api.SvrSaveDevData(device.handle), 1);
-    Device again(api, device.stream.bytes, kLoaded);
-    EXPECT_EQ(PropertyValue(api, again.handle, u"Remote Ip"), u"10.1.2.3");
-    if (HasFailure()) break;
-  }
+    ASSERT_EQ(device.Save(), 1);
+    EXPECT_EQ(Device(api, device.stream.bytes, kLoaded).Property(u"Remote Ip"), u"10.1.2.3");
+  });
 }
 
 TEST_F(ModuleTest, RunningOutOfMemoryWhileEditingChannelsAndProperties) {
   const auto saved = RunBufferWith({"MAIN.aValues[0]"});
-  hostapi::SChlInfo record;
-  record.address = u"MAIN.aValues[5]";
   const hostapi::WideStringArray names{u"Remote Ip", u"Local AMS NetId"}, values{u"10.1.2.3", u"1.2.3.4.5.6"};
-  long k = 0;
-  for (;; ++k) {
-    SCOPED_TRACE(k);
-    Device device(api, saved, kLoaded);
-    int32_t added = -1, set = -1;
-    const bool failed = WithFailingAllocation(k, [&] {
-      added = api.SvrSetChlInfo(device.handle, record);
-      set = api.SvrSetProperty(device.handle, names, values);
-    });
-    // Whatever failed, adding the channel again adds it exactly once, and the properties
-    // hold either value.
-    EXPECT_TRUE(added == 0 || added == 3) << added;
-    EXPECT_TRUE(set == 0 || set == 1) << set;
-    EXPECT_EQ(api.SvrSetChlInfo(device.handle, record), 3);
-    EXPECT_EQ(ChannelNames(api, device.handle), (std::vector<std::u16string>{u"MAIN.aValues[0]", u"MAIN.aValues[5]"}));
-    const auto ip = PropertyValue(api, device.handle, u"Remote Ip");
-    EXPECT_TRUE(ip == u"10.1.2.3" || ip == u"169.254.1.1") << std::string(ip.begin(), ip.end());
-    if (!failed || HasFailure()) break;
-  }
-  RecordProperty("failure_points", static_cast<int>(k));
+  ForEachFailurePoint([&] { return std::make_unique<Device>(api, saved, kLoaded); },
+                      [&](Device& device) {
+                        const int32_t added = device.Add(u"MAIN.aValues[5]");
+                        return std::make_pair(added, api.SvrSetProperty(device.handle, names, values));
+                      },
+                      [&](Device& device, std::pair<int32_t, int32_t> result) {
+                        // Whatever failed, adding the channel again adds it exactly once, and
+                        // the properties hold either value.
+                        EXPECT_TRUE(result.first == 0 || result.first == 3) << result.first;
+                        EXPECT_TRUE(result.second == 0 || result.second == 1) << result.second;
+                        EXPECT_EQ(device.Add(u"MAIN.aValues[5]"), 3);
+                        EXPECT_EQ(device.Channels(), (Names{u"MAIN.aValues[0]", u"MAIN.aValues[5]"}));
+                        const auto ip = device.Property(u"Remote Ip");
+                        EXPECT_TRUE(ip == u"10.1.2.3" || ip == u"169.254.1.1");
+                      });
 }
 
 TEST(AllocationFaults, RunningOutOfMemoryWhileImportingKeepsThePreviousTree) {
   const auto oldFile = ParsedExample("demo_gbk.tpy");
   const auto newFile = ParsedExample("demo.tpy");
-  const auto points = FailurePointsOf([&] {
-    Beckhoff::BeckhoffDeviceCtrl device;
-    device.SetFileParser(newFile);
-  });
-  for (long k : points) {
-    SCOPED_TRACE(k);
-    Beckhoff::BeckhoffDeviceCtrl device;
-    device.SetFileParser(oldFile);
-    ASSERT_NE(device.FindTag("PRG_Station.fFlow"), nullptr);
-    DEVICE::TagTreeBuild result;
-    if (!WithFailingAllocation(k, [&] { result = device.ImportTagTree(newFile); })) break;
+  auto withOldTree = [&] {
+    auto device = std::make_unique<Beckhoff::BeckhoffDeviceCtrl>();
+    device->SetFileParser(oldFile);
+    return device;
+  };
+  auto import = [&](Beckhoff::BeckhoffDeviceCtrl& device) { return device.ImportTagTree(newFile); };
+  ForEachFailurePoint(withOldTree, import, [&](Beckhoff::BeckhoffDeviceCtrl& device, DEVICE::TagTreeBuild result) {
     const bool replaced = device.FindTag("MAIN.aValues[3]") != nullptr;
-    if (replaced) {
-      EXPECT_TRUE(result.Built());
-      EXPECT_EQ(device.FindTag("PRG_Station.fFlow"), nullptr);
-    } else {
-      EXPECT_NE(device.FindTag("PRG_Station.fFlow"), nullptr);
-    }
+    EXPECT_TRUE(!replaced || result.Built());
+    EXPECT_EQ(device.FindTag("PRG_Station.fFlow") != nullptr, !replaced);
     // The tree the device kept saves and loads, and the next import works.
     DEVICE::ByteArray bytes;
     ASSERT_TRUE(device.SerializeRunBuffer(bytes));
@@ -200,8 +165,7 @@ TEST(AllocationFaults, RunningOutOfMemoryWhileImportingKeepsThePreviousTree) {
     EXPECT_NE(reloaded.FindTag(replaced ? "MAIN.aValues[3]" : "PRG_Station.fFlow"), nullptr);
     device.SetFileParser(newFile);
     EXPECT_NE(device.FindTag("MAIN.aValues[3]"), nullptr);
-    if (HasFailure()) break;
-  }
+  });
 }
 
 }  // namespace

@@ -29,11 +29,7 @@ TEST_F(ModuleTest, ChannelRecordsDescribeTheTags) {
   hostapi::ChlInfoArray reply(9);
   ASSERT_EQ(api.SvrGetChlInfo(device.handle, {}, reply), 4);
   ASSERT_EQ(reply.size(), 4u);  // the host's array is sized to the records
-  const struct {
-    const char16_t* name;
-    const char16_t* varName;
-    int32_t dataKind;
-  } expected[] = {
+  const std::tuple<const char16_t*, const char16_t*, int32_t> expected[] = {  // name, variable name, data kind
       {u"MAIN.fbMotor.bEnable", u"MAIN_fbMotor_bEnable", 1},
       {u"MAIN.aValues[3]", u"MAIN_aValues_3_", 2},
       {u"MAIN.sMessage", u"MAIN_sMessage", 3},
@@ -41,10 +37,10 @@ TEST_F(ModuleTest, ChannelRecordsDescribeTheTags) {
   };
   for (int32_t i = 0; i < 4; ++i) {
     const auto& r = reply[static_cast<size_t>(i)];
+    const auto& [name, varName, dataKind] = expected[i];
     EXPECT_EQ(std::tie(r.index, r.address, r.tagName, r.varName, r.dataKind),
-              std::make_tuple(i, expected[i].name, expected[i].name, expected[i].varName, expected[i].dataKind));
-    EXPECT_EQ((std::vector<int32_t>{r.value1, r.value2, r.value3, r.value4, r.value5}),
-              (std::vector<int32_t>{0, -1, -1, 1, 2}));
+              std::make_tuple(i, name, name, varName, dataKind));
+    EXPECT_EQ(std::tie(r.value1, r.value2, r.value3, r.value4, r.value5), std::make_tuple(0, -1, -1, 1, 2));
     EXPECT_TRUE(r.list1.empty() && r.list2.empty());
   }
   // A label's comment is its type's comment: the member comment "使能" stays in the type.
@@ -52,11 +48,10 @@ TEST_F(ModuleTest, ChannelRecordsDescribeTheTags) {
 
   // Requested indices: record i describes indices[i] and carries index i; past the end gives
   // a new record with only value4 set.
-  hostapi::ChlInfoArray picked;
-  ASSERT_EQ(api.SvrGetChlInfo(device.handle, {2, 0, 7}, picked), 3);
-  EXPECT_EQ(std::tie(picked[0].tagName, picked[0].index), std::make_tuple(u"MAIN.sMessage", 0));
-  EXPECT_EQ(std::tie(picked[1].tagName, picked[1].index), std::make_tuple(u"MAIN.fbMotor.bEnable", 1));
-  EXPECT_EQ(std::tie(picked[2].tagName, picked[2].index, picked[2].value4, picked[2].address, picked[2].dataKind),
+  ASSERT_EQ(api.SvrGetChlInfo(device.handle, {2, 0, 7}, reply), 3);
+  EXPECT_EQ(std::tie(reply[0].tagName, reply[0].index), std::make_tuple(u"MAIN.sMessage", 0));
+  EXPECT_EQ(std::tie(reply[1].tagName, reply[1].index), std::make_tuple(u"MAIN.fbMotor.bEnable", 1));
+  EXPECT_EQ(std::tie(reply[2].tagName, reply[2].index, reply[2].value4, reply[2].address, reply[2].dataKind),
             std::make_tuple(u"", -1, 1, u"0", -1));
 }
 
@@ -72,10 +67,9 @@ TEST_F(ModuleTest, AChannelTheTreeDoesNotKnowIsReportedBareAndRefusesGeneration)
 
   EXPECT_EQ(api.SvrGenerate(device.handle), 0);
   ASSERT_EQ(host.reports.size(), 1u);
-  EXPECT_EQ(host.reports[0].object, u"MAIN.gone");
-  EXPECT_EQ(host.reports[0].message,
-            u"\u6807\u7B7E\u4FE1\u606F\u4E0D\u5B8C\u6574,\u8BF7\u5220\u9664\u901A\u9053\u6216\u91CD\u65B0\u5BFC\u5165"
-            u"\u6807\u7B7E");
+  EXPECT_EQ(std::tie(host.reports[0].object, host.reports[0].message),
+            std::make_tuple(u"MAIN.gone", u"\u6807\u7B7E\u4FE1\u606F\u4E0D\u5B8C\u6574,\u8BF7\u5220\u9664"
+                                          u"\u901A\u9053\u6216\u91CD\u65B0\u5BFC\u5165\u6807\u7B7E"));
 
   hostapi::WordArray gone{1};
   EXPECT_EQ(api.SvrDeleteChlInfo(device.handle, gone), 1);
@@ -85,35 +79,31 @@ TEST_F(ModuleTest, AChannelTheTreeDoesNotKnowIsReportedBareAndRefusesGeneration)
 
 TEST_F(ModuleTest, StaleDataVersionRefusesGeneration) {
   // Device data with only section 99 = (0, 20001), and one channel "A".
-  const std::vector<uint8_t> runBuffer = {
-      0x31, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x28, 0x00, 0x00, 0x00, 0x09, 0x00, 0x00, 0x00,
-      0x40, 0x9C, 0x00, 0x00, 0x28, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00,
-      0x1C, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x21, 0x4E, 0x00, 0x00, 0x63, 0x00, 0x00, 0x00,
-      0x14, 0x00, 0x00, 0x00, 0x08, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00,
-      0x41,
-  };
-  Device device(api, runBuffer);
+  Device device(api, {0x31, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x28, 0x00, 0x00, 0x00, 0x09, 0x00, 0x00,
+                      0x00, 0x40, 0x9C, 0x00, 0x00, 0x28, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00,
+                      0x00, 0x00, 0x1C, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x21, 0x4E, 0x00, 0x00, 0x63,
+                      0x00, 0x00, 0x00, 0x14, 0x00, 0x00, 0x00, 0x08, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00,
+                      0x01, 0x00, 0x00, 0x00, 0x41});
   testing_support::FakeHost host(1);
   device.handle.hostInterface = &host;
   ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
-  EXPECT_EQ(ChannelNames(api, device.handle), std::vector<std::u16string>{u"A"});
+  EXPECT_EQ(device.Channels(), Names{u"A"});
   EXPECT_EQ(api.SvrGenerate(device.handle), 0);
   ASSERT_EQ(host.reports.size(), 1u);
-  EXPECT_EQ(host.reports[0].object, u"\u901A\u9053\u4FE1\u606F\u4E0D\u5B8C\u6574");   // 通道信息不完整
-  EXPECT_EQ(host.reports[0].message, u"\u8BF7\u91CD\u65B0\u5BFC\u5165\u6807\u7B7E");  // 请重新导入标签
+  // 通道信息不完整, 请重新导入标签
+  EXPECT_EQ(std::tie(host.reports[0].object, host.reports[0].message),
+            std::make_tuple(u"\u901A\u9053\u4FE1\u606F\u4E0D\u5B8C\u6574",
+                            u"\u8BF7\u91CD\u65B0\u5BFC\u5165\u6807\u7B7E"));
 }
 
 TEST_F(ModuleTest, SetChlInfoAddsKnownTagsOnce) {
   Device device(api, RunBufferWith({}), kLoaded);
   // An unknown tag gives 0, the first channel 2, every later or repeated one 3.
-  const std::pair<const char16_t*, int32_t> adds[] = {
-      {u"MAIN.nothing", 0}, {u"MAIN.aValues[2]", 2}, {u"gCounter", 3}, {u"MAIN.aValues[2]", 3}};
-  hostapi::SChlInfo record;
-  for (size_t i = 0; i < std::size(adds); ++i) {
-    record.address = adds[i].first;
-    EXPECT_EQ(api.SvrSetChlInfo(device.handle, record), adds[i].second) << i;
-  }
-  EXPECT_EQ(ChannelNames(api, device.handle), (std::vector<std::u16string>{u"MAIN.aValues[2]", u"gCounter"}));
+  EXPECT_EQ(device.Add(u"MAIN.nothing"), 0);
+  EXPECT_EQ(device.Add(u"MAIN.aValues[2]"), 2);
+  EXPECT_EQ(device.Add(u"gCounter"), 3);
+  EXPECT_EQ(device.Add(u"MAIN.aValues[2]"), 3);
+  EXPECT_EQ(device.Channels(), (Names{u"MAIN.aValues[2]", u"gCounter"}));
 }
 
 TEST_F(ModuleTest, DeleteSortsTheCallersIndicesAndDeletesFromTheBack) {
@@ -121,26 +111,26 @@ TEST_F(ModuleTest, DeleteSortsTheCallersIndicesAndDeletesFromTheBack) {
   hostapi::WordArray indices{5, 2, 9};
   ASSERT_EQ(api.SvrDeleteChlInfo(device.handle, indices), 1);
   EXPECT_EQ(indices, (hostapi::WordArray{2, 5, 9}));
-  EXPECT_EQ(ChannelNames(api, device.handle), Values<std::u16string>({0, 1, 3, 4, 6, 7}));
+  EXPECT_EQ(device.Channels(), Values<std::u16string>({0, 1, 3, 4, 6, 7}));
   // [3, 3]: channel 3, then the channel that moved into place 3.
   hostapi::WordArray twice{3, 3};
   ASSERT_EQ(api.SvrDeleteChlInfo(device.handle, twice), 1);
-  EXPECT_EQ(ChannelNames(api, device.handle), Values<std::u16string>({0, 1, 3, 7}));
+  EXPECT_EQ(device.Channels(), Values<std::u16string>({0, 1, 3, 7}));
   hostapi::WordArray none;
   ASSERT_EQ(api.SvrDeleteChlInfo(device.handle, none), 1);
-  EXPECT_TRUE(ChannelNames(api, device.handle).empty());
+  EXPECT_TRUE(device.Channels().empty());
 }
 
 TEST_F(ModuleTest, SavedDataLoadsAgainAndKeepsSurplusBytes) {
   Device device(api, RunBufferWith(Values({0, 1, 2, 3, 4})), kLoaded);
-  ASSERT_EQ(api.SvrSetProperty(device.handle, {u"Remote Ip"}, {u"10.9.8.7"}), 1);
-  ASSERT_EQ(api.SvrSaveDevData(device.handle), 1);
+  ASSERT_EQ(device.Set(u"Remote Ip", u"10.9.8.7"), 1);
+  ASSERT_EQ(device.Save(), 1);
   const std::vector<uint8_t> longer = device.stream.bytes;
   const uint32_t longLength = utils::LoadU32(longer.data()) + 20;
 
   hostapi::WordArray first{0};
   ASSERT_EQ(api.SvrDeleteChlInfo(device.handle, first), 1);
-  ASSERT_EQ(api.SvrSaveDevData(device.handle), 1);
+  ASSERT_EQ(device.Save(), 1);
   const auto& shorter = device.stream.bytes;
   const uint32_t shortLength = utils::LoadU32(shorter.data()) + 20;
   ASSERT_LT(shortLength, longLength);
@@ -150,10 +140,10 @@ TEST_F(ModuleTest, SavedDataLoadsAgainAndKeepsSurplusBytes) {
 
   // A new device over the saved bytes has the saved properties and channels.
   Device reloaded(api, shorter, kLoaded);
-  EXPECT_EQ(ChannelNames(api, reloaded.handle), Values<std::u16string>({1, 2, 3, 4}));
-  EXPECT_EQ(PropertyValue(api, reloaded.handle, u"Remote Ip"), u"10.9.8.7");
-  EXPECT_EQ(reloaded.stream.mode, hostapi::kStreamReading);
-  EXPECT_EQ(reloaded.stream.position, static_cast<int32_t>(shorter.size()));
+  EXPECT_EQ(reloaded.Channels(), Values<std::u16string>({1, 2, 3, 4}));
+  EXPECT_EQ(reloaded.Property(u"Remote Ip"), u"10.9.8.7");
+  EXPECT_EQ(std::tie(reloaded.stream.mode, reloaded.stream.position),
+            std::make_tuple(hostapi::kStreamReading, static_cast<int32_t>(shorter.size())));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "driver/DataStream.h"
@@ -23,58 +24,33 @@ DevDataStream StreamOf(std::vector<uint8_t> bytes, int32_t position, uint32_t mo
   return stream;
 }
 
-TEST(DataStream, WritesGrowBy16534AndNeverCut) {
-  auto stream = StreamOf({}, 0, hostapi::kStreamReading);
+// A row of the value 0x11223344 and the text "AB".
+const std::vector<uint8_t> kValueAndAB = {0x44, 0x33, 0x22, 0x11, 0x02, 0x00, 0x00, 0x00, 0x41, 0x42};
+
+TEST(DataStream, WritesLandAtThePositionAndSwitchingModeCutsThereAndRestarts) {
   const uint8_t abc[] = {'a', 'b', 'c'};
+  auto stream = StreamOf({9, 9, 9, 9, 9}, 3, hostapi::kStreamReading);
+  ASSERT_TRUE(driver::StreamWrite(stream, abc, 2));
+  EXPECT_EQ(std::tie(stream.mode, stream.position), std::make_tuple(hostapi::kStreamWriting, 2));
+  EXPECT_EQ(stream.bytes, (std::vector<uint8_t>{'a', 'b', 9}));
+  // Growing keeps the bytes before the position and fills the new ones with zeros.
   ASSERT_TRUE(driver::StreamWrite(stream, abc, 3));
-  EXPECT_EQ(stream.mode, hostapi::kStreamWriting);
-  EXPECT_EQ(stream.position, 3);
-  ASSERT_EQ(stream.bytes.size(), 16534u);
-  EXPECT_EQ(std::vector<uint8_t>(stream.bytes.begin(), stream.bytes.begin() + 4),
-            (std::vector<uint8_t>{'a', 'b', 'c', 0}));
-
-  // A write past a short array grows to the larger of size + 16534 and the end.
-  auto small = StreamOf(std::vector<uint8_t>(10, 0xEE), 0, hostapi::kStreamWriting);
-  std::vector<uint8_t> big(20000, 1);
-  ASSERT_TRUE(driver::StreamWrite(small, big.data(), big.size()));
-  EXPECT_EQ(small.bytes.size(), 20000u);
-  auto shortOne = StreamOf(std::vector<uint8_t>(10, 0xEE), 8, hostapi::kStreamWriting);
-  ASSERT_TRUE(driver::StreamWrite(shortOne, abc, 3));
-  EXPECT_EQ(shortOne.bytes.size(), 10u + 16534u);
-  EXPECT_EQ(shortOne.bytes[7], 0xEE);
-
-  // A shorter write over longer content keeps the bytes after it.
-  auto longer = StreamOf({9, 9, 9, 9, 9}, 0, hostapi::kStreamReading);
-  ASSERT_TRUE(driver::StreamWrite(longer, abc, 2));
-  EXPECT_EQ(longer.bytes, (std::vector<uint8_t>{'a', 'b', 9, 9, 9}));
-}
-
-TEST(DataStream, SwitchingModeCutsAtThePositionAndRestarts) {
-  auto stream = StreamOf({1, 2, 3, 4, 5, 6}, 4, hostapi::kStreamWriting);
+  EXPECT_EQ(std::vector<uint8_t>(stream.bytes.begin(), stream.bytes.begin() + 6),
+            (std::vector<uint8_t>{'a', 'b', 'a', 'b', 'c', 0}));
+  // Reading cuts at the position, restarts at 0 and reads on from where it stopped.
   uint8_t out[4] = {};
   ASSERT_TRUE(driver::StreamRead(stream, out, 2));
-  EXPECT_EQ(stream.mode, hostapi::kStreamReading);
-  EXPECT_EQ(stream.bytes, (std::vector<uint8_t>{1, 2, 3, 4}));
-  EXPECT_EQ(stream.position, 2);
-  EXPECT_EQ(out[1], 2);
-
-  // Reading on continues from the position; a read past the end copies nothing.
-  ASSERT_TRUE(driver::StreamRead(stream, out, 2));
-  EXPECT_EQ(out[0], 3);
-  out[0] = 0x55;
-  EXPECT_FALSE(driver::StreamRead(stream, out, 1));
-  EXPECT_EQ(out[0], 0x55);
-  EXPECT_EQ(stream.position, 4);
-
-  // Position 0 at the switch cuts nothing (negative positions: the hostile stream table).
-  auto atStart = StreamOf({1, 2, 3}, 0, hostapi::kStreamWriting);
-  ASSERT_TRUE(driver::StreamRead(atStart, out, 3));
-  EXPECT_EQ(atStart.bytes.size(), 3u);
+  ASSERT_TRUE(driver::StreamRead(stream, out + 2, 2));
+  EXPECT_EQ(std::tie(stream.mode, stream.position), std::make_tuple(hostapi::kStreamReading, 4));
+  EXPECT_EQ(stream.bytes.size(), 5u);
+  EXPECT_EQ(std::vector<uint8_t>(out, out + 4), (std::vector<uint8_t>{'a', 'b', 'a', 'b'}));
 }
 
-// Hostile positions and counts: reads and writes fail rather than reach outside the bytes.
-TEST(DataStream, HostileReadsAndWritesStayInsideTheBytesAndPositions) {
-  const std::vector<uint8_t> four{1, 2, 3, 4};
+// Hostile positions and counts: reads and writes fail rather than reach outside the bytes, and
+// a failed read leaves the caller's buffer and the position alone; writes grow the bytes to the
+// larger of size + 16534 and the end.
+TEST(DataStream, ReadsAndWritesStayInsideTheBytesAndPositions) {
+  const std::vector<uint8_t> four{1, 2, 3, 4}, ten(10, 0xEE);
   const struct {
     const char* what;
     std::vector<uint8_t> bytes;
@@ -82,31 +58,36 @@ TEST(DataStream, HostileReadsAndWritesStayInsideTheBytesAndPositions) {
     uint32_t mode;
     size_t n;
     bool reads, writes;
-    size_t sizeAfterWrite;
+    size_t sizeAfterRead, sizeAfterWrite;
   } cases[] = {
-      {"no bytes, nothing to move", {}, 0, hostapi::kStreamReading, 0, true, true, 0},
-      {"no bytes, one byte", {}, 0, hostapi::kStreamReading, 1, false, true, 16534},
+      {"no bytes, nothing to move", {}, 0, hostapi::kStreamReading, 0, true, true, 0, 0},
+      {"no bytes, one byte", {}, 0, hostapi::kStreamReading, 1, false, true, 0, 16534},
+      {"growing by the step", ten, 8, hostapi::kStreamWriting, 3, true, true, 8, 10 + 16534},
+      {"growing to a long write's end", ten, 0, hostapi::kStreamWriting, 20000, false, true, 10, 20000},
       // Switching a reading stream to writing keeps only the bytes before the position.
-      {"inside", four, 2, hostapi::kStreamReading, 2, true, true, 2},
-      {"one past the end", four, 3, hostapi::kStreamReading, 2, false, true, 3},
-      {"reading past the end", four, 100, hostapi::kStreamReading, 1, false, true, 4},
-      {"reading at the limit", four, INT32_MAX, hostapi::kStreamReading, 1, false, true, 4},
-      {"reading before the start", four, INT32_MIN, hostapi::kStreamReading, 1, false, true, 4},
-      // Writing on from a position that no write could reach fails; reading restarts at 0.
-      {"writing at the limit", four, INT32_MAX, hostapi::kStreamWriting, 1, true, false, 4},
-      {"writing before the start", four, -3, hostapi::kStreamWriting, 1, true, false, 4},
-      {"a count that wraps", four, 1, hostapi::kStreamReading, SIZE_MAX, false, false, 1},
-      {"a count past any position", four, 0, hostapi::kStreamReading, size_t{1} << 31, false, false, 4},
+      {"inside", four, 2, hostapi::kStreamReading, 2, true, true, 4, 2},
+      {"one past the end", four, 3, hostapi::kStreamReading, 2, false, true, 4, 3},
+      {"at the end", four, 4, hostapi::kStreamReading, 1, false, true, 4, 4},
+      {"reading past the end", four, 100, hostapi::kStreamReading, 1, false, true, 4, 4},
+      {"reading at the limit", four, INT32_MAX, hostapi::kStreamReading, 1, false, true, 4, 4},
+      {"reading before the start", four, INT32_MIN, hostapi::kStreamReading, 1, false, true, 4, 4},
+      // Writing on from a position that no write could reach fails; reading restarts at 0
+      // (position 0 at the switch cuts nothing).
+      {"writing at 0", four, 0, hostapi::kStreamWriting, 4, true, true, 4, 4},
+      {"writing at the limit", four, INT32_MAX, hostapi::kStreamWriting, 1, true, false, 4, 4},
+      {"writing before the start", four, -3, hostapi::kStreamWriting, 1, true, false, 4, 4},
+      {"a count that wraps", four, 1, hostapi::kStreamReading, SIZE_MAX, false, false, 4, 1},
+      {"a count past any position", four, 0, hostapi::kStreamReading, size_t{1} << 31, false, false, 4, 4},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    std::vector<uint8_t> buffer(c.n <= 16 ? c.n : 0, 0xAB);
+    std::vector<uint8_t> buffer(c.n <= 20000 ? c.n : 0, 0xAB);
     auto reading = StreamOf(c.bytes, c.position, c.mode);
     EXPECT_EQ(driver::StreamRead(reading, buffer.data(), c.n), c.reads);
-    EXPECT_LE(reading.bytes.size(), c.bytes.size());
-    if (!c.reads) {
-      EXPECT_TRUE(std::all_of(buffer.begin(), buffer.end(), [](uint8_t b) { return b == 0xAB; }));
-    }
+    EXPECT_EQ(reading.bytes.size(), c.sizeAfterRead);
+    const bool untouched = std::all_of(buffer.begin(), buffer.end(), [](uint8_t b) { return b == 0xAB; });
+    EXPECT_TRUE(c.reads || untouched);
+    EXPECT_TRUE(c.reads || reading.position == (c.mode == hostapi::kStreamReading ? c.position : 0));
     auto writing = StreamOf(c.bytes, c.position, c.mode);
     EXPECT_EQ(driver::StreamWrite(writing, buffer.data(), c.n), c.writes);
     EXPECT_EQ(writing.bytes.size(), c.sizeAfterWrite);
@@ -114,9 +95,7 @@ TEST(DataStream, HostileReadsAndWritesStayInsideTheBytesAndPositions) {
 }
 
 TEST(VarName, ReplacementsInTheirOrder) {
-  const struct {
-    std::u16string path, tag, expected;
-  } cases[] = {
+  const std::tuple<std::u16string, std::u16string, std::u16string> cases[] = {  // path name, tag name, result
       {u"MAIN.arr[3].x", u"", u"MAIN_arr_3_x"},
       {u"a (b)", u"", u"a__b_"},
       {u"a____b", u"", u"a__b"},
@@ -126,14 +105,13 @@ TEST(VarName, ReplacementsInTheirOrder) {
       {u"", u"A.B[1]", u"A_B[1]"},
       {u"plain", u"other", u"plain"},
   };
-  for (const auto& c : cases) EXPECT_EQ(driver::MakeVarName(c.path, c.tag), c.expected);
+  for (const auto& [path, tag, expected] : cases) EXPECT_EQ(driver::MakeVarName(path, tag), expected);
   EXPECT_EQ(driver::ReplaceAll(u"aaa", u"aa", u"_"), u"_a");
   EXPECT_EQ(driver::ReplaceAll(u"abc", u"", u"_"), u"abc");
 }
 
 TEST(DevRow, EmptyTableReadsAndWritesNothing) {
   const auto& columns = driver::Columns();
-  EXPECT_EQ(columns.Count(), 0u);
   EXPECT_EQ(columns.Find(u"anything"), 10u);
   auto row = driver::MakeRow(columns);
   EXPECT_TRUE(row.values.empty());
@@ -144,46 +122,41 @@ TEST(DevRow, EmptyTableReadsAndWritesNothing) {
   EXPECT_EQ(stream.position, 0);
 }
 
-TEST(DevRow, ColumnsWriteValuesAndTextsAndReadBackByVersion) {
+// A value column and two text columns; the last text is empty and so written as nothing.
+TEST(DevRow, ColumnsWriteValuesAndNonEmptyTexts) {
   driver::ColumnTable columns;
   columns.types = {driver::kColumnValue, driver::kColumnText, driver::kColumnText};
   columns.titles = {u"v", u"t", u"e"};
-  EXPECT_EQ(columns.Find(u"t"), 1u);
-  EXPECT_EQ(columns.Find(u"x"), 13u);
+  EXPECT_EQ(std::make_tuple(columns.Find(u"t"), columns.Find(u"x")), std::make_tuple(size_t{1}, size_t{13}));
   auto row = driver::MakeRow(columns);
   row.values[0] = 0x11223344;
   row.texts[1] = u"AB";
   auto stream = StreamOf({}, 0, hostapi::kStreamWriting);
   driver::WriteRow(row, columns, stream);
-  const std::vector<uint8_t> expected = {0x44, 0x33, 0x22, 0x11, 0x02, 0x00, 0x00, 0x00, 0x41, 0x42};
   ASSERT_EQ(stream.position, 10);
-  EXPECT_EQ(std::vector<uint8_t>(stream.bytes.begin(), stream.bytes.begin() + 10), expected);
+  EXPECT_EQ(std::vector<uint8_t>(stream.bytes.begin(), stream.bytes.begin() + 10), kValueAndAB);
+}
 
-  // The leading 16-bit version 0x3344 is at most 20000: the row reads back (empty text last).
-  auto input = StreamOf(expected, 0, hostapi::kStreamReading);
-  columns.types.pop_back();
-  columns.titles.pop_back();
+TEST(DevRow, RowsReadBackUpToTheirVersionAndRefuseShortBytes) {
+  driver::ColumnTable columns;
+  columns.types = {driver::kColumnValue, driver::kColumnText};
+  columns.titles = {u"v", u"t"};
+  // The leading 16-bit version 0x3344 is at most 20000: the row reads back.
+  auto input = StreamOf(kValueAndAB, 0, hostapi::kStreamReading);
   auto back = driver::MakeRow(columns);
   ASSERT_TRUE(driver::ReadRow(back, columns, input));
-  EXPECT_EQ(back.values[0], 0x11223344);
-  EXPECT_EQ(back.texts[1], u"AB");
+  EXPECT_EQ(std::tie(back.values[0], back.texts[1]), std::make_tuple(0x11223344, u"AB"));
 
   // A newer version reads nothing.
   auto newer = StreamOf({0x21, 0x4E, 0, 0, 0, 0, 0, 0}, 0, hostapi::kStreamReading);
   auto untouched = driver::MakeRow(columns);
   ASSERT_TRUE(driver::ReadRow(untouched, columns, newer));
-  EXPECT_EQ(untouched.values[0], 0);
-  EXPECT_EQ(newer.position, 0);
+  EXPECT_EQ(std::make_tuple(untouched.values[0], newer.position), std::make_tuple(0, 0));
 
   // Rows that end early or claim texts longer than the bytes are refused, as is reading from
   // past the end.
   const std::vector<std::vector<uint8_t>> hostile = {
-      {},
-      {0x10},
-      {0x10, 0x00, 0x00},
-      {0x10, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 'a'},
-      {0x10, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 'a'},
-  };
+      {}, {0x10}, {0x10, 0, 0}, {0x10, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 'a'}, {0x10, 0, 0, 0, 2, 0, 0, 0, 'a'}};
   for (const auto& bytes : hostile) {
     auto stream = StreamOf(bytes, 0, hostapi::kStreamReading);
     auto row = driver::MakeRow(columns);

@@ -11,12 +11,15 @@ namespace {
 const std::u16string kWaitTime = u"\u901A\u8BAF\u7B49\u5F85\u65F6\u95F4";  // 通讯等待时间
 const std::u16string kMaxTags = u"\u6700\u5927\u6807\u7B7E\u6570";       // 最大标签数
 
+// The fixture's load has resolved the twenty-five names; core symbols stay inside the module.
 TEST_F(ModuleTest, ExportsTheTwentyFiveNamesAndNoInternals) {
-  for (const char* name : hostapi::kExportNames) EXPECT_NE(Module::Get().Symbol(name), nullptr) << name;
-  // Core symbols stay inside the module.
+  std::string error;
+  const auto module = platform::LoadModule(ADS_DRIVER_PATH, error);
+  ASSERT_TRUE(module) << error;
+  for (const char* name : hostapi::kExportNames) EXPECT_NE(module->Symbol(name), nullptr) << name;
   for (const char* internal : {"_ZN8Beckhoff18BeckhoffDeviceCtrlC1Ev", "_ZN8platform15SetAnsiCodePageEj",
                                "_ZN8platform12GetTickCountEv", "_ZN8platform21FindProcessUiServicesEv"})
-    EXPECT_EQ(Module::Get().Symbol(internal), nullptr) << internal;
+    EXPECT_EQ(module->Symbol(internal), nullptr) << internal;
 }
 
 TEST_F(ModuleTest, IdentityExports) {
@@ -25,19 +28,16 @@ TEST_F(ModuleTest, IdentityExports) {
   EXPECT_EQ(api.SvrDoHelp(help, word), 1);
   EXPECT_EQ(std::tie(help, word), std::make_tuple(u"Beckhoff_ADS_Ethernet_Brevak", 2102072302u));
 
-  std::u16string display, module = u"kept";
-  uint32_t w1 = 7, w2 = 7;
-  EXPECT_EQ(api.SvrGetDevInfo(display, w1, w2, 0, module), 1);
-  EXPECT_EQ(module, u"Beckhoff_ADS_Ethernet_BrevakU.drv");
-  EXPECT_EQ(api.SvrGetDevInfo(display, w1, w2, 1, module), 1);
-  EXPECT_EQ(module, u"Beckhoff_ADS_Ethernet_BrevakE.drv");
   // Selector 2 fails but has set the display name and both words first.
-  display.clear();
-  w1 = w2 = 9;
-  module = u"kept";
-  EXPECT_EQ(api.SvrGetDevInfo(display, w1, w2, 2, module), 0);
-  EXPECT_EQ(std::tie(display, w1, w2, module),
-            std::make_tuple(u"\u500D\u798F_ADS_\u4EE5\u592A\u7F51_Brevak", 0u, 0u, u"kept"));
+  const std::u16string display = u"\u500D\u798F_ADS_\u4EE5\u592A\u7F51_Brevak";
+  const std::tuple<uint32_t, int32_t, const char16_t*> selectors[] = {
+      {0, 1, u"Beckhoff_ADS_Ethernet_BrevakU.drv"}, {1, 1, u"Beckhoff_ADS_Ethernet_BrevakE.drv"}, {2, 0, u"kept"}};
+  for (const auto& [selector, result, expected] : selectors) {
+    std::u16string name, module = u"kept";
+    uint32_t w1 = 9, w2 = 9;
+    EXPECT_EQ(api.SvrGetDevInfo(name, w1, w2, selector, module), result);
+    EXPECT_EQ(std::tie(name, w1, w2, module), std::make_tuple(display, 0u, 0u, expected));
+  }
 
   double version = 0, minor = 1;
   uint32_t dataVersion = 0;
@@ -55,9 +55,8 @@ TEST_F(ModuleTest, IdentityExports) {
   uint8_t changed = 0;
   EXPECT_EQ(api.SvrEditProperties(0, &changed, 0, 0, 0, 0, 0, 0, 0), 1);
   EXPECT_EQ(changed, 1);
-  EXPECT_EQ(api.SvrChangeableAddress(), 1);
-  EXPECT_EQ(api.SvrEditCustomProperty(0), 1);
-  EXPECT_EQ(api.SvrInitDevRun(0), 1);
+  EXPECT_EQ(std::make_tuple(api.SvrChangeableAddress(), api.SvrEditCustomProperty(0), api.SvrInitDevRun(0)),
+            std::make_tuple(1, 1, 1));
 
   hostapi::CustomUiArray entries(3);
   EXPECT_EQ(api.SvrGetCustomUI(0, entries), 1);
@@ -71,19 +70,16 @@ TEST_F(ModuleTest, ConfigurationListsAndChannelStatus) {
   hostapi::WideStringListArray lists(2);  // null lists, then lists with entries
   for (int i = 0; i < 3; ++i) lists.push_back(std::make_unique<hostapi::WideStringArray>(2, u"item"));
   EXPECT_EQ(api.SvrGetCofigPro(0, names, words, lists, fourth, fifth), 1);
-  EXPECT_EQ(names, hostapi::WideStringArray{u"\u6807\u7B7E"});
-  EXPECT_EQ(words, hostapi::WordArray{2});
+  EXPECT_EQ(std::tie(names, words), std::make_tuple(hostapi::WideStringArray{u"\u6807\u7B7E"}, hostapi::WordArray{2}));
   ASSERT_EQ(lists.size(), 1u);
   EXPECT_TRUE(lists[0] && lists[0]->empty());
   EXPECT_TRUE(fourth.empty() && fifth.empty());
 
   Device device(api);
-  hostapi::WideStringArray channelNames;
-  hostapi::WordArray flags;
-  EXPECT_EQ(api.SvrGetChannel(device.handle, channelNames, flags), 1);
+  EXPECT_EQ(api.SvrGetChannel(device.handle, names, words), 1);
   EXPECT_NE(device.handle.devCtrl, nullptr);
-  EXPECT_EQ(channelNames, hostapi::WideStringArray{u"\u901A\u8BAF\u72B6\u6001"});
-  EXPECT_EQ(flags, hostapi::WordArray{1});
+  EXPECT_EQ(std::tie(names, words),
+            std::make_tuple(hostapi::WideStringArray{u"\u901A\u8BAF\u72B6\u6001"}, hostapi::WordArray{1}));
 }
 
 TEST_F(ModuleTest, ControlLifecycle) {
@@ -100,6 +96,7 @@ TEST_F(ModuleTest, ControlLifecycle) {
   DEVICE::DevCtrlInterface* first = handle.devCtrl;
   EXPECT_EQ(api.SvrInitDevSet(handle), 1);
   EXPECT_EQ(handle.devCtrl, first);  // an existing control is kept
+  EXPECT_EQ(api.SvrSaveDevData(handle), 1);  // without a stream, saving does nothing
   EXPECT_EQ(api.SvrExitDevRun(handle), 1);
   EXPECT_EQ(handle.devCtrl, nullptr);
   EXPECT_EQ(api.SvrExitDevRun(handle), 1);
@@ -146,9 +143,7 @@ TEST_F(ModuleTest, PropertyListingAndEnumerationItems) {
 
 TEST_F(ModuleTest, SetPropertyParsesByKind) {
   Device device(api);
-  const struct {
-    std::u16string name, text, expected;
-  } cases[] = {
+  const std::tuple<std::u16string, std::u16string, std::u16string> cases[] = {  // property, text, value
       {kWaitTime, u"  0X1F \t", u"31"},       // hexadecimal after an upper-case 0X
       {kWaitTime, u"ab0X10", u"16"},          // the first 0X anywhere in the text
       {kWaitTime, u"0x20", u"16"},            // lower-case x: decimal "0" is refused, value kept
@@ -165,10 +160,10 @@ TEST_F(ModuleTest, SetPropertyParsesByKind) {
       {u"Remote Ip", u"  10.1.2.3  ", u"10.1.2.3"},
       {u"Remote Ip", u"   ", u"10.1.2.3"},    // an empty text is refused, silently
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
-    EXPECT_EQ(api.SvrSetProperty(device.handle, {c.name}, {c.text}), 1);  // refusals are silent
-    EXPECT_EQ(PropertyValue(api, device.handle, c.name), c.expected);
+  for (const auto& [name, text, expected] : cases) {
+    SCOPED_TRACE(std::string(text.begin(), text.end()));
+    EXPECT_EQ(device.Set(name, text), 1);  // refusals are silent
+    EXPECT_EQ(device.Property(name), expected);
   }
   EXPECT_EQ(api.SvrSetProperty(device.handle, {}, {}), 1);
 
@@ -176,8 +171,8 @@ TEST_F(ModuleTest, SetPropertyParsesByKind) {
   EXPECT_EQ(api.SvrSetProperty(device.handle, {u"Remote Ip", u"No such property", u"Local AMS NetId"},
                                {u"1.1.1.1", u"x", u"2.2.2.2.1.1"}),
             0);
-  EXPECT_EQ(PropertyValue(api, device.handle, u"Remote Ip"), u"1.1.1.1");
-  EXPECT_EQ(PropertyValue(api, device.handle, u"Local AMS NetId"), u"169.254.1.190.1.1");
+  EXPECT_EQ(device.Property(u"Remote Ip"), u"1.1.1.1");
+  EXPECT_EQ(device.Property(u"Local AMS NetId"), u"169.254.1.190.1.1");
 }
 
 }  // namespace
