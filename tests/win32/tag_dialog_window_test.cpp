@@ -11,7 +11,7 @@
 #include "platform/win32/GridWindowWin32.h"
 #include "platform/win32/WideWin32.h"
 #include "support/Gbk.h"
-#include "support/HostProgram.h"
+#include "support/HostSession.h"
 
 // After the window headers: the image library needs the property types they leave out.
 #include <objidl.h>
@@ -22,7 +22,7 @@ namespace {
 using DEVICE::CTagSeletList;
 using platform::win32::GridPart;
 
-class TagDialogWindow : public HostProgramTest {
+class TagDialogWindow : public HostSession {
  protected:
   std::unique_ptr<platform::StartedProgram> StartSelect() {
     Store(dir_ / "in", "");
