@@ -12,11 +12,10 @@ const std::u16string kWaitTime = u"\u901A\u8BAF\u7B49\u5F85\u65F6\u95F4";  // �
 const std::u16string kMaxTags = u"\u6700\u5927\u6807\u7B7E\u6570";       // 最大标签数
 
 // The fixture's load has resolved the twenty-five names; core symbols stay inside the module.
-TEST_F(ModuleTest, ExportsTheTwentyFiveNamesAndNoInternals) {
+TEST_F(ModuleTest, KeepsItsInternalSymbolsHidden) {
   std::string error;
   const auto module = platform::LoadModule(ADS_DRIVER_PATH, error);
   ASSERT_TRUE(module) << error;
-  for (const char* name : hostapi::kExportNames) EXPECT_NE(module->Symbol(name), nullptr) << name;
   for (const char* internal : {"_ZN8Beckhoff18BeckhoffDeviceCtrlC1Ev", "_ZN8platform15SetAnsiCodePageEj",
                                "_ZN8platform12GetTickCountEv", "_ZN8platform21FindProcessUiServicesEv"})
     EXPECT_EQ(module->Symbol(internal), nullptr) << internal;
@@ -133,32 +132,23 @@ TEST_F(ModuleTest, PropertyListingAndEnumerationItems) {
   // Enumeration items are appended to what the host's array holds.
   hostapi::WideStringArray items{u"host entry"};
   ASSERT_EQ(api.SvrEnumPropertyValue(device.handle, u"ADS_Port", items), 1);
-  ASSERT_EQ(api.SvrEnumPropertyValue(device.handle, u"ADS_Port", items), 1);
-  ASSERT_EQ(items.size(), 27u);
-  EXPECT_EQ(std::tie(items[0], items[1], items[13], items[14]), std::make_tuple(u"host entry", u"300", u"854", u"300"));
+  ASSERT_EQ(items.size(), 14u);
+  EXPECT_EQ(std::tie(items[0], items[1], items[13]), std::make_tuple(u"host entry", u"300", u"854"));
   EXPECT_EQ(api.SvrEnumPropertyValue(device.handle, u"Nope", items), 0);
   EXPECT_EQ(api.SvrEnumPropertyValue(device.handle, u"Remote Ip", items), 1);  // no items
-  EXPECT_EQ(items.size(), 27u);
+  EXPECT_EQ(items.size(), 14u);
 }
 
 TEST_F(ModuleTest, SetPropertyParsesByKind) {
   Device device(api);
+  // adshost's session test shows the limits, the enumeration and the trimming; these are the
+  // number rules.
   const std::tuple<std::u16string, std::u16string, std::u16string> cases[] = {  // property, text, value
-      {kWaitTime, u"  0X1F \t", u"31"},       // hexadecimal after an upper-case 0X
-      {kWaitTime, u"ab0X10", u"16"},          // the first 0X anywhere in the text
-      {kWaitTime, u"0x20", u"16"},            // lower-case x: decimal "0" is refused, value kept
-      {kWaitTime, u"1F", u"1"},               // decimal digits up to the first other character
-      {kWaitTime, u"4294967295", u"-1"},      // shown with %d
-      {kWaitTime, u"4294967298", u"2"},       // beyond 32 bits: the low 32 bits
-      {kWaitTime, u"99999999999999999999", u"-1"},  // saturated at 64 bits, then cut
+      {kWaitTime, u" ab0X10", u"16"},                  // hexadecimal after the first upper-case 0X
+      {kWaitTime, u"0x20", u"16"},                     // lower-case x: decimal "0" is refused, value kept
+      {kWaitTime, u"99999999999999999999", u"-1"},     // saturated at 64 bits, cut to 32, shown with %d
       {kWaitTime, u"0X1FFFFFFFE", u"-2"},
-      {kWaitTime, u"-3", u"-3"},
-      {kMaxTags, u"501", u"500"},             // refused by the limit, the value stays
-      {kMaxTags, u"7", u"7"},
-      {u"ADS_Port", u" 851 ", u"851"},
-      {u"ADS_Port", u"1234", u"851"},
-      {u"Remote Ip", u"  10.1.2.3  ", u"10.1.2.3"},
-      {u"Remote Ip", u"   ", u"10.1.2.3"},    // an empty text is refused, silently
+      {u"Remote Ip", u"   ", u"169.254.1.1"},          // an empty text is refused, silently
   };
   for (const auto& [name, text, expected] : cases) {
     SCOPED_TRACE(std::string(text.begin(), text.end()));
