@@ -24,7 +24,7 @@ using testing_support::FakeChannel;
 // `onAdd` says.
 class HostileHost final : public IDevSetInterfaceEx2 {
  public:
-  enum class Add { Accept, Refuse, Throw, ThrowBadAlloc };
+  enum class Add { Accept, Refuse, Throw };
 
   uint32_t GetHostVersion() override { return 2; }
   void ReportError(const std::u16string&, const std::u16string&) override {}
@@ -35,7 +35,6 @@ class HostileHost final : public IDevSetInterfaceEx2 {
   bool IsChannelListReady() override { return true; }
   bool AddChannels(const std::vector<DEVICE::stChlInfo*>&) override {
     if (onAdd == Add::Throw) throw std::runtime_error("host failure");
-    if (onAdd == Add::ThrowBadAlloc) throw std::bad_alloc();
     return onAdd == Add::Accept;
   }
   ~HostileHost() = default;
@@ -78,11 +77,10 @@ TEST_F(ModuleTest, HostThatThrowsOrRefusesWhenHandedChannels) {
       {HostileHost::Add::Accept, 3},
       {HostileHost::Add::Refuse, 0},  // the host's answer is the result
       {HostileHost::Add::Throw, 3},   // an exception during the hand-over counts as success
-      {HostileHost::Add::ThrowBadAlloc, 3},
   };
   for (const auto& [onAdd, result] : cases) {
     SCOPED_TRACE(static_cast<int>(onAdd));
-    if (onAdd >= HostileHost::Add::Throw && !platform::ExceptionsUnwindAcrossModules()) continue;
+    if (onAdd == HostileHost::Add::Throw && !platform::ExceptionsUnwindAcrossModules()) continue;
     HostileHost host;
     host.onAdd = onAdd;
     const auto device = GeneratedWith(api, host, {"MAIN.aValues[0]"});
@@ -140,8 +138,8 @@ TEST_F(ModuleTest, HostChannelListsWithNullsAndOfHugeLength) {
   ASSERT_EQ(device->Save(), 1);
   EXPECT_TRUE(device->Channels().empty());
 
-  // A million entries over a thousand channel objects (names T0..T999), and a million null
-  // entries: the work and the saved bytes grow with the host's list and nothing more.
+  // A million entries over a thousand channel objects (names T0..T999): the saved bytes grow
+  // with the distinct names and nothing more.
   std::vector<std::unique_ptr<FakeChannel>> pool;
   size_t namesBytes = 0;
   for (int i = 0; i < 1000; ++i) {
@@ -154,26 +152,18 @@ TEST_F(ModuleTest, HostChannelListsWithNullsAndOfHugeLength) {
     out.resize(kHuge);
     for (size_t i = 0; i < kHuge; ++i) out[i] = pool[i % pool.size()].get();
   };
-  auto start = steady_clock::now();
   ASSERT_EQ(device->Save(), 1);
   EXPECT_GE(device->stream.bytes.size(), namesBytes);
   EXPECT_LT(device->stream.bytes.size(), namesBytes + 64 * 1024);
   host.serve = nullptr;
   // Repeated names are added once.
   EXPECT_EQ(Device(api, device->stream.bytes, kLoaded).Channels().size(), pool.size());
-  // Null entries past the table's end are empty names (the table is emptied first).
-  ASSERT_EQ(device->Save(), 1);
-  host.serve = [&](std::vector<DEVICE::stChlInfo*>& out) { out.assign(kHuge, nullptr); };
-  ASSERT_EQ(device->Save(), 1);
-  host.serve = nullptr;
-  EXPECT_EQ(Device(api, device->stream.bytes, kLoaded).Channels(), Names{u""});
-  RecordProperty("huge_host_lists_seconds", std::to_string(SecondsSince(start)));
-
   ExpectUsable(*device, u"MAIN.aValues[3]");
 }
 
-// Streams whose position and size disagree, and run buffers whose header words (payload,
-// format, device-data length, name-block length, then a name count) claim billions.
+// Streams whose position and size disagree (the stream rules themselves are the DataStream
+// tests'), and run buffers whose header words (payload, format, device-data length, name-block
+// length, then a name count) claim billions.
 TEST_F(ModuleTest, StreamsOfAnyStateAndContent) {
   std::vector<uint8_t> data, garbage(300);  // data: a run buffer with one channel and a property
   {
@@ -191,19 +181,10 @@ TEST_F(ModuleTest, StreamsOfAnyStateAndContent) {
     bool loads;  // whether the control is loaded from the bytes
   } cases[] = {
       {"no bytes", {}, 0, hostapi::kStreamReading, false},
-      {"no bytes, position past them", {}, 1000, hostapi::kStreamReading, false},
-      {"no bytes, writing, position past them", {}, 1000, hostapi::kStreamWriting, false},
-      {"no bytes, negative position", {}, -7, hostapi::kStreamWriting, false},
       {"data at 0", data, 0, hostapi::kStreamReading, true},
-      // Reading from a position: fewer bytes remain than the size, so nothing is read.
-      {"reading, position inside", data, 5, hostapi::kStreamReading, false},
-      {"reading, position past the end", data, 1 << 20, hostapi::kStreamReading, false},
-      {"reading, position at the limit", data, INT32_MAX, hostapi::kStreamReading, false},
-      {"reading, negative position", data, INT32_MIN, hostapi::kStreamReading, false},
-      // Writing: the switch to reading restarts at 0 (and cuts only inside the bytes).
-      {"writing, position past the end", data, 1 << 20, hostapi::kStreamWriting, true},
-      {"writing, negative position", data, -1, hostapi::kStreamWriting, true},
-      {"writing, position inside", data, 3, hostapi::kStreamWriting, false},
+      {"reading, position inside", data, 5, hostapi::kStreamReading, false},  // fewer bytes left than the size
+      {"writing, position past the end", data, 1 << 20, hostapi::kStreamWriting, true},  // reading restarts at 0
+      {"writing, position inside", data, 3, hostapi::kStreamWriting, false},  // the switch cuts there
       {"a mode the module does not know", data, 0, 77, true},
       {"garbage", garbage, 0, hostapi::kStreamReading, false},
       {"huge payload and names", {0xFF, 0xFF, 0xFF, 0xFF, 2, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
@@ -215,38 +196,24 @@ TEST_F(ModuleTest, StreamsOfAnyStateAndContent) {
       {"huge section", {0x40, 0, 0, 0, 2, 0, 0, 0, 0x08, 0, 0, 0, 0, 0, 0, 0, 0x40, 0x9C, 0, 0, 0xFF, 0xFF, 0xFF,
                         0xFF}, 0, hostapi::kStreamReading, false},
   };
-  // The exports that create a control, and so load it from the stream.
-  double version = 0, minor = 0;
-  hostapi::WideStringArray names, values, items;
-  hostapi::ByteArray flags;
-  hostapi::WordArray words;
-  const std::function<int32_t(hostapi::DeviceHandle&)> creators[] = {
-      [&](hostapi::DeviceHandle& h) { return api.SvrInitDevSet(h); },
-      [&](hostapi::DeviceHandle& h) { return api.SvrGetDevVersion(h, version, 0, 0, minor); },
-      [&](hostapi::DeviceHandle& h) { return api.SvrGetProperty(h, names, values, flags); },
-      [&](hostapi::DeviceHandle& h) { return api.SvrSetProperty(h, {}, {}); },
-      [&](hostapi::DeviceHandle& h) { return api.SvrEnumPropertyValue(h, u"ADS_Port", items); },
-      [&](hostapi::DeviceHandle& h) { return api.SvrGetChannel(h, names, words); },
-  };
   for (const auto& c : cases) {
-    for (size_t creator = 0; creator < std::size(creators); ++creator) {
-      SCOPED_TRACE(std::string(c.what) + ", export " + std::to_string(creator));
-      const auto start = steady_clock::now();
-      Device device(api, c.bytes);
-      std::tie(device.stream.position, device.stream.mode) = std::tie(c.position, c.mode);
-      ASSERT_EQ(creators[creator](device.handle), 1);
-      ASSERT_NE(device.handle.devCtrl, nullptr);
-      EXPECT_LT(SecondsSince(start), kRunawaySeconds);
-      EXPECT_EQ(device.Property(u"Remote Ip"), c.loads ? u"1.2.3.4" : u"169.254.1.1");
-      EXPECT_EQ(device.Channels().size(), c.loads ? 1u : 0u);
-      ExpectUsable(device, c.loads ? u"MAIN.aValues[6]" : u"");
-    }
-    // A save into a stream in this state writes the run buffer at 0.
-    Device device(api, {}, kLoaded);
-    device.stream.bytes = c.bytes;
+    SCOPED_TRACE(c.what);
+    const auto start = steady_clock::now();
+    Device device(api, c.bytes);
     std::tie(device.stream.position, device.stream.mode) = std::tie(c.position, c.mode);
-    ASSERT_EQ(device.Save(), 1);
-    Device reloaded(api, device.stream.bytes, kLoaded);
+    ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
+    ASSERT_NE(device.handle.devCtrl, nullptr);
+    EXPECT_LT(SecondsSince(start), kRunawaySeconds);
+    EXPECT_EQ(device.Property(u"Remote Ip"), c.loads ? u"1.2.3.4" : u"169.254.1.1");
+    EXPECT_EQ(device.Channels().size(), c.loads ? 1u : 0u);
+    ExpectUsable(device, c.loads ? u"MAIN.aValues[6]" : u"");
+
+    // A save into a stream in this state writes the run buffer at 0.
+    Device saving(api, {}, kLoaded);
+    saving.stream.bytes = c.bytes;
+    std::tie(saving.stream.position, saving.stream.mode) = std::tie(c.position, c.mode);
+    ASSERT_EQ(saving.Save(), 1);
+    Device reloaded(api, saving.stream.bytes, kLoaded);
     EXPECT_EQ(reloaded.Property(u"Remote Ip"), u"169.254.1.1");
     EXPECT_TRUE(reloaded.Channels().empty());
   }
