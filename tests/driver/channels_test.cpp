@@ -1,6 +1,5 @@
 // The module through dlopen: channel records, channel editing, saved data and generation.
-// Run buffers with a tag tree are made in this process from the bundled example, with the
-// core's own device control, and handed to the module as a host would.
+// Run buffers are made in this process from the bundled example and handed to the module.
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -11,17 +10,6 @@
 
 namespace driver_tests {
 namespace {
-
-// The names MAIN.aValues[i] for the given i, in ASCII or wide.
-template <class String = std::string>
-std::vector<String> Values(std::vector<int> indices) {
-  std::vector<String> names;
-  for (int i : indices) {
-    const std::string name = "MAIN.aValues[" + std::to_string(i) + "]";
-    names.emplace_back(name.begin(), name.end());
-  }
-  return names;
-}
 
 // The full records of every channel are adshost's session test; here the requested ones.
 TEST_F(ModuleTest, RecordIDescribesRequestedIndexIAndCarriesIndexI) {
@@ -53,25 +41,6 @@ TEST_F(ModuleTest, GenerationNamesAChannelTheTreeDoesNotKnowUntilItIsDeleted) {
   EXPECT_EQ(host.reports.size(), 1u);
 }
 
-TEST_F(ModuleTest, StaleDataVersionRefusesGeneration) {
-  // Device data with only section 99 = (0, 20001), and one channel "A".
-  Device device(api, {0x31, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x28, 0x00, 0x00, 0x00, 0x09, 0x00, 0x00,
-                      0x00, 0x40, 0x9C, 0x00, 0x00, 0x28, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00,
-                      0x00, 0x00, 0x1C, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x21, 0x4E, 0x00, 0x00, 0x63,
-                      0x00, 0x00, 0x00, 0x14, 0x00, 0x00, 0x00, 0x08, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00,
-                      0x01, 0x00, 0x00, 0x00, 0x41});
-  testing_support::FakeHost host(1);
-  device.handle.hostInterface = &host;
-  ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
-  EXPECT_EQ(device.Channels(), Names{u"A"});
-  EXPECT_EQ(api.SvrGenerate(device.handle), 0);
-  ASSERT_EQ(host.reports.size(), 1u);
-  // 通道信息不完整, 请重新导入标签
-  EXPECT_EQ(std::tie(host.reports[0].object, host.reports[0].message),
-            std::make_tuple(u"\u901A\u9053\u4FE1\u606F\u4E0D\u5B8C\u6574",
-                            u"\u8BF7\u91CD\u65B0\u5BFC\u5165\u6807\u7B7E"));
-}
-
 TEST_F(ModuleTest, SetChlInfoAddsKnownTagsOnce) {
   Device device(api, RunBufferWith({}), kLoaded);
   // An unknown tag gives 0, the first channel 2, every later or repeated one 3.
@@ -82,23 +51,24 @@ TEST_F(ModuleTest, SetChlInfoAddsKnownTagsOnce) {
   EXPECT_EQ(device.Channels(), (Names{u"MAIN.aValues[2]", u"gCounter"}));
 }
 
+// Channel names the tree does not know are kept as they are, which is all this needs.
 TEST_F(ModuleTest, DeleteSortsTheCallersIndicesAndDeletesFromTheBack) {
-  Device device(api, RunBufferWith(Values({0, 1, 2, 3, 4, 5, 6, 7})), kLoaded);
+  Device device(api, RunBufferWith({"a", "b", "c", "d", "e", "f", "g", "h"}), kLoaded);
   hostapi::WordArray indices{5, 2, 9};
   ASSERT_EQ(api.SvrDeleteChlInfo(device.handle, indices), 1);
   EXPECT_EQ(indices, (hostapi::WordArray{2, 5, 9}));
-  EXPECT_EQ(device.Channels(), Values<std::u16string>({0, 1, 3, 4, 6, 7}));
+  EXPECT_EQ(device.Channels(), (Names{u"a", u"b", u"d", u"e", u"g", u"h"}));
   // [3, 3]: channel 3, then the channel that moved into place 3.
   hostapi::WordArray twice{3, 3};
   ASSERT_EQ(api.SvrDeleteChlInfo(device.handle, twice), 1);
-  EXPECT_EQ(device.Channels(), Values<std::u16string>({0, 1, 3, 7}));
+  EXPECT_EQ(device.Channels(), (Names{u"a", u"b", u"d", u"h"}));
   hostapi::WordArray none;
   ASSERT_EQ(api.SvrDeleteChlInfo(device.handle, none), 1);
   EXPECT_TRUE(device.Channels().empty());
 }
 
 TEST_F(ModuleTest, ShorterSavedDataKeepsTheSurplusBytes) {
-  Device device(api, RunBufferWith(Values({0, 1, 2, 3, 4})), kLoaded);
+  Device device(api, RunBufferWith({"a", "b", "c", "d", "e"}), kLoaded);
   ASSERT_EQ(device.Save(), 1);
   const std::vector<uint8_t> longer = device.stream.bytes;
   const uint32_t longLength = utils::LoadU32(longer.data()) + 20;
