@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <climits>
 #include <functional>
 #include <stdexcept>
@@ -17,7 +16,6 @@
 namespace driver_tests {
 namespace {
 
-using std::chrono::steady_clock;
 using testing_support::FakeChannel;
 
 // A version-2 host whose channel list comes from `serve` and whose AddChannels does what
@@ -53,14 +51,6 @@ void ExpectUsable(Device& device, const std::u16string& tag = {}) {
   Device reloaded(device.api, device.stream.bytes, kLoaded);
   EXPECT_EQ(reloaded.Property(u"Remote Ip"), u"10.20.30.40");
   EXPECT_EQ(reloaded.Channels(), device.Channels());
-}
-
-// Bounds that only a runaway (quadratic or unbounded) walk exceeds, even on a loaded machine
-// under the sanitizers; the figures themselves are the benchmarks' business.
-constexpr double kRunawaySeconds = 60.0;
-
-double SecondsSince(steady_clock::time_point start) {
-  return std::chrono::duration<double>(steady_clock::now() - start).count();
 }
 
 // A device over `channels` whose control has been handed `host`.
@@ -198,12 +188,10 @@ TEST_F(ModuleTest, StreamsOfAnyStateAndContent) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const auto start = steady_clock::now();
     Device device(api, c.bytes);
     std::tie(device.stream.position, device.stream.mode) = std::tie(c.position, c.mode);
     ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
     ASSERT_NE(device.handle.devCtrl, nullptr);
-    EXPECT_LT(SecondsSince(start), kRunawaySeconds);
     EXPECT_EQ(device.Property(u"Remote Ip"), c.loads ? u"1.2.3.4" : u"169.254.1.1");
     EXPECT_EQ(device.Channels().size(), c.loads ? 1u : 0u);
     ExpectUsable(device, c.loads ? u"MAIN.aValues[6]" : u"");
@@ -220,19 +208,21 @@ TEST_F(ModuleTest, StreamsOfAnyStateAndContent) {
 }
 
 TEST_F(ModuleTest, HostArraysOfAnySize) {
-  Device device(api, RunBufferWith({"MAIN.aValues[0]", "MAIN.aValues[1]", "MAIN.aValues[2]"}), kLoaded);
+  Device device(api, RunBufferWith({"MAIN.aValues[0]", "MAIN.fbMotor.bEnable", "MAIN.aValues[2]"}), kLoaded);
 
-  // Channel records for a hundred thousand indices, most of them far past the end.
+  // Records for a hundred thousand indices, most of them far past the end: record i describes
+  // indices[i] and carries index i, and past the end it is bare. The host's array is sized to
+  // the records. A label's comment is its type's: the member comment "使能" stays in the type.
   hostapi::WordArray indices(100000, UINT32_MAX);
-  indices[0] = 2;
+  std::tie(indices[0], indices[1]) = std::make_tuple(2, 1);
   hostapi::ChlInfoArray reply(7);
   ASSERT_EQ(api.SvrGetChlInfo(device.handle, indices, reply), 100000);
-  EXPECT_EQ(std::tie(reply[0].tagName, reply[99999].tagName, reply[99999].value4),
-            std::make_tuple(u"MAIN.aValues[2]", u"", 1));
+  ASSERT_EQ(reply.size(), 100000u);
+  EXPECT_EQ(std::tie(reply[0].tagName, reply[0].index, reply[1].index, reply[1].comment),
+            std::make_tuple(u"MAIN.aValues[2]", 0, 1, u""));
+  EXPECT_EQ(std::tie(reply[99999].tagName, reply[99999].value4), std::make_tuple(u"", 1));
 
-  // Deleting with a million indices is sorted and walked in bounded time; only real
-  // channels go.
-  auto start = steady_clock::now();
+  // Deleting with a million indices sorts them; only real channels go.
   hostapi::WordArray many(1000000, UINT32_MAX);
   many[500000] = 1;
   many[10] = 7;
@@ -240,13 +230,11 @@ TEST_F(ModuleTest, HostArraysOfAnySize) {
   EXPECT_TRUE(std::is_sorted(many.begin(), many.end()));
   EXPECT_EQ(std::tie(many[0], many[1]), std::make_tuple(1u, 7u));
   EXPECT_EQ(device.Channels(), (Names{u"MAIN.aValues[0]", u"MAIN.aValues[2]"}));
-  EXPECT_LT(SecondsSince(start), kRunawaySeconds);
 
-  // Property names without values, unknown names in bulk, and names that are no text.
-  // A name without a value gets an empty text, which the property ignores.
+  // Property names without values, and names that are no text. A name without a value gets an
+  // empty text, which the property ignores.
   EXPECT_EQ(api.SvrSetProperty(device.handle, {u"Remote Ip", u"Remote Ip"}, {u"5.6.7.8"}), 1);
   EXPECT_EQ(device.Property(u"Remote Ip"), u"5.6.7.8");
-  EXPECT_EQ(api.SvrSetProperty(device.handle, hostapi::WideStringArray(100000, u"nope"), {}), 0);
   const std::u16string loneSurrogates{u'\xD800', u'A', u'\xDFFF'};
   EXPECT_EQ(device.Set(loneSurrogates, u"1"), 0);
   EXPECT_EQ(device.Set(u"Remote AMS NetId", loneSurrogates), 1);

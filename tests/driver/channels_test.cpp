@@ -11,19 +11,6 @@
 namespace driver_tests {
 namespace {
 
-// The full records of every channel are adshost's session test; here the requested ones.
-TEST_F(ModuleTest, RecordIDescribesRequestedIndexIAndCarriesIndexI) {
-  Device device(api, RunBufferWith({"MAIN.fbMotor.bEnable", "MAIN.aValues[3]", "MAIN.sMessage"}), kLoaded);
-  hostapi::ChlInfoArray reply(9);
-  ASSERT_EQ(api.SvrGetChlInfo(device.handle, {2, 0, 7}, reply), 3);
-  ASSERT_EQ(reply.size(), 3u);  // the host's array is sized to the records
-  EXPECT_EQ(std::tie(reply[0].tagName, reply[0].index), std::make_tuple(u"MAIN.sMessage", 0));
-  // A label's comment is its type's comment: the member comment "使能" stays in the type.
-  EXPECT_EQ(std::tie(reply[1].tagName, reply[1].index, reply[1].comment),
-            std::make_tuple(u"MAIN.fbMotor.bEnable", 1, u""));
-  EXPECT_EQ(std::tie(reply[2].tagName, reply[2].value4), std::make_tuple(u"", 1));  // past the end: bare
-}
-
 TEST_F(ModuleTest, GenerationNamesAChannelTheTreeDoesNotKnowUntilItIsDeleted) {
   Device device(api, RunBufferWith({"MAIN.aValues[1]", "MAIN.gone"}));
   testing_support::FakeHost host(2);
