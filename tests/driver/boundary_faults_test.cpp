@@ -64,7 +64,6 @@ std::unique_ptr<Device> GeneratedWith(const Exports& api, HostileHost& host, con
 
 TEST_F(ModuleTest, HostThatThrowsOrRefusesWhenHandedChannels) {
   const std::pair<HostileHost::Add, int32_t> cases[] = {  // the host's answer, the result of adding a channel
-      {HostileHost::Add::Accept, 3},
       {HostileHost::Add::Refuse, 0},  // the host's answer is the result
       {HostileHost::Add::Throw, 3},   // an exception during the hand-over counts as success
   };

@@ -94,14 +94,12 @@ TEST(VarName, ReplacementsInTheirOrder) {
   const std::tuple<std::u16string, std::u16string, std::u16string> cases[] = {  // path name, tag name, result
       {u"a (b)", u"", u"a__b_"},
       {u"a____b", u"", u"a__b"},
-      {u"x\uFFE5y z\tw\rv", u"", u"x_y_z_w_v"},
-      {u"line\nfeed", u"", u"line\nfeed"},
+      {u"x\uFFE5y z\tw\rv\nu", u"", u"x_y_z_w_v\nu"},  // a line feed stays
       {u"p:q`~!@#$%^&*-=+\\|}{'\";/?>,<", u"", u"p_q_________________________"},
       {u"", u"A.B[1]", u"A_B[1]"},
       {u"plain", u"other", u"plain"},
   };
   for (const auto& [path, tag, expected] : cases) EXPECT_EQ(driver::MakeVarName(path, tag), expected);
-  EXPECT_EQ(driver::ReplaceAll(u"aaa", u"aa", u"_"), u"_a");
   EXPECT_EQ(driver::ReplaceAll(u"abc", u"", u"_"), u"abc");
 }
 
@@ -109,12 +107,11 @@ TEST(DevRow, EmptyTableReadsAndWritesNothing) {
   const auto& columns = driver::Columns();
   EXPECT_EQ(columns.Find(u"anything"), 10u);
   auto row = driver::MakeRow(columns);
-  EXPECT_TRUE(row.values.empty());
   auto stream = StreamOf({7, 7}, 0, hostapi::kStreamReading);
   driver::WriteRow(row, columns, stream);
-  EXPECT_EQ(stream.bytes, (std::vector<uint8_t>{7, 7}));
   EXPECT_TRUE(driver::ReadRow(row, columns, stream));
-  EXPECT_EQ(stream.position, 0);
+  EXPECT_EQ(std::make_tuple(stream.bytes, stream.position, row.values.size()),
+            std::make_tuple(std::vector<uint8_t>{7, 7}, 0, size_t{0}));
 }
 
 // A value column and two text columns; the last text is empty and so written as nothing.
@@ -148,16 +145,13 @@ TEST(DevRow, RowsReadBackUpToTheirVersionAndRefuseShortBytes) {
   ASSERT_TRUE(driver::ReadRow(untouched, columns, newer));
   EXPECT_EQ(std::make_tuple(untouched.values[0], newer.position), std::make_tuple(0, 0));
 
-  // Rows that end early or claim texts longer than the bytes are refused, as is reading from
-  // past the end.
+  // Rows that end early or claim texts longer than the bytes are refused.
   const std::vector<std::vector<uint8_t>> hostile = {
       {}, {0x10, 0, 0}, {0x10, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 'a'}};
   for (const auto& bytes : hostile) {
     auto stream = StreamOf(bytes, 0, hostapi::kStreamReading);
     auto row = driver::MakeRow(columns);
     EXPECT_FALSE(driver::ReadRow(row, columns, stream)) << bytes.size();
-    stream.position = 1000;
-    EXPECT_FALSE(driver::ReadRow(row, columns, stream));
   }
 }
 
