@@ -77,8 +77,7 @@ TEST_F(ModuleTest, ConfigurationListsAndChannelStatus) {
 TEST_F(ModuleTest, ControlLifecycle) {
   DEVICE::DevCtrlInterface* control = api.CreateDeviceCtrl();
   ASSERT_NE(control, nullptr);
-  EXPECT_EQ(api.DestroyDeviceCtrl(control), 0);
-  EXPECT_EQ(api.DestroyDeviceCtrl(nullptr), 0);
+  EXPECT_EQ(std::make_tuple(api.DestroyDeviceCtrl(control), api.DestroyDeviceCtrl(nullptr)), std::make_tuple(0, 0));
 
   hostapi::DeviceHandle handle;
   double version = 0, minor = 1;
@@ -99,15 +98,12 @@ TEST_F(ModuleTest, ControlLifecycle) {
   handle.dataStream = &stream;
   hostapi::ChlInfoArray reply(2);
   hostapi::WordArray indices{1};
-  EXPECT_EQ(api.SvrGetChlInfo(handle, {}, reply), 0);
-  EXPECT_EQ(reply.size(), 2u);
-  EXPECT_EQ(api.SvrDeleteChlInfo(handle, indices), 0);
-  EXPECT_EQ(api.SvrSetChlInfo(handle, hostapi::SChlInfo{}), 0);
-  EXPECT_EQ(api.SvrShowCustomUI(handle, u"\u6807\u7B7E\u5BFC\u5165"), 0);
-  EXPECT_EQ(api.SvrGenerate(handle), 0);
-  EXPECT_EQ(api.SvrSaveDevData(handle), 1);
-  EXPECT_EQ(stream.bytes, (std::vector<uint8_t>{1, 2, 3}));
-  EXPECT_EQ(handle.devCtrl, nullptr);
+  EXPECT_EQ(std::make_tuple(api.SvrGetChlInfo(handle, {}, reply), api.SvrDeleteChlInfo(handle, indices),
+                            api.SvrSetChlInfo(handle, hostapi::SChlInfo{}), api.SvrShowCustomUI(handle, u"x"),
+                            api.SvrGenerate(handle), api.SvrSaveDevData(handle)),
+            std::make_tuple(0, 0, 0, 0, 0, 1));
+  EXPECT_EQ(std::make_tuple(reply.size(), stream.bytes, handle.devCtrl),
+            std::make_tuple(size_t{2}, std::vector<uint8_t>{1, 2, 3}, nullptr));
 }
 
 TEST_F(ModuleTest, PropertyListingAndEnumerationItems) {
