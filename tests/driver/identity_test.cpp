@@ -63,9 +63,7 @@ TEST_F(ModuleTest, ConfigurationListsAndChannelStatus) {
   hostapi::WideStringListArray lists(2);  // replaced by one empty list
   EXPECT_EQ(api.SvrGetCofigPro(0, names, words, lists, fourth, fifth), 1);
   EXPECT_EQ(std::tie(names, words), std::make_tuple(hostapi::WideStringArray{u"\u6807\u7B7E"}, hostapi::WordArray{2}));
-  ASSERT_EQ(lists.size(), 1u);
-  EXPECT_TRUE(lists[0] && lists[0]->empty());
-  EXPECT_TRUE(fourth.empty() && fifth.empty());
+  EXPECT_TRUE(lists.size() == 1 && lists[0] && lists[0]->empty() && fourth.empty() && fifth.empty());
 
   Device device(api);
   EXPECT_EQ(api.SvrGetChannel(device.handle, names, words), 1);
@@ -118,11 +116,10 @@ TEST_F(ModuleTest, PropertyListingAndEnumerationItems) {
                                               u"169.254.1.1"}));
   EXPECT_EQ(flags, (hostapi::ByteArray{0, 1, 0, 0, 0, 0}));
 
-  // Enumeration items are appended to what the host's array holds.
+  // Enumeration items (adshost's session test shows them) are appended to the host's array.
   hostapi::WideStringArray items{u"host entry"};
   ASSERT_EQ(api.SvrEnumPropertyValue(device.handle, u"ADS_Port", items), 1);
-  ASSERT_EQ(items.size(), 14u);
-  EXPECT_EQ(std::tie(items[0], items[1], items[13]), std::make_tuple(u"host entry", u"300", u"854"));
+  EXPECT_EQ(std::make_tuple(items.size(), items[0]), std::make_tuple(size_t{14}, u"host entry"));
   EXPECT_EQ(api.SvrEnumPropertyValue(device.handle, u"Nope", items), 0);
   EXPECT_EQ(api.SvrEnumPropertyValue(device.handle, u"Remote Ip", items), 1);  // no items
   EXPECT_EQ(items.size(), 14u);
