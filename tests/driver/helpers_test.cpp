@@ -108,9 +108,8 @@ TEST(DevRow, EmptyTableReadsAndWritesNothing) {
 
 // A value column and two text columns; the last text is empty and so written as nothing.
 TEST(DevRow, ColumnsWriteValuesAndNonEmptyTexts) {
-  driver::ColumnTable columns;
-  columns.types = {driver::kColumnValue, driver::kColumnText, driver::kColumnText};
-  columns.titles = {u"v", u"t", u"e"};
+  const driver::ColumnTable columns{{driver::kColumnValue, driver::kColumnText, driver::kColumnText},
+                                    {u"v", u"t", u"e"}};
   EXPECT_EQ(std::make_tuple(columns.Find(u"t"), columns.Find(u"x")), std::make_tuple(size_t{1}, size_t{13}));
   auto row = driver::MakeRow(columns);
   row.values[0] = 0x11223344;
@@ -122,9 +121,7 @@ TEST(DevRow, ColumnsWriteValuesAndNonEmptyTexts) {
 }
 
 TEST(DevRow, RowsReadBackUpToTheirVersionAndRefuseShortBytes) {
-  driver::ColumnTable columns;
-  columns.types = {driver::kColumnValue, driver::kColumnText};
-  columns.titles = {u"v", u"t"};
+  const driver::ColumnTable columns{{driver::kColumnValue, driver::kColumnText}, {u"v", u"t"}};
   // The leading 16-bit version 0x3344 is at most 20000: the row reads back.
   auto input = StreamOf(kValueAndAB, 0, hostapi::kStreamReading);
   auto back = driver::MakeRow(columns);
