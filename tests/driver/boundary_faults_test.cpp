@@ -110,7 +110,7 @@ TEST_F(ModuleTest, HostChannelListsWithNullsAndOfHugeLength) {
   EXPECT_EQ(device->Channels(), (Names{u"MAIN.aValues[0]", u"MAIN.aValues[7]", u"gCounter", u""}));
 
   // A million entries over a thousand channel objects (names T0..T999): the saved bytes grow
-  // with the distinct names and nothing more.
+  // with the host's list and nothing more.
   std::vector<std::unique_ptr<FakeChannel>> pool;
   size_t namesBytes = 0;
   for (int i = 0; i < 1000; ++i) {
