@@ -41,9 +41,7 @@ struct Device {
   explicit Device(const Exports& exports, std::vector<uint8_t> bytes = {}, bool load = false) : api(exports) {
     stream.bytes = std::move(bytes);
     handle.dataStream = &stream;
-    if (load) {
-      EXPECT_EQ(api.SvrInitDevSet(handle), 1);
-    }
+    EXPECT_TRUE(!load || api.SvrInitDevSet(handle) == 1);
   }
   ~Device() { api.SvrExitDevRun(handle); }
   Device(const Device&) = delete;

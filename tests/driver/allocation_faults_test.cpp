@@ -56,7 +56,7 @@ void operator delete[](void* p, const std::nothrow_t&) noexcept { Release(p); }
 namespace driver_tests {
 namespace {
 
-// Counts the allocations of `operation` on a fresh `prepare()` (recorded with the test), then
+// Counts the allocations of `operation` on a fresh `prepare()`, then
 // for every failure point runs it again on a fresh one with that allocation failing and hands
 // the result to `check`: every allocation up to 300, then about 300 more spread over the rest.
 // Exceptions of the operation are swallowed: only the state it leaves counts.
@@ -66,7 +66,6 @@ void ForEachFailurePoint(Prepare prepare, Operation operation, Check check) {
   unsigned long total = g_allocations;
   static_cast<void>(operation(*counted));
   total = g_allocations - total;
-  ::testing::Test::RecordProperty("allocations", static_cast<int>(total));
   const unsigned long step = total > 600 ? (total - 300) / 300 : 1;
   for (unsigned long k = 0; k < total; k += k < 300 ? 1 : step) {
     SCOPED_TRACE(k);

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <climits>
 #include <functional>
 #include <stdexcept>
@@ -17,32 +16,27 @@
 namespace driver_tests {
 namespace {
 
-using std::chrono::steady_clock;
 using testing_support::FakeChannel;
 
 // A version-2 host whose channel list comes from `serve` and whose AddChannels does what
 // `onAdd` says.
 class HostileHost final : public IDevSetInterfaceEx2 {
  public:
-  enum class Add { Accept, Refuse, Throw, ThrowBadAlloc };
+  enum class Add { Accept, Refuse, Throw };
 
   uint32_t GetHostVersion() override { return 2; }
   void ReportError(const std::u16string&, const std::u16string&) override {}
   void GetChannels(std::vector<DEVICE::stChlInfo*>& out) override {
-    ++asked;
     if (serve) serve(out);
   }
   bool IsChannelListReady() override { return true; }
   bool AddChannels(const std::vector<DEVICE::stChlInfo*>&) override {
     if (onAdd == Add::Throw) throw std::runtime_error("host failure");
-    if (onAdd == Add::ThrowBadAlloc) throw std::bad_alloc();
     return onAdd == Add::Accept;
   }
-  ~HostileHost() = default;
 
   std::function<void(std::vector<DEVICE::stChlInfo*>&)> serve;
   Add onAdd = Add::Accept;
-  size_t asked = 0;
 };
 
 // The device still works: a property change (and a new channel, when `tag` is given) is saved
@@ -56,14 +50,6 @@ void ExpectUsable(Device& device, const std::u16string& tag = {}) {
   EXPECT_EQ(reloaded.Channels(), device.Channels());
 }
 
-// Bounds that only a runaway (quadratic or unbounded) walk exceeds, even on a loaded machine
-// under the sanitizers; the figures themselves are the benchmarks' business.
-constexpr double kRunawaySeconds = 60.0;
-
-double SecondsSince(steady_clock::time_point start) {
-  return std::chrono::duration<double>(steady_clock::now() - start).count();
-}
-
 // A device over `channels` whose control has been handed `host`.
 std::unique_ptr<Device> GeneratedWith(const Exports& api, HostileHost& host, const std::vector<std::string>& channels) {
   auto device = std::make_unique<Device>(api, RunBufferWith(channels));
@@ -73,28 +59,18 @@ std::unique_ptr<Device> GeneratedWith(const Exports& api, HostileHost& host, con
   return device;
 }
 
-TEST_F(ModuleTest, HostThatThrowsOrRefusesWhenHandedChannels) {
-  const std::pair<HostileHost::Add, int32_t> cases[] = {  // the host's answer, the result of adding a channel
-      {HostileHost::Add::Accept, 3},
-      {HostileHost::Add::Refuse, 0},  // the host's answer is the result
-      {HostileHost::Add::Throw, 3},   // an exception during the hand-over counts as success
-      {HostileHost::Add::ThrowBadAlloc, 3},
-  };
-  for (const auto& [onAdd, result] : cases) {
-    SCOPED_TRACE(static_cast<int>(onAdd));
-    if (onAdd >= HostileHost::Add::Throw && !platform::ExceptionsUnwindAcrossModules()) continue;
-    HostileHost host;
-    host.onAdd = onAdd;
-    const auto device = GeneratedWith(api, host, {"MAIN.aValues[0]"});
-    EXPECT_EQ(device->Add(u"MAIN.aValues[1]"), result);
-    // The local list keeps the name whatever the host did with it.
-    EXPECT_EQ(device->Channels(), (Names{u"MAIN.aValues[0]", u"MAIN.aValues[1]"}));
-
-    host.onAdd = HostileHost::Add::Accept;
-    device->handle.hostInterface = nullptr;
-    ASSERT_EQ(api.SvrGenerate(device->handle), 1);  // takes the host away again
-    ExpectUsable(*device, u"MAIN.aValues[2]");
-  }
+// The host's answer to the hand-over of a new channel is the result; an exception counts as
+// success. The local list keeps the name whatever the host did with it.
+TEST_F(ModuleTest, HostThatRefusesOrThrowsWhenHandedChannels) {
+  HostileHost host;
+  host.onAdd = HostileHost::Add::Refuse;
+  const auto device = GeneratedWith(api, host, {"MAIN.aValues[0]"});
+  EXPECT_EQ(device->Add(u"MAIN.aValues[1]"), 0);
+  EXPECT_EQ(device->Channels(), (Names{u"MAIN.aValues[0]", u"MAIN.aValues[1]"}));
+  if (!platform::ExceptionsUnwindAcrossModules()) return;
+  host.onAdd = HostileHost::Add::Throw;
+  EXPECT_EQ(device->Add(u"MAIN.aValues[2]"), 4);  // the count of channels plus one
+  EXPECT_EQ(device->Channels().size(), 3u);
 }
 
 TEST_F(ModuleTest, HostThatThrowsWhenAskedForItsChannels) {
@@ -103,11 +79,9 @@ TEST_F(ModuleTest, HostThatThrowsWhenAskedForItsChannels) {
   host.serve = [](std::vector<DEVICE::stChlInfo*>&) { throw std::runtime_error("host failure"); };
   const auto device = GeneratedWith(api, host, {"MAIN.aValues[0]", "gCounter"});
 
-  // The save asks the host twice; both failures leave the names as the table holds them and
-  // the run buffer is still written.
+  // The failures leave the names as the table holds them, and the run buffer is still written.
   device->stream.bytes.assign(40, 0xEE);
   ASSERT_EQ(device->Save(), 1);
-  EXPECT_GE(host.asked, 2u);
   EXPECT_EQ(Device(api, device->stream.bytes, kLoaded).Channels(), (Names{u"MAIN.aValues[0]", u"gCounter"}));
 
   // A host that fails half-way through its list: the entries before the failure count.
@@ -135,13 +109,8 @@ TEST_F(ModuleTest, HostChannelListsWithNullsAndOfHugeLength) {
   ASSERT_EQ(device->Save(), 1);
   EXPECT_EQ(device->Channels(), (Names{u"MAIN.aValues[0]", u"MAIN.aValues[7]", u"gCounter", u""}));
 
-  // A host that answers with nothing: its list is empty, and so are the saved channels.
-  host.serve = nullptr;
-  ASSERT_EQ(device->Save(), 1);
-  EXPECT_TRUE(device->Channels().empty());
-
-  // A million entries over a thousand channel objects (names T0..T999), and a million null
-  // entries: the work and the saved bytes grow with the host's list and nothing more.
+  // A million entries over a thousand channel objects (names T0..T999): the saved bytes grow
+  // with the host's list and nothing more.
   std::vector<std::unique_ptr<FakeChannel>> pool;
   size_t namesBytes = 0;
   for (int i = 0; i < 1000; ++i) {
@@ -154,35 +123,26 @@ TEST_F(ModuleTest, HostChannelListsWithNullsAndOfHugeLength) {
     out.resize(kHuge);
     for (size_t i = 0; i < kHuge; ++i) out[i] = pool[i % pool.size()].get();
   };
-  auto start = steady_clock::now();
   ASSERT_EQ(device->Save(), 1);
   EXPECT_GE(device->stream.bytes.size(), namesBytes);
   EXPECT_LT(device->stream.bytes.size(), namesBytes + 64 * 1024);
   host.serve = nullptr;
   // Repeated names are added once.
   EXPECT_EQ(Device(api, device->stream.bytes, kLoaded).Channels().size(), pool.size());
-  // Null entries past the table's end are empty names (the table is emptied first).
-  ASSERT_EQ(device->Save(), 1);
-  host.serve = [&](std::vector<DEVICE::stChlInfo*>& out) { out.assign(kHuge, nullptr); };
-  ASSERT_EQ(device->Save(), 1);
-  host.serve = nullptr;
-  EXPECT_EQ(Device(api, device->stream.bytes, kLoaded).Channels(), Names{u""});
-  RecordProperty("huge_host_lists_seconds", std::to_string(SecondsSince(start)));
-
   ExpectUsable(*device, u"MAIN.aValues[3]");
 }
 
-// Streams whose position and size disagree, and run buffers whose header words (payload,
-// format, device-data length, name-block length, then a name count) claim billions.
+// Streams whose position and size disagree (the stream rules themselves are the DataStream
+// tests'), and run buffers whose header words (payload, format, device-data length, name-block
+// length, then a name count) claim billions.
 TEST_F(ModuleTest, StreamsOfAnyStateAndContent) {
-  std::vector<uint8_t> data, garbage(300);  // data: a run buffer with one channel and a property
+  std::vector<uint8_t> data;  // a run buffer with one channel and a property
   {
     Device source(api, RunBufferWith({"MAIN.aValues[4]"}), kLoaded);
     ASSERT_EQ(source.Set(u"Remote Ip", u"1.2.3.4"), 1);
     ASSERT_EQ(source.Save(), 1);
     data = source.stream.bytes;
   }
-  for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<uint8_t>(i * 37 + 11);
   const struct {
     const char* what;
     std::vector<uint8_t> bytes;
@@ -190,22 +150,11 @@ TEST_F(ModuleTest, StreamsOfAnyStateAndContent) {
     uint32_t mode;
     bool loads;  // whether the control is loaded from the bytes
   } cases[] = {
-      {"no bytes", {}, 0, hostapi::kStreamReading, false},
-      {"no bytes, position past them", {}, 1000, hostapi::kStreamReading, false},
-      {"no bytes, writing, position past them", {}, 1000, hostapi::kStreamWriting, false},
-      {"no bytes, negative position", {}, -7, hostapi::kStreamWriting, false},
       {"data at 0", data, 0, hostapi::kStreamReading, true},
-      // Reading from a position: fewer bytes remain than the size, so nothing is read.
-      {"reading, position inside", data, 5, hostapi::kStreamReading, false},
-      {"reading, position past the end", data, 1 << 20, hostapi::kStreamReading, false},
-      {"reading, position at the limit", data, INT32_MAX, hostapi::kStreamReading, false},
-      {"reading, negative position", data, INT32_MIN, hostapi::kStreamReading, false},
-      // Writing: the switch to reading restarts at 0 (and cuts only inside the bytes).
-      {"writing, position past the end", data, 1 << 20, hostapi::kStreamWriting, true},
-      {"writing, negative position", data, -1, hostapi::kStreamWriting, true},
-      {"writing, position inside", data, 3, hostapi::kStreamWriting, false},
+      {"reading, position inside", data, 5, hostapi::kStreamReading, false},  // fewer bytes left than the size
+      {"writing, position past the end", data, 1 << 20, hostapi::kStreamWriting, true},  // reading restarts at 0
+      {"writing, position inside", data, 3, hostapi::kStreamWriting, false},  // the switch cuts there
       {"a mode the module does not know", data, 0, 77, true},
-      {"garbage", garbage, 0, hostapi::kStreamReading, false},
       {"huge payload and names", {0xFF, 0xFF, 0xFF, 0xFF, 2, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
                                   0xFF, 0xFF}, 0, hostapi::kStreamReading, false},
       {"huge name count", {0xFF, 0xFF, 0xFF, 0xFF, 2, 0, 0, 0, 0, 0, 0, 0, 8, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F, 0xFF,
@@ -215,71 +164,45 @@ TEST_F(ModuleTest, StreamsOfAnyStateAndContent) {
       {"huge section", {0x40, 0, 0, 0, 2, 0, 0, 0, 0x08, 0, 0, 0, 0, 0, 0, 0, 0x40, 0x9C, 0, 0, 0xFF, 0xFF, 0xFF,
                         0xFF}, 0, hostapi::kStreamReading, false},
   };
-  // The exports that create a control, and so load it from the stream.
-  double version = 0, minor = 0;
-  hostapi::WideStringArray names, values, items;
-  hostapi::ByteArray flags;
-  hostapi::WordArray words;
-  const std::function<int32_t(hostapi::DeviceHandle&)> creators[] = {
-      [&](hostapi::DeviceHandle& h) { return api.SvrInitDevSet(h); },
-      [&](hostapi::DeviceHandle& h) { return api.SvrGetDevVersion(h, version, 0, 0, minor); },
-      [&](hostapi::DeviceHandle& h) { return api.SvrGetProperty(h, names, values, flags); },
-      [&](hostapi::DeviceHandle& h) { return api.SvrSetProperty(h, {}, {}); },
-      [&](hostapi::DeviceHandle& h) { return api.SvrEnumPropertyValue(h, u"ADS_Port", items); },
-      [&](hostapi::DeviceHandle& h) { return api.SvrGetChannel(h, names, words); },
-  };
   for (const auto& c : cases) {
-    for (size_t creator = 0; creator < std::size(creators); ++creator) {
-      SCOPED_TRACE(std::string(c.what) + ", export " + std::to_string(creator));
-      const auto start = steady_clock::now();
-      Device device(api, c.bytes);
-      std::tie(device.stream.position, device.stream.mode) = std::tie(c.position, c.mode);
-      ASSERT_EQ(creators[creator](device.handle), 1);
-      ASSERT_NE(device.handle.devCtrl, nullptr);
-      EXPECT_LT(SecondsSince(start), kRunawaySeconds);
-      EXPECT_EQ(device.Property(u"Remote Ip"), c.loads ? u"1.2.3.4" : u"169.254.1.1");
-      EXPECT_EQ(device.Channels().size(), c.loads ? 1u : 0u);
-      ExpectUsable(device, c.loads ? u"MAIN.aValues[6]" : u"");
-    }
-    // A save into a stream in this state writes the run buffer at 0.
-    Device device(api, {}, kLoaded);
-    device.stream.bytes = c.bytes;
+    SCOPED_TRACE(c.what);
+    Device device(api, c.bytes);
     std::tie(device.stream.position, device.stream.mode) = std::tie(c.position, c.mode);
-    ASSERT_EQ(device.Save(), 1);
-    Device reloaded(api, device.stream.bytes, kLoaded);
-    EXPECT_EQ(reloaded.Property(u"Remote Ip"), u"169.254.1.1");
-    EXPECT_TRUE(reloaded.Channels().empty());
+    ASSERT_EQ(api.SvrInitDevSet(device.handle), 1);
+    ASSERT_NE(device.handle.devCtrl, nullptr);
+    EXPECT_EQ(device.Property(u"Remote Ip"), c.loads ? u"1.2.3.4" : u"169.254.1.1");
+    EXPECT_EQ(device.Channels().size(), c.loads ? 1u : 0u);
+    ExpectUsable(device, c.loads ? u"MAIN.aValues[6]" : u"");  // the save rewinds the stream
   }
 }
 
 TEST_F(ModuleTest, HostArraysOfAnySize) {
-  Device device(api, RunBufferWith({"MAIN.aValues[0]", "MAIN.aValues[1]", "MAIN.aValues[2]"}), kLoaded);
+  Device device(api, RunBufferWith({"MAIN.aValues[0]", "MAIN.fbMotor.bEnable", "MAIN.aValues[2]"}), kLoaded);
 
-  // Channel records for a hundred thousand indices, most of them far past the end.
+  // Records for a hundred thousand indices, most of them far past the end: record i describes
+  // indices[i] and carries index i, and past the end it is bare. The host's array is sized to
+  // the records. A label's comment is its type's: the member comment "使能" stays in the type.
   hostapi::WordArray indices(100000, UINT32_MAX);
-  indices[0] = 2;
+  std::tie(indices[0], indices[1]) = std::make_tuple(2, 1);
   hostapi::ChlInfoArray reply(7);
   ASSERT_EQ(api.SvrGetChlInfo(device.handle, indices, reply), 100000);
-  EXPECT_EQ(std::tie(reply[0].tagName, reply[99999].tagName, reply[99999].value4),
-            std::make_tuple(u"MAIN.aValues[2]", u"", 1));
+  ASSERT_EQ(reply.size(), 100000u);
+  EXPECT_EQ(std::tie(reply[0].tagName, reply[0].index, reply[1].index, reply[1].comment),
+            std::make_tuple(u"MAIN.aValues[2]", 0, 1, u""));
+  EXPECT_EQ(std::tie(reply[99999].tagName, reply[99999].value4), std::make_tuple(u"", 1));
 
-  // Deleting with a million indices is sorted and walked in bounded time; only real
-  // channels go.
-  auto start = steady_clock::now();
+  // Deleting with a million indices sorts them; only real channels go.
   hostapi::WordArray many(1000000, UINT32_MAX);
   many[500000] = 1;
   many[10] = 7;
   ASSERT_EQ(api.SvrDeleteChlInfo(device.handle, many), 1);
   EXPECT_TRUE(std::is_sorted(many.begin(), many.end()));
-  EXPECT_EQ(std::tie(many[0], many[1]), std::make_tuple(1u, 7u));
   EXPECT_EQ(device.Channels(), (Names{u"MAIN.aValues[0]", u"MAIN.aValues[2]"}));
-  EXPECT_LT(SecondsSince(start), kRunawaySeconds);
 
-  // Property names without values, unknown names in bulk, and names that are no text.
-  // A name without a value gets an empty text, which the property ignores.
+  // Property names without values, and names that are no text. A name without a value gets an
+  // empty text, which the property ignores.
   EXPECT_EQ(api.SvrSetProperty(device.handle, {u"Remote Ip", u"Remote Ip"}, {u"5.6.7.8"}), 1);
   EXPECT_EQ(device.Property(u"Remote Ip"), u"5.6.7.8");
-  EXPECT_EQ(api.SvrSetProperty(device.handle, hostapi::WideStringArray(100000, u"nope"), {}), 0);
   const std::u16string loneSurrogates{u'\xD800', u'A', u'\xDFFF'};
   EXPECT_EQ(device.Set(loneSurrogates, u"1"), 0);
   EXPECT_EQ(device.Set(u"Remote AMS NetId", loneSurrogates), 1);

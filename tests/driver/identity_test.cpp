@@ -9,14 +9,12 @@ namespace driver_tests {
 namespace {
 
 const std::u16string kWaitTime = u"\u901A\u8BAF\u7B49\u5F85\u65F6\u95F4";  // 通讯等待时间
-const std::u16string kMaxTags = u"\u6700\u5927\u6807\u7B7E\u6570";       // 最大标签数
 
 // The fixture's load has resolved the twenty-five names; core symbols stay inside the module.
-TEST_F(ModuleTest, ExportsTheTwentyFiveNamesAndNoInternals) {
+TEST_F(ModuleTest, KeepsItsInternalSymbolsHidden) {
   std::string error;
   const auto module = platform::LoadModule(ADS_DRIVER_PATH, error);
   ASSERT_TRUE(module) << error;
-  for (const char* name : hostapi::kExportNames) EXPECT_NE(module->Symbol(name), nullptr) << name;
   for (const char* internal : {"_ZN8Beckhoff18BeckhoffDeviceCtrlC1Ev", "_ZN8platform15SetAnsiCodePageEj",
                                "_ZN8platform12GetTickCountEv", "_ZN8platform21FindProcessUiServicesEv"})
     EXPECT_EQ(module->Symbol(internal), nullptr) << internal;
@@ -54,30 +52,21 @@ TEST_F(ModuleTest, IdentityExports) {
 
   uint8_t changed = 0;
   EXPECT_EQ(api.SvrEditProperties(0, &changed, 0, 0, 0, 0, 0, 0, 0), 1);
-  EXPECT_EQ(changed, 1);
-  EXPECT_EQ(std::make_tuple(api.SvrChangeableAddress(), api.SvrEditCustomProperty(0), api.SvrInitDevRun(0)),
-            std::make_tuple(1, 1, 1));
-
-  hostapi::CustomUiArray entries(3);
-  EXPECT_EQ(api.SvrGetCustomUI(0, entries), 1);
-  ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(std::tie(entries[0].name, entries[0].id), std::make_tuple(u"\u6807\u7B7E\u5BFC\u5165", 0u));  // 标签导入
+  EXPECT_EQ(std::make_tuple(int{changed}, api.SvrChangeableAddress(), api.SvrEditCustomProperty(0),
+                            api.SvrInitDevRun(0)),
+            std::make_tuple(1, 1, 1, 1));
 }
 
 TEST_F(ModuleTest, ConfigurationListsAndChannelStatus) {
   hostapi::WideStringArray names{u"old"}, fourth{u"x"}, fifth{u"y"};
   hostapi::WordArray words{5, 6};
-  hostapi::WideStringListArray lists(2);  // null lists, then lists with entries
-  for (int i = 0; i < 3; ++i) lists.push_back(std::make_unique<hostapi::WideStringArray>(2, u"item"));
+  hostapi::WideStringListArray lists(2);  // replaced by one empty list
   EXPECT_EQ(api.SvrGetCofigPro(0, names, words, lists, fourth, fifth), 1);
   EXPECT_EQ(std::tie(names, words), std::make_tuple(hostapi::WideStringArray{u"\u6807\u7B7E"}, hostapi::WordArray{2}));
-  ASSERT_EQ(lists.size(), 1u);
-  EXPECT_TRUE(lists[0] && lists[0]->empty());
-  EXPECT_TRUE(fourth.empty() && fifth.empty());
+  EXPECT_TRUE(lists.size() == 1 && lists[0] && lists[0]->empty() && fourth.empty() && fifth.empty());
 
   Device device(api);
   EXPECT_EQ(api.SvrGetChannel(device.handle, names, words), 1);
-  EXPECT_NE(device.handle.devCtrl, nullptr);
   EXPECT_EQ(std::tie(names, words),
             std::make_tuple(hostapi::WideStringArray{u"\u901A\u8BAF\u72B6\u6001"}, hostapi::WordArray{1}));
 }
@@ -85,8 +74,7 @@ TEST_F(ModuleTest, ConfigurationListsAndChannelStatus) {
 TEST_F(ModuleTest, ControlLifecycle) {
   DEVICE::DevCtrlInterface* control = api.CreateDeviceCtrl();
   ASSERT_NE(control, nullptr);
-  EXPECT_EQ(api.DestroyDeviceCtrl(control), 0);
-  EXPECT_EQ(api.DestroyDeviceCtrl(nullptr), 0);
+  EXPECT_EQ(std::make_tuple(api.DestroyDeviceCtrl(control), api.DestroyDeviceCtrl(nullptr)), std::make_tuple(0, 0));
 
   hostapi::DeviceHandle handle;
   double version = 0, minor = 1;
@@ -107,15 +95,12 @@ TEST_F(ModuleTest, ControlLifecycle) {
   handle.dataStream = &stream;
   hostapi::ChlInfoArray reply(2);
   hostapi::WordArray indices{1};
-  EXPECT_EQ(api.SvrGetChlInfo(handle, {}, reply), 0);
-  EXPECT_EQ(reply.size(), 2u);
-  EXPECT_EQ(api.SvrDeleteChlInfo(handle, indices), 0);
-  EXPECT_EQ(api.SvrSetChlInfo(handle, hostapi::SChlInfo{}), 0);
-  EXPECT_EQ(api.SvrShowCustomUI(handle, u"\u6807\u7B7E\u5BFC\u5165"), 0);
-  EXPECT_EQ(api.SvrGenerate(handle), 0);
-  EXPECT_EQ(api.SvrSaveDevData(handle), 1);
-  EXPECT_EQ(stream.bytes, (std::vector<uint8_t>{1, 2, 3}));
-  EXPECT_EQ(handle.devCtrl, nullptr);
+  EXPECT_EQ(std::make_tuple(api.SvrGetChlInfo(handle, {}, reply), api.SvrDeleteChlInfo(handle, indices),
+                            api.SvrSetChlInfo(handle, hostapi::SChlInfo{}), api.SvrShowCustomUI(handle, u"x"),
+                            api.SvrGenerate(handle), api.SvrSaveDevData(handle)),
+            std::make_tuple(0, 0, 0, 0, 0, 1));
+  EXPECT_EQ(std::make_tuple(reply.size(), stream.bytes, handle.devCtrl),
+            std::make_tuple(size_t{2}, std::vector<uint8_t>{1, 2, 3}, nullptr));
 }
 
 TEST_F(ModuleTest, PropertyListingAndEnumerationItems) {
@@ -124,41 +109,31 @@ TEST_F(ModuleTest, PropertyListingAndEnumerationItems) {
   hostapi::WideStringArray names(5000, u"stale"), values{u"old"};
   hostapi::ByteArray flags(3, 9);
   ASSERT_EQ(api.SvrGetProperty(device.handle, names, values, flags), 1);
-  EXPECT_EQ(names, (hostapi::WideStringArray{kWaitTime, u"ADS_Port", kMaxTags, u"Local AMS NetId",
-                                             u"Remote AMS NetId", u"Remote Ip"}));
+  EXPECT_EQ(names, (hostapi::WideStringArray{kWaitTime, u"ADS_Port", u"\u6700\u5927\u6807\u7B7E\u6570",  // 最大标签数
+                                             u"Local AMS NetId", u"Remote AMS NetId", u"Remote Ip"}));
   EXPECT_EQ(values, (hostapi::WideStringArray{u"200", u"801", u"500", u"169.254.1.190.1.1", u"169.254.1.1.1.1",
                                               u"169.254.1.1"}));
   EXPECT_EQ(flags, (hostapi::ByteArray{0, 1, 0, 0, 0, 0}));
 
-  // Enumeration items are appended to what the host's array holds.
+  // Enumeration items (adshost's session test shows them) are appended to the host's array.
   hostapi::WideStringArray items{u"host entry"};
   ASSERT_EQ(api.SvrEnumPropertyValue(device.handle, u"ADS_Port", items), 1);
-  ASSERT_EQ(api.SvrEnumPropertyValue(device.handle, u"ADS_Port", items), 1);
-  ASSERT_EQ(items.size(), 27u);
-  EXPECT_EQ(std::tie(items[0], items[1], items[13], items[14]), std::make_tuple(u"host entry", u"300", u"854", u"300"));
+  EXPECT_EQ(std::make_tuple(items.size(), items[0]), std::make_tuple(size_t{14}, u"host entry"));
   EXPECT_EQ(api.SvrEnumPropertyValue(device.handle, u"Nope", items), 0);
   EXPECT_EQ(api.SvrEnumPropertyValue(device.handle, u"Remote Ip", items), 1);  // no items
-  EXPECT_EQ(items.size(), 27u);
+  EXPECT_EQ(items.size(), 14u);
 }
 
 TEST_F(ModuleTest, SetPropertyParsesByKind) {
   Device device(api);
+  // adshost's session test shows the limits, the enumeration and the trimming; these are the
+  // number rules.
   const std::tuple<std::u16string, std::u16string, std::u16string> cases[] = {  // property, text, value
-      {kWaitTime, u"  0X1F \t", u"31"},       // hexadecimal after an upper-case 0X
-      {kWaitTime, u"ab0X10", u"16"},          // the first 0X anywhere in the text
-      {kWaitTime, u"0x20", u"16"},            // lower-case x: decimal "0" is refused, value kept
-      {kWaitTime, u"1F", u"1"},               // decimal digits up to the first other character
-      {kWaitTime, u"4294967295", u"-1"},      // shown with %d
-      {kWaitTime, u"4294967298", u"2"},       // beyond 32 bits: the low 32 bits
-      {kWaitTime, u"99999999999999999999", u"-1"},  // saturated at 64 bits, then cut
+      {kWaitTime, u" ab0X10", u"16"},                  // hexadecimal after the first upper-case 0X
+      {kWaitTime, u"0x20", u"16"},                     // lower-case x: decimal "0" is refused, value kept
+      {kWaitTime, u"99999999999999999999", u"-1"},     // saturated at 64 bits, cut to 32, shown with %d
       {kWaitTime, u"0X1FFFFFFFE", u"-2"},
-      {kWaitTime, u"-3", u"-3"},
-      {kMaxTags, u"501", u"500"},             // refused by the limit, the value stays
-      {kMaxTags, u"7", u"7"},
-      {u"ADS_Port", u" 851 ", u"851"},
-      {u"ADS_Port", u"1234", u"851"},
-      {u"Remote Ip", u"  10.1.2.3  ", u"10.1.2.3"},
-      {u"Remote Ip", u"   ", u"10.1.2.3"},    // an empty text is refused, silently
+      {u"Remote Ip", u"   ", u"169.254.1.1"},          // an empty text is refused, silently
   };
   for (const auto& [name, text, expected] : cases) {
     SCOPED_TRACE(std::string(text.begin(), text.end()));
