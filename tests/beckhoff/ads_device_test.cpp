@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <new>
 #include <string>
 #include <tuple>
 
@@ -22,22 +21,16 @@ std::string Str(const DEVICE::ByteArray& bytes, size_t from, size_t length) {
   return std::string(reinterpret_cast<const char*>(bytes.data()) + from, length);
 }
 
-// A parsed symbol file held in memory; an exhausted one runs out of memory when the device asks
-// for its symbols.
+// A parsed symbol file held in memory.
 class MemoryParser final : public Fileparser {
  public:
-  explicit MemoryParser(std::vector<Tag::TagVariable> symbols, bool exhausted = false)
-      : symbols_(std::move(symbols)), exhausted_(exhausted) {}
+  explicit MemoryParser(std::vector<Tag::TagVariable> symbols) : symbols_(std::move(symbols)) {}
   std::shared_ptr<Tag::DataTypeList> GetDataTypes() override { return list_; }
-  const std::vector<Tag::TagVariable>& GetSymbols() override {
-    if (exhausted_) throw std::bad_alloc();
-    return symbols_;
-  }
+  const std::vector<Tag::TagVariable>& GetSymbols() override { return symbols_; }
 
  private:
   std::shared_ptr<Tag::DataTypeList> list_ = tag_tests::Elementary();
   std::vector<Tag::TagVariable> symbols_;
-  bool exhausted_;
 };
 
 // A MAIN program with two INT members and a global BOOL.
@@ -109,23 +102,6 @@ TEST(AdsDevice, RunBufferLayout) {
   EXPECT_EQ(Str(deviceData, 294, 8), std::string("\x00\x00\x00\x00\x22\x4e\x00\x00", 8));
 }
 
-// The tree comes back (the channels check against it) and the host is handed the channels.
-TEST(AdsDevice, RunBufferRoundTripRestoresTreeAndChannels) {
-  BeckhoffDeviceCtrl source;
-  source.SetFileParser(MainProgram());
-  source.Channels().AddChannel({"MAIN.a", "g"});
-  DEVICE::ByteArray run;
-  ASSERT_TRUE(source.SerializeRunBuffer(run));
-
-  BeckhoffDeviceCtrl loaded;
-  FakeHost host(2);
-  loaded.SetHostInterface(&host);
-  loaded.DeSerializeRunBuffer(run);
-  EXPECT_EQ(std::make_tuple(loaded.ReimportFlag(), loaded.CheckChannels(), loaded.Channels().Names()),
-            std::make_tuple(0u, 0, std::vector<std::string>{"MAIN.a", "g"}));
-  EXPECT_EQ(host.handed, (std::vector<std::u16string>{u"MAIN.a", u"g"}));  // one by one
-}
-
 TEST(AdsDevice, RunBufferReaderStopsWhereTheBytesEnd) {
   BeckhoffDeviceCtrl source;
   source.Channels().AddChannel({"one", "two", "three"});
@@ -187,16 +163,6 @@ TEST(AdsDevice, SavingTakesTheChannelsOfAReadyHost) {
     device.WriteDevData(bytes);
     EXPECT_EQ(device.Channels().Names(), (ready ? std::vector<std::string>{"X", "Y", "Z"} : std::vector<std::string>{"A", "B"}));
   }
-}
-
-TEST(AdsDevice, ATreeThatCannotBeBuiltLeavesTheDeviceAsItWas) {
-  BeckhoffDeviceCtrl device;
-  EXPECT_TRUE(device.ImportTagTree(MainProgram()).Built());
-  ASSERT_NE(device.FindTag("MAIN.b"), nullptr);
-
-  const auto exhausted = std::make_shared<MemoryParser>(std::vector<Tag::TagVariable>{}, true);
-  EXPECT_STREQ(device.ImportTagTree(exhausted).refusal, texts::kTagTreeNoMemory);
-  EXPECT_NE(device.FindTag("MAIN.b"), nullptr);
 }
 
 }  // namespace

@@ -61,24 +61,6 @@ TEST(TypeNodes, BuildResolvesReferencesInDependencyOrder) {
   EXPECT_EQ(table.Lookup("SELF")->GetChildType(0), nullptr);  // a cycle stays unresolved
 }
 
-// A data type without a name (a symbol file may leave it out) is found by an empty type
-// name when the table is built, but the saved form writes "no type" as an empty name, so
-// references to it come back as none.
-TEST(TypeNodes, NamelessTypeLosesItsReferencesWhenSavedAndLoaded) {
-  auto list = Elementary();
-  Add(*list, Struct("", {{"x", "INT", ""}}));
-  Add(*list, Struct("QORV_ROOT", {{"", "", ""}}));
-  InteriorDataTypeList built;
-  built.Build("QORV_ROOT", *list);
-  ASSERT_NE(built.Lookup(""), nullptr);
-  EXPECT_EQ(built.Lookup("QORV_ROOT")->GetChildType(0), built.Lookup(""));
-
-  const auto loaded = Reloaded(built);
-  ASSERT_NE(loaded->Lookup(""), nullptr);
-  EXPECT_EQ(std::make_tuple(loaded->Lookup("QORV_ROOT")->GetChildType(0), loaded->Lookup("QORV_ROOT")->GetChildCount()),
-            std::make_tuple(nullptr, 1u));
-}
-
 TEST(TypeNodes, SavedFormOfARootOnlyTableAndDamagedForms) {
   Tag::DataTypeList rootOnly;
   Add(rootOnly, Struct("QORV_ROOT", {}));
