@@ -128,18 +128,16 @@ TEST(AdsDevice, RunBufferReaderStopsWhereTheBytesEnd) {
   }
 }
 
-// Device data whose section 99 is missing or older than 20002 sets the reimport flag (that it
-// refuses generation is checked through the module's exports); importing tags clears it.
+// Device data without a version section sets the reimport flag (data of an older version, and
+// that the flag refuses generation, are checked through the module's exports); importing tags
+// clears it.
 TEST(AdsDevice, StaleDataVersionSetsTheReimportFlag) {
-  DEVICE::ByteArray fresh;  // a new device's data; its version words (section 99) are at 294
-  ASSERT_TRUE(BeckhoffDeviceCtrl().SerializeDevData(fresh, false));
-  auto stale = fresh, shifted = fresh;
-  const std::string version("\x00\x00\x00\x00\x21\x4e\x00\x00", 8);  // 0 and 20001
-  std::copy(version.begin(), version.end(), stale.begin() + 294);
-  shifted[16] = static_cast<uint8_t>(shifted[16] + 1);  // table offset off by one: no sections at all
-  auto refused = stale;
+  DEVICE::ByteArray shifted;  // a new device's data with its table offset off by one: no sections
+  ASSERT_TRUE(BeckhoffDeviceCtrl().SerializeDevData(shifted, false));
+  shifted[16] = static_cast<uint8_t>(shifted[16] + 1);
+  auto refused = shifted;
   refused[0] = 0;  // a refused block changes nothing, not even the flag
-  const std::pair<DEVICE::ByteArray, uint32_t> cases[] = {{stale, 1}, {shifted, 1}, {refused, 0}};
+  const std::pair<DEVICE::ByteArray, uint32_t> cases[] = {{shifted, 1}, {refused, 0}};
   for (auto [bytes, flag] : cases) {
     BeckhoffDeviceCtrl device;
     EXPECT_TRUE(device.SerializeDevData(bytes, true));

@@ -59,10 +59,7 @@ TEST_F(ParsedDocument, ChildrenAreSearchedAfterTheOneFoundLast) {
   ASSERT_TRUE(Read(Document(
       // The first BitSize stands before Name and the second before Comment: neither is seen.
       "<DataType><BitSize>64</BitSize><Name>st_late</Name><BitSize>16</BitSize><Comment>c</Comment>"
-      "<SubItem><Type>INT</Type><Name>a</Name></SubItem></DataType>"
-      // Elements before LBound: the count reads as 0, so UBound = LBound - 1.
-      "<DataType><Name>ARR</Name><Type>BYTE</Type><ArrayInfo><Elements>4</Elements><LBound>3</LBound>"
-      "</ArrayInfo>" + BoundsXml("1", "10") + "</DataType>",
+      "<SubItem><Type>INT</Type><Name>a</Name></SubItem></DataType>",
       "<Symbol><Comment>lost</Comment><Name>MAIN.a</Name><Type>INT</Type></Symbol>"
       "<Symbol><Type>INT</Type><Name>MAIN.b</Name><Comment>kept</Comment></Symbol><Symbol><Type>INT</Type></Symbol>")));
 
@@ -70,7 +67,6 @@ TEST_F(ParsedDocument, ChildrenAreSearchedAfterTheOneFoundLast) {
   TagDataType late = Entry("ST_LATE");
   EXPECT_EQ(std::make_tuple(0u, "c", std::vector<SubItem>{{"a", "", ""}}),
             std::tie(late.ByteSize, late.Comment, late.SubItems));
-  EXPECT_EQ((std::vector<std::pair<uint32_t, uint32_t>>{{3, 2}, {1, 10}}), Entry("ARR").ArrayInfo);
 
   // Name, type, comment; the last symbol has no Name at all.
   const std::tuple<std::string, std::string, std::string> expected[] = {
