@@ -47,7 +47,6 @@ TEST(AdsDevice, NewDeviceHasNoTreeAndTheCoreParentDefaults) {
   EXPECT_EQ(std::make_tuple(device.GetDescription(), device.GetVersionText(), device.GetAttributeA(),
                             device.GetAttributeB(), device.GetAttributeC(), device.GetReserved()),
             std::make_tuple("this driver just for to test tag driver frame", "8.0.0.22", 0, 0, 0, 0u));
-  EXPECT_FALSE(device.SetProperty("unknown", device.GetProperty("Remote Ip")->Clone()));
   const auto parent = device.GetParentConfig();
   EXPECT_EQ(std::tie(parent.remoteIp, parent.localIp, parent.port, parent.option1, parent.option2, parent.option3),
             std::make_tuple("169.254.1.1", "169.254.1.190", 48898u, 0u, 1u, 0u));

@@ -86,7 +86,7 @@ TEST_F(ParsedDocument, ReadsTypesWithCaseRulesSizesAndBounds) {
           BoundsXml("-2", "5") + "</DataType>"
           "<DataType><Name>Empty</Name><BitSize>8</BitSize></DataType>"  // neither array, alias nor struct
           "<DataType><Name>FB_MOTOR</Name>" + MemberXml("x", "INT") + "</DataType>",
-      SymbolXml("MAIN.fbMotor", "fb_Motor"))));
+      "")));
 
   TagDataType motor = Entry("FB_MOTOR");  // the first definition wins; 12 bits are one byte
   EXPECT_EQ(std::make_tuple("FB_MOTOR", "Motor Block", Tag::kStruct, 1u, ""),
@@ -98,8 +98,6 @@ TEST_F(ParsedDocument, ReadsTypesWithCaseRulesSizesAndBounds) {
   EXPECT_EQ(std::make_tuple(false, 19u + 2u, true),
             std::make_tuple(parser_.GetDataTypes()->Contains("EMPTY"), parser_.GetDataTypes()->Size(),
                             parser_.GetAliases().empty()));
-  ASSERT_EQ(1u, parser_.GetSymbols().size());
-  EXPECT_EQ(std::make_tuple("MAIN.fbMotor", "FB_MOTOR"), std::tie(parser_.GetSymbols()[0].Name, parser_.GetSymbols()[0].Type));
 }
 
 TEST_F(ParsedDocument, RegistersStringTypesFromMembersArraysAndSymbols) {

@@ -50,10 +50,9 @@ TEST_F(SelectTags, ImportPickAndConfirmGivesTheCheckedLeavesInRowOrder) {
   EXPECT_TRUE(Messages().empty());
 
   ASSERT_EQ(ui_.fileRequests().size(), 1u);
-  const auto& request = ui_.fileRequests()[0];
-  EXPECT_EQ(std::tie(request.openMode, request.filter, request.defaultExtension, request.initialFileName, request.options),
-            std::make_tuple(true, u"tpy(*.tpy)|*.tpy||", u"tpy(*.tpy)|*.tpy", u"",
-                            platform::kHideReadOnly | platform::kOverwritePrompt));
+  const auto& r = ui_.fileRequests()[0];
+  EXPECT_EQ(std::tie(r.openMode, r.filter, r.defaultExtension, r.initialFileName, r.options),
+            std::make_tuple(true, u"tpy(*.tpy)|*.tpy||", u"tpy(*.tpy)|*.tpy", u"", platform::kHideReadOnly | platform::kOverwritePrompt));
 
   // The next run starts with the channels checked: OK alone keeps them.
   ASSERT_TRUE(Run("ok\n"));

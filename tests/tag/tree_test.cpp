@@ -51,9 +51,6 @@ TEST(RootType, GroupsDottedNamesIntoGeneratedStructures) {
   const auto root = Listed(*list, "QORV_ROOT");
   EXPECT_EQ(std::tie(root.ByteSize, root.SubItems),
             std::make_tuple(0u, std::vector<SubItem>{{"MAIN", "MAIN", ""}, {"g", "BOOL", ""}}));
-  ASSERT_EQ(symbols.size(), 2u);
-  EXPECT_EQ(std::tie(symbols[0].Name, symbols[0].TypeCode), std::make_tuple("MAIN", Tag::kStruct));
-  EXPECT_EQ(std::tie(symbols[1].FullName, symbols[1].ByteSize), std::make_tuple("g", 1u));
 }
 
 TEST(RootType, NameClashesCountUpReplacingTheLastCharacter) {
@@ -82,8 +79,6 @@ TEST(RootType, IndexedSymbolsBecomeArraysOfGeneratedElements) {
   // The last member's type is unknown, so MAIN itself becomes unknown (21): it stays a root
   // member (its type is listed) but, with code 21, gets no children in the tag tree.
   EXPECT_EQ(list->Lookup("MAIN")->TypeCode, Tag::kUnknown);
-  ASSERT_EQ(symbols.size(), 1u);
-  EXPECT_EQ(symbols[0].TypeCode, Tag::kUnknown);
   const auto tree = CreatedTree(TableOf(*list, "QORV_ROOT"));
   ASSERT_NE(tree.root, nullptr);
   EXPECT_EQ(std::make_tuple(tree.root->GetChild(0)->GetChildCount(), tree.root->GetChild(0)->GetLabel()->GetDataType(),
