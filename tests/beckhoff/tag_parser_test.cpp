@@ -67,8 +67,7 @@ TEST(BeckhoffTagParser, ArrayChildrenRunLastDimensionFastestAndHugeArraysAreRefu
               std::tie(c.TypeCode, c.ByteSize, c.Type, c.Comment, c.InArray, c.Mode, c.FullName));
   // An element type missing from the list still gives children, of unknown code.
   ASSERT_TRUE(parser.ParseArray(ArrayOf("ST_MISSING", {{0, 1}}), parent, children));
-  ASSERT_EQ(2u, children.size());
-  EXPECT_EQ(std::make_tuple(Tag::kUnknown, 0u), std::tie(children[0].TypeCode, children[0].ByteSize));
+  EXPECT_EQ(std::make_tuple(size_t{2}, Tag::kUnknown, 0u), std::make_tuple(children.size(), children[0].TypeCode, children[0].ByteSize));
 }
 
 TEST(BeckhoffTagParser, StructMembersSkipUnknownTypes) {
@@ -95,24 +94,20 @@ TEST(BeckhoffTagParser, StructMembersSkipUnknownTypes) {
 }
 
 TEST(BeckhoffTagParser, BasicCopiesCodeAndSizeAndRefusesCompositeCodes) {
-  BeckhoffTagParser parser(nullptr, nullptr);  // no list: basic types need none
-  const std::pair<uint32_t, bool> cases[] = {{Tag::kLreal, true}, {Tag::kStruct, false}, {Tag::kUnknown, false}};
-  for (const auto& [code, accepted] : cases) {
-    TagDataType type;
+  BeckhoffTagParser parser(nullptr, nullptr);  // no list: basic types need none, every member type is unknown
+  for (uint32_t code : {Tag::kLreal, Tag::kStruct, Tag::kUnknown}) {
+    TagDataType type = Struct("", {}, 5);
     type.TypeCode = code;
-    type.ByteSize = 5;
     TagVariable variable = Parent("");
     std::vector<TagVariable> children(2);
+    const bool accepted = code == Tag::kLreal;  // a refusal changes nothing
     EXPECT_EQ(accepted, parser.Parse(type, variable, children)) << code;
     EXPECT_EQ(std::make_tuple(accepted ? code : Tag::kUnknown, accepted ? 5u : 0u, accepted ? size_t{0} : size_t{2}),
               std::make_tuple(variable.TypeCode, variable.ByteSize, children.size()));
   }
-
-  // Without a list every member type is unknown.
   TagVariable parent = Parent("");
   std::vector<TagVariable> children(1);
-  EXPECT_TRUE(parser.Parse(Struct("", {{"a", "INT", ""}}), parent, children));
-  EXPECT_TRUE(children.empty());
+  EXPECT_TRUE(parser.Parse(Struct("", {{"a", "INT", ""}}), parent, children) && children.empty());
 }
 
 TEST(UpperCaseTypeName, LeavesDoubleByteCharactersAlone) {
