@@ -6,7 +6,6 @@
 #include <tuple>
 
 #include "beckhoff/Fileparser.h"
-#include "device/DevSerialize.h"
 #include "device/Texts.h"
 #include "support/FakeHost.h"
 #include "tag/TypeBuilders.h"

@@ -69,13 +69,9 @@ TEST_F(ParsedDocument, ChildrenAreSearchedAfterTheOneFoundLast) {
             std::tie(late.ByteSize, late.Comment, late.SubItems));
 
   // Name, type, comment; the last symbol has no Name at all.
-  const std::tuple<std::string, std::string, std::string> expected[] = {
-      {"MAIN.a", "INT", ""}, {"MAIN.b", "", "kept"}, {"", "INT", ""}};
-  ASSERT_EQ(std::size(expected), parser_.GetSymbols().size());
-  for (size_t i = 0; i < 3; ++i) {
-    const auto& s = parser_.GetSymbols()[i];
-    EXPECT_EQ(std::tie(s.Name, s.Type, s.Comment), expected[i]) << i;
-  }
+  std::vector<std::tuple<std::string, std::string, std::string>> symbols;
+  for (const auto& s : parser_.GetSymbols()) symbols.emplace_back(s.Name, s.Type, s.Comment);
+  EXPECT_EQ(symbols, (decltype(symbols){{"MAIN.a", "INT", ""}, {"MAIN.b", "", "kept"}, {"", "INT", ""}}));
 }
 
 TEST_F(ParsedDocument, ReadsTypesWithCaseRulesSizesAndBounds) {

@@ -87,10 +87,9 @@ TEST(BeckhoffTagParser, StructMembersSkipUnknownTypes) {
       {Tag::kInt, 2, "INT", "first", false, 7},
       {Tag::kArray, 0, "array [0..3] of int", "", true, 7},
       {Tag::kString, 81, "string(80)", "text", false, 7}};
-  for (size_t i = 0; i < 3; ++i) {
-    const auto& c = children[i];
-    EXPECT_EQ(members[i], std::tie(c.TypeCode, c.ByteSize, c.Type, c.Comment, c.InArray, c.Mode)) << i;
-  }
+  for (size_t i = 0; i < 3; ++i)
+    EXPECT_EQ(members[i], std::tie(children[i].TypeCode, children[i].ByteSize, children[i].Type, children[i].Comment,
+                                   children[i].InArray, children[i].Mode)) << i;
 }
 
 TEST(BeckhoffTagParser, BasicCopiesCodeAndSizeAndRefusesCompositeCodes) {

@@ -70,12 +70,15 @@ TEST(RootType, IndexedSymbolsBecomeArraysOfGeneratedElements) {
   std::vector<Tag::TagVariable> symbols = {Symbol("MAIN.aRec[0].x", "INT"), Symbol("MAIN.aRec[0].y", "INT"),
                                            Symbol("MAIN.aRec[1].x", "INT"), Symbol("MAIN.aRec[1].y", "INT"),
                                            Symbol("MAIN.m[2,5]", "REAL"), Symbol("MAIN.m[1,7]", "REAL"),
+                                           Symbol("MAIN.v.sub", "INT"), Symbol("MAIN.v[2]", "REAL"), Symbol("MAIN.v[0]", "INT"),
                                            Symbol("MAIN.last", "NOSUCHTYPE")};
   Tag::BuildRootType(*list, symbols);
   const auto array = Listed(*list, "array [0..1] OF aRec"), element = Listed(*list, "aRec");
   EXPECT_EQ(std::tie(array.TypeCode, array.Type, array.ByteSize), std::make_tuple(Tag::kArray, "aRec", 8u));
   EXPECT_EQ(std::make_tuple(element.ByteSize, element.SubItems.size()), std::make_tuple(4u, size_t{2}));
   EXPECT_EQ(Listed(*list, "array [1..2,5..7] OF REAL").ByteSize, 24u);
+  // The element type comes from the first key that begins with an index: "v[2]", not "v.sub".
+  EXPECT_EQ(list->Lookup("MAIN")->SubItems[2], (SubItem{"v", "array [0..2] OF REAL", ""}));
   // The last member's type is unknown, so MAIN itself becomes unknown (21): it stays a root
   // member (its type is listed) but, with code 21, gets no children in the tag tree.
   EXPECT_EQ(list->Lookup("MAIN")->TypeCode, Tag::kUnknown);
@@ -90,14 +93,6 @@ TEST(RootType, IndexedSymbolsBecomeArraysOfGeneratedElements) {
   Tag::BuildRootType(*Elementary(), top);
   ASSERT_EQ(top.size(), 1u);
   EXPECT_EQ(top[0].Name, "y");
-}
-
-TEST(RootType, ArrayElementTypeComesFromTheFirstKeyThatBeginsWithAnIndex) {
-  // "v.sub" comes first but gives no element type; "v[2]" does, and "v[0]" is ignored.
-  std::vector<Tag::TagVariable> symbols = {Symbol("MAIN.v.sub", "INT"), Symbol("MAIN.v[2]", "REAL"), Symbol("MAIN.v[0]", "INT")};
-  auto list = Elementary();
-  Tag::BuildRootType(*list, symbols);
-  EXPECT_EQ(list->Lookup("MAIN")->SubItems, (std::vector<SubItem>{{"v", "array [0..2] OF REAL", ""}}));
 }
 
 TEST(TagTree, NamesCountsAndLabels) {
@@ -139,14 +134,6 @@ TEST(TagTree, NamesCountsAndLabels) {
   EXPECT_EQ(root->Find("MAIN.aMatrix[1,2]")->GetLabel()->GetComment(), "a point");
   for (const char* missing : {"MAIN.aValues[99]", "MAIN.nope", "", "MAIN.aMatrix[3,0].x", "MAIN.t.x"})
     EXPECT_EQ(root->Find(missing), nullptr) << missing;
-}
-
-TEST(TagTree, NoRootTypeGivesNoTreeAndNoSymbolsABareRoot) {
-  const auto none = CreatedTree(std::make_shared<InteriorDataTypeList>());
-  EXPECT_EQ(std::make_tuple(none.root, none.nodes), std::make_tuple(nullptr, 0u));
-  const auto empty = BuiltTree(Elementary(), {});
-  ASSERT_NE(empty.root, nullptr);
-  EXPECT_EQ(std::make_tuple(empty.root->GetChildCount(), empty.nodes), std::make_tuple(0u, 1u));
 }
 
 TEST(TagTree, CyclicAndDeepTypeGraphs) {
