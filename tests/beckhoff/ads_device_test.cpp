@@ -2,12 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <new>
 #include <string>
 #include <tuple>
 
 #include "beckhoff/Fileparser.h"
-#include "device/DevSerialize.h"
 #include "device/Texts.h"
 #include "support/FakeHost.h"
 #include "tag/TypeBuilders.h"
@@ -22,22 +20,16 @@ std::string Str(const DEVICE::ByteArray& bytes, size_t from, size_t length) {
   return std::string(reinterpret_cast<const char*>(bytes.data()) + from, length);
 }
 
-// A parsed symbol file held in memory; an exhausted one runs out of memory when the device asks
-// for its symbols.
+// A parsed symbol file held in memory.
 class MemoryParser final : public Fileparser {
  public:
-  explicit MemoryParser(std::vector<Tag::TagVariable> symbols, bool exhausted = false)
-      : symbols_(std::move(symbols)), exhausted_(exhausted) {}
+  explicit MemoryParser(std::vector<Tag::TagVariable> symbols) : symbols_(std::move(symbols)) {}
   std::shared_ptr<Tag::DataTypeList> GetDataTypes() override { return list_; }
-  const std::vector<Tag::TagVariable>& GetSymbols() override {
-    if (exhausted_) throw std::bad_alloc();
-    return symbols_;
-  }
+  const std::vector<Tag::TagVariable>& GetSymbols() override { return symbols_; }
 
  private:
   std::shared_ptr<Tag::DataTypeList> list_ = tag_tests::Elementary();
   std::vector<Tag::TagVariable> symbols_;
-  bool exhausted_;
 };
 
 // A MAIN program with two INT members and a global BOOL.
@@ -54,7 +46,6 @@ TEST(AdsDevice, NewDeviceHasNoTreeAndTheCoreParentDefaults) {
   EXPECT_EQ(std::make_tuple(device.GetDescription(), device.GetVersionText(), device.GetAttributeA(),
                             device.GetAttributeB(), device.GetAttributeC(), device.GetReserved()),
             std::make_tuple("this driver just for to test tag driver frame", "8.0.0.22", 0, 0, 0, 0u));
-  EXPECT_FALSE(device.SetProperty("unknown", device.GetProperty("Remote Ip")->Clone()));
   const auto parent = device.GetParentConfig();
   EXPECT_EQ(std::tie(parent.remoteIp, parent.localIp, parent.port, parent.option1, parent.option2, parent.option3),
             std::make_tuple("169.254.1.1", "169.254.1.190", 48898u, 0u, 1u, 0u));
@@ -65,7 +56,6 @@ TEST(AdsDevice, NewDeviceHasNoTreeAndTheCoreParentDefaults) {
 // Which unknown channel is reported, and how, is checked through the module's exports.
 TEST(AdsDevice, CheckChannelsReportsOnlyToAHostOfVersionOneOrMore) {
   BeckhoffDeviceCtrl device;
-  EXPECT_EQ(device.CheckChannels(), 0);  // no channels, no tree
   device.Channels().AddChannel({"MAIN.a"});
   EXPECT_EQ(device.CheckChannels(), 0);  // no host interface: does not fail
 
@@ -109,23 +99,6 @@ TEST(AdsDevice, RunBufferLayout) {
   EXPECT_EQ(Str(deviceData, 294, 8), std::string("\x00\x00\x00\x00\x22\x4e\x00\x00", 8));
 }
 
-// The tree comes back (the channels check against it) and the host is handed the channels.
-TEST(AdsDevice, RunBufferRoundTripRestoresTreeAndChannels) {
-  BeckhoffDeviceCtrl source;
-  source.SetFileParser(MainProgram());
-  source.Channels().AddChannel({"MAIN.a", "g"});
-  DEVICE::ByteArray run;
-  ASSERT_TRUE(source.SerializeRunBuffer(run));
-
-  BeckhoffDeviceCtrl loaded;
-  FakeHost host(2);
-  loaded.SetHostInterface(&host);
-  loaded.DeSerializeRunBuffer(run);
-  EXPECT_EQ(std::make_tuple(loaded.ReimportFlag(), loaded.CheckChannels(), loaded.Channels().Names()),
-            std::make_tuple(0u, 0, std::vector<std::string>{"MAIN.a", "g"}));
-  EXPECT_EQ(host.handed, (std::vector<std::u16string>{u"MAIN.a", u"g"}));  // one by one
-}
-
 TEST(AdsDevice, RunBufferReaderStopsWhereTheBytesEnd) {
   BeckhoffDeviceCtrl source;
   source.Channels().AddChannel({"one", "two", "three"});
@@ -153,18 +126,16 @@ TEST(AdsDevice, RunBufferReaderStopsWhereTheBytesEnd) {
   }
 }
 
-// Device data whose section 99 is missing or older than 20002 sets the reimport flag (that it
-// refuses generation is checked through the module's exports); importing tags clears it.
+// Device data without a version section sets the reimport flag (data of an older version, and
+// that the flag refuses generation, are checked through the module's exports); importing tags
+// clears it.
 TEST(AdsDevice, StaleDataVersionSetsTheReimportFlag) {
-  DEVICE::ByteArray fresh;  // a new device's data; its version words (section 99) are at 294
-  ASSERT_TRUE(BeckhoffDeviceCtrl().SerializeDevData(fresh, false));
-  auto stale = fresh, shifted = fresh;
-  const std::string version("\x00\x00\x00\x00\x21\x4e\x00\x00", 8);  // 0 and 20001
-  std::copy(version.begin(), version.end(), stale.begin() + 294);
-  shifted[16] = static_cast<uint8_t>(shifted[16] + 1);  // table offset off by one: no sections at all
-  auto refused = stale;
+  DEVICE::ByteArray shifted;  // a new device's data with its table offset off by one: no sections
+  ASSERT_TRUE(BeckhoffDeviceCtrl().SerializeDevData(shifted, false));
+  shifted[16] = static_cast<uint8_t>(shifted[16] + 1);
+  auto refused = shifted;
   refused[0] = 0;  // a refused block changes nothing, not even the flag
-  const std::pair<DEVICE::ByteArray, uint32_t> cases[] = {{stale, 1}, {shifted, 1}, {refused, 0}};
+  const std::pair<DEVICE::ByteArray, uint32_t> cases[] = {{shifted, 1}, {refused, 0}};
   for (auto [bytes, flag] : cases) {
     BeckhoffDeviceCtrl device;
     EXPECT_TRUE(device.SerializeDevData(bytes, true));
@@ -187,16 +158,6 @@ TEST(AdsDevice, SavingTakesTheChannelsOfAReadyHost) {
     device.WriteDevData(bytes);
     EXPECT_EQ(device.Channels().Names(), (ready ? std::vector<std::string>{"X", "Y", "Z"} : std::vector<std::string>{"A", "B"}));
   }
-}
-
-TEST(AdsDevice, ATreeThatCannotBeBuiltLeavesTheDeviceAsItWas) {
-  BeckhoffDeviceCtrl device;
-  EXPECT_TRUE(device.ImportTagTree(MainProgram()).Built());
-  ASSERT_NE(device.FindTag("MAIN.b"), nullptr);
-
-  const auto exhausted = std::make_shared<MemoryParser>(std::vector<Tag::TagVariable>{}, true);
-  EXPECT_STREQ(device.ImportTagTree(exhausted).refusal, texts::kTagTreeNoMemory);
-  EXPECT_NE(device.FindTag("MAIN.b"), nullptr);
 }
 
 }  // namespace

@@ -116,7 +116,6 @@ TEST(SymbolFileProperty, AnyFileImportsSelectsAndSavesConsistently) {
   // Named apart from the files of other runs of this test at the same time.
   const auto path = std::filesystem::temp_directory_path() /
                     ("ads_symbol_file_property_" + std::to_string(std::random_device()()) + ".tpy");
-  const std::u16string openFailed = platform::AnsiToWide(texts::kOpenTagFileFailed);
   dialog_tests::ScriptedSession session;
   for (uint32_t seed = 1; seed <= 300 && !HasFailure(); ++seed) {
     const std::string file = SymbolFileGenerator{std::mt19937(seed), {}}.File();
@@ -127,7 +126,7 @@ TEST(SymbolFileProperty, AnyFileImportsSelectsAndSavesConsistently) {
     Beckhoff::BeckhoffDeviceCtrl device;
     session.backend.AddScript("import " + path.string() + "\ncancel\n");
     ASSERT_TRUE(device.RunCustomCommand({texts::kTagImport, 0}));
-    for (const auto& message : session.ui.messages()) ASSERT_NE(message.text, openFailed);
+    for (const auto& message : session.ui.messages()) ASSERT_NE(message.text, platform::AnsiToWide(texts::kOpenTagFileFailed));
 
     // Every top-level row checked: each selectable leaf once, in tree order.
     std::string script;
