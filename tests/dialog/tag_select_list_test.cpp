@@ -131,12 +131,12 @@ TEST_F(TagSelectDialog, MoreNamesThanTheLimitKeepTheDialogOpen) {
 }
 
 TEST_F(TagSelectDialog, TheHiddenKeepCheckShowsTheDiscardFlagInverted) {
-  Run("ok");
-  EXPECT_FALSE(s.backend.LastSurface().controls.at(1008).visible);
-  EXPECT_EQ(s.backend.LastSurface().controls.at(1008).check, 1);
-  selector.SetDiscardUnselected(true);
-  Run("ok");
-  EXPECT_EQ(s.backend.LastSurface().controls.at(1008).check, 0);
+  for (bool discard : {false, true}) {
+    selector.SetDiscardUnselected(discard);
+    Run("ok");
+    EXPECT_EQ(std::make_pair(s.backend.LastSurface().controls.at(1008).visible, s.backend.LastSurface().controls.at(1008).check),
+              std::make_pair(false, discard ? 0 : 1));
+  }
 }
 
 // At 144 pixels per inch (factor 1.25); other resolutions take the same arithmetic.
@@ -146,7 +146,7 @@ TEST(TagSelectLayout, SizesFontAndColumnsFollowTheScreenResolution) {
   s.Run(selector, "cancel", false);
   EXPECT_EQ(std::make_pair(s.backend.LastSurface().window.Width(), s.backend.LastSurface().window.Height()),
             std::make_pair(750, 562));
-  s.Run(selector, "size 800 600\nok");
+  s.Run(selector, "size 800 600\nfind x\nok");  // a search without a tree finds nothing
   const auto& last = s.backend.LastSurface();
   const std::map<int, Rect> rects = {{3, {10, 10, 103, 40}},     {10001, {242, 10, 686, 40}}, {10003, {696, 10, 789, 40}},
                                      {10002, {10, 50, 790, 550}}, {2, {697, 560, 790, 590}},   {1, {594, 560, 687, 590}},
@@ -260,24 +260,20 @@ TEST_F(TagSelectDialog, AChain20000DeepOpensAndYieldsItsLeaf) {
   EXPECT_EQ(Names().size(), 1u);
 }
 
-// Every line has the trace's format and the first enters OnInitDialog (here without a tree).
-TEST_F(TagSelectDialog, EveryTraceLineHasTheTraceFormat) {
-  selector.SetTagTree(nullptr);
-  const auto trace = Traced("size 800 600\nfind x\nok");
+// Every line has the trace's format and the first enters OnInitDialog. The walks on OK and on
+// find next go on below a node as calls of their own, each traced with a begin and an end line,
+// nested as the calls are. A checked row's walk covers its child rows, which are still walked
+// (and traced) when their turn comes.
+TEST_F(TagSelectDialog, TheTraceHasABeginAndEndPairPerCallOfTheSelectionWalks) {
+  const auto trace = Traced("click B\nexpand B.arr\nfind z\nok");
   const std::regex format(
       R"re(\[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}\]\[src\\TagSeletList\]\[DEVICE::CTagSeletList::\w+\]\[\d+\] "(begin|end)"\n)re");
   ASSERT_FALSE(trace.empty());
-  for (const auto& line : trace) EXPECT_TRUE(std::regex_match(line, format)) << line;
   EXPECT_TRUE(Op(trace.front()) == "OnInitDialog" && Begins(trace.front()));
-}
-
-// The walks on OK and on find next go on below a node as calls of their own, each traced, and
-// the trace nests as the calls do. A checked row's walk covers its child rows, which are still
-// walked (and traced) when their turn comes.
-TEST_F(TagSelectDialog, TheTraceHasABeginAndEndPairPerCallOfTheSelectionWalks) {
   std::vector<std::string> open;
   std::map<std::string, int> calls;
-  for (const auto& line : Traced("click B\nexpand B.arr\nfind z\nok")) {
+  for (const auto& line : trace) {
+    EXPECT_TRUE(std::regex_match(line, format)) << line;
     if (Begins(line)) {
       open.push_back(Op(line));
       ++calls[Op(line)];
