@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -15,7 +14,6 @@
 #include "support/FakeTagTree.h"
 #include "support/Numbered.h"
 #include "device/Texts.h"
-#include "ui/ScriptedDialog.h"
 #include "platform/System.h"
 #include "platform/Text.h"
 
@@ -125,8 +123,8 @@ TEST_F(TagSelectDialog, MoreNamesThanTheLimitKeepTheDialogOpen) {
   selector.SetMaxSelectCount(1);
   EXPECT_TRUE(Run("click A\nok\nclick A\nclick C\nok").empty());
   ASSERT_EQ(s.ui.messages().size(), 1u);
-  EXPECT_EQ(s.ui.messages()[0].text, platform::AnsiToWide(texts::kTooManyTags));
-  EXPECT_EQ(s.ui.messages()[0].icon, platform::MessageBoxIcon::Stop);
+  EXPECT_EQ(std::tie(s.ui.messages()[0].text, s.ui.messages()[0].icon),
+            std::make_tuple(platform::AnsiToWide(texts::kTooManyTags), platform::MessageBoxIcon::Stop));
   EXPECT_EQ(Names(), std::vector<std::u16string>{u"C"});
 }
 
@@ -225,7 +223,6 @@ TEST_F(TagSelectFind, AnImportRebuildsTheViewWithTheChecksGivenAtOpen) {
   selector.SetImportCallBack(this);
   EXPECT_EQ(Find("find a\nclick A\nimport\nrows\nfind a\nfind a\nimport\nfind a\nrows"),
             (std::vector<std::string>{"A.x", "A.y", "A.bad", "A.x"}));
-  EXPECT_EQ(imports, 2);
   // The failed import keeps the view and its checks; the successful one shows the new tree.
   ASSERT_GE(s.out.size(), 6u);
   EXPECT_EQ(s.out[0], "1\t0\t2\t0x0400\tA\tST_A\tstruct a");
