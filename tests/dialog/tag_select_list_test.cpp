@@ -51,11 +51,6 @@ class TagSelectDialog : public testing::Test {
     Run(script);
     platform::SetDebugSink(nullptr);
   }
-  std::vector<std::string> Traced(const std::string& script) {
-    std::vector<std::string> trace;
-    RunTraced(script, [&](const std::string& line) { trace.push_back(line); });
-    return trace;
-  }
   // The operation a trace line names, and whether it is the line of its entry.
   static std::string Op(const std::string& line) {
     const size_t at = line.find("::CTagSeletList::") + 17;
@@ -262,7 +257,8 @@ TEST_F(TagSelectDialog, AChain20000DeepOpensAndYieldsItsLeaf) {
 // nested as the calls are. A checked row's walk covers its child rows, which are still walked
 // (and traced) when their turn comes.
 TEST_F(TagSelectDialog, TheTraceHasABeginAndEndPairPerCallOfTheSelectionWalks) {
-  const auto trace = Traced("click B\nexpand B.arr\nfind z\nok");
+  std::vector<std::string> trace;
+  RunTraced("click B\nexpand B.arr\nfind z\nok", [&](const std::string& line) { trace.push_back(line); });
   const std::regex format(
       R"re(\[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}\]\[src\\TagSeletList\]\[DEVICE::CTagSeletList::\w+\]\[\d+\] "(begin|end)"\n)re");
   ASSERT_FALSE(trace.empty());
