@@ -38,12 +38,6 @@ class TagSelectDialog : public testing::Test {
     selector.GetSelectTag(names);
     return names;
   }
-  // The names OK yields after `script`, starting from the names `initial`.
-  std::vector<std::u16string> Pick(const std::vector<std::u16string>& initial, const std::string& script) {
-    selector.SetSelectTag(initial);
-    Run(script);
-    return Names();
-  }
   const grid::CTreeGridCtrl& Grid() const { return selector.Dialog().Grid(); }
   // Runs `script` handing each trace line to `onTrace` as it is written.
   void RunTraced(const std::string& script, const std::function<void(const std::string&)>& onTrace) {
@@ -111,7 +105,11 @@ TEST_F(TagSelectDialog, OkYieldsTheCheckedSelectableLeavesInRowOrder) {
       {{}, "click B.z\nclick B.arr\nrows\nok", {u"B.arr[0]", u"B.arr[1]", u"B.z"}},
       {{}, "expand A\nclick A\nok", {u"A.x", u"A.y"}},
   };
-  for (const auto& c : cases) EXPECT_EQ(Pick(c.initial, c.script), c.names) << c.script;
+  for (const auto& c : cases) {
+    selector.SetSelectTag(c.initial);
+    Run(c.script);
+    EXPECT_EQ(Names(), c.names) << c.script;
+  }
 }
 
 TEST_F(TagSelectDialog, MoreNamesThanTheLimitKeepTheDialogOpen) {
