@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -15,7 +14,6 @@
 #include "support/FakeTagTree.h"
 #include "support/Numbered.h"
 #include "device/Texts.h"
-#include "ui/ScriptedDialog.h"
 #include "platform/System.h"
 #include "platform/Text.h"
 
@@ -40,23 +38,12 @@ class TagSelectDialog : public testing::Test {
     selector.GetSelectTag(names);
     return names;
   }
-  // The names OK yields after `script`, starting from the names `initial`.
-  std::vector<std::u16string> Pick(const std::vector<std::u16string>& initial, const std::string& script) {
-    selector.SetSelectTag(initial);
-    Run(script);
-    return Names();
-  }
   const grid::CTreeGridCtrl& Grid() const { return selector.Dialog().Grid(); }
   // Runs `script` handing each trace line to `onTrace` as it is written.
   void RunTraced(const std::string& script, const std::function<void(const std::string&)>& onTrace) {
     platform::SetDebugSink(onTrace);
     Run(script);
     platform::SetDebugSink(nullptr);
-  }
-  std::vector<std::string> Traced(const std::string& script) {
-    std::vector<std::string> trace;
-    RunTraced(script, [&](const std::string& line) { trace.push_back(line); });
-    return trace;
   }
   // The operation a trace line names, and whether it is the line of its entry.
   static std::string Op(const std::string& line) {
@@ -70,24 +57,17 @@ class TagSelectDialog : public testing::Test {
   CDevSelectTag selector;
 };
 
+// Placeholders stay hidden; array elements read arr[i]; expanding again adds nothing and a
+// double-click collapses an expanded row.
 TEST_F(TagSelectDialog, RowsAreCreatedWhenTheirParentIsFirstExpanded) {
-  const auto out = Run("rows\nexpand A\ndblclick B\nexpand B.arr\nrows\ncollapse A\nexpand A\ndblclick B\nrows\nok");
-  const std::vector<std::string> expected = {
-      // at open: one row per labelled top-level node, placeholders hidden
-      "1\t0\t0\t0x0800\tA\tST_A\tstruct a", "3\t0\t0\t0x0800\tB\tST_B\t", "5\t0\t0\t0x0008\tC\tBOOL\t",
-      "6\t0\t0\t0x0800\tN\tST_N\t",
-      // A, B and B.arr expanded: placeholders replaced by the children, array elements as arr[i]
-      "1\t0\t0\t0x0400\tA\tST_A\tstruct a", "2\t1\t0\t0x0008\tx\tINT\tthe x", "3\t1\t0\t0x0008\ty\tINT\t",
-      "4\t1\t0\t0x2008\tbad\t\t", "5\t0\t0\t0x0400\tB\tST_B\t", "6\t1\t0\t0x0400\tarr\tARRAY [0..1] OF INT\t",
-      "7\t2\t0\t0x0008\tarr[0]\tINT\t", "8\t2\t0\t0x0008\tarr[1]\tINT\t", "9\t1\t0\t0x0008\tz\tBOOL\t",
-      "10\t0\t0\t0x0008\tC\tBOOL\t", "11\t0\t0\t0x0800\tN\tST_N\t",
-      // expanding again adds nothing; a double-click collapses an expanded row
-      "1\t0\t0\t0x0400\tA\tST_A\tstruct a", "2\t1\t0\t0x0008\tx\tINT\tthe x", "3\t1\t0\t0x0008\ty\tINT\t",
-      "4\t1\t0\t0x2008\tbad\t\t", "5\t0\t0\t0x0800\tB\tST_B\t", "10\t0\t0\t0x0008\tC\tBOOL\t",
-      "11\t0\t0\t0x0800\tN\tST_N\t"};
-  EXPECT_EQ(out, expected);
+  EXPECT_EQ(Run("expand A\ndblclick B\nexpand B.arr\nrows\ncollapse A\nexpand A\ndblclick B\nok"),
+            (std::vector<std::string>{
+                "1\t0\t0\t0x0400\tA\tST_A\tstruct a", "2\t1\t0\t0x0008\tx\tINT\tthe x", "3\t1\t0\t0x0008\ty\tINT\t",
+                "4\t1\t0\t0x2008\tbad\t\t", "5\t0\t0\t0x0400\tB\tST_B\t", "6\t1\t0\t0x0400\tarr\tARRAY [0..1] OF INT\t",
+                "7\t2\t0\t0x0008\tarr[0]\tINT\t", "8\t2\t0\t0x0008\tarr[1]\tINT\t", "9\t1\t0\t0x0008\tz\tBOOL\t",
+                "10\t0\t0\t0x0008\tC\tBOOL\t", "11\t0\t0\t0x0800\tN\tST_N\t"}));
   EXPECT_EQ(Grid().RowCount(), 13);  // header, 11 rows, N's placeholder
-  EXPECT_TRUE(Grid().IsRowHidden(12));
+  EXPECT_TRUE(Grid().IsRowHidden(6) && !Grid().IsRowHidden(4) && Grid().IsRowHidden(12));
   EXPECT_EQ(Grid().CellText(12, 1), u"QORV Default item");
 }
 
@@ -102,14 +82,10 @@ TEST_F(TagSelectDialog, RowsWithNothingSelectableAreGrey) {
 TEST_F(TagSelectDialog, NamesGivenCheckTheirRowsAndCancelKeepsThem) {
   const std::vector<std::u16string> initial = {u"C", u"missing.tag", u"B.arr[0]", u"A.x"};
   selector.SetSelectTag(initial);
-  EXPECT_EQ(Run("rows\nexpand A\nexpand B.arr\nrows\ncancel", false),
-            (std::vector<std::string>{
-                "1\t0\t2\t0x0800\tA\tST_A\tstruct a", "3\t0\t2\t0x0800\tB\tST_B\t", "5\t0\t1\t0x0008\tC\tBOOL\t",
-                "6\t0\t0\t0x0800\tN\tST_N\t",  // at open
-                "1\t0\t2\t0x0400\tA\tST_A\tstruct a", "2\t1\t1\t0x0008\tx\tINT\tthe x", "3\t1\t0\t0x0008\ty\tINT\t",
-                "4\t1\t0\t0x2008\tbad\t\t", "5\t0\t2\t0x0400\tB\tST_B\t", "6\t1\t2\t0x0400\tarr\tARRAY [0..1] OF INT\t",
-                "7\t2\t1\t0x0008\tarr[0]\tINT\t", "8\t2\t0\t0x0008\tarr[1]\tINT\t", "9\t1\t0\t0x0008\tz\tBOOL\t",
-                "10\t0\t1\t0x0008\tC\tBOOL\t", "11\t0\t0\t0x0800\tN\tST_N\t"}));
+  std::vector<int> checks;
+  for (const auto& row : Run("rows\nexpand A\nexpand B.arr\nrows\ncancel", false))
+    checks.push_back(row[row.find('\t', row.find('\t') + 1) + 1] - '0');  // the third column
+  EXPECT_EQ(checks, (std::vector<int>{2, 2, 1, 0, /* expanded: */ 2, 1, 0, 0, 2, 2, 1, 0, 0, 1, 0}));
   EXPECT_EQ(Names(), initial);
 }
 
@@ -122,76 +98,63 @@ TEST_F(TagSelectDialog, OkYieldsTheCheckedSelectableLeavesInRowOrder) {
     const char* script;
     std::vector<std::u16string> names;
   } cases[] = {
-      {{u"C", u"missing.tag", u"B.arr[0]", u"A.x"}, "ok", {u"A.x", u"B.arr[0]", u"C"}},
+      {{u"C", u"missing.tag", u"A.x"}, "ok", {u"A.x", u"C"}},
       {{}, "click A\nok", {u"A.x", u"A.y"}},
       {{}, "click N\nclick B\nok", {u"B.arr[0]", u"B.arr[1]", u"B.z"}},
       {{}, "click B\nexpand B.arr\nok", {u"B.arr[0]", u"B.arr[1]", u"B.z"}},
-      {{}, "click B.z\nok", {u"B.z"}},
       {{}, "click B.z\nclick B.arr\nrows\nok", {u"B.arr[0]", u"B.arr[1]", u"B.z"}},
       {{}, "expand A\nclick A\nok", {u"A.x", u"A.y"}},
-      {{}, "expand A\nclick A\nclick A\nok", {}},
-      {{}, "click A.y\nclick C\nok", {u"A.y", u"C"}},
   };
-  for (const auto& c : cases) EXPECT_EQ(Pick(c.initial, c.script), c.names) << c.script;
-  EXPECT_EQ(Grid().RowCheck(1), 2);  // A: two of three checked, bad disabled
+  for (const auto& c : cases) {
+    selector.SetSelectTag(c.initial);
+    Run(c.script);
+    EXPECT_EQ(Names(), c.names) << c.script;
+  }
 }
 
 TEST_F(TagSelectDialog, MoreNamesThanTheLimitKeepTheDialogOpen) {
   selector.SetMaxSelectCount(1);
   EXPECT_TRUE(Run("click A\nok\nclick A\nclick C\nok").empty());
   ASSERT_EQ(s.ui.messages().size(), 1u);
-  EXPECT_EQ(s.ui.messages()[0].text, platform::AnsiToWide(texts::kTooManyTags));
-  EXPECT_EQ(s.ui.messages()[0].icon, platform::MessageBoxIcon::Stop);
+  EXPECT_EQ(std::tie(s.ui.messages()[0].text, s.ui.messages()[0].icon),
+            std::make_tuple(platform::AnsiToWide(texts::kTooManyTags), platform::MessageBoxIcon::Stop));
   EXPECT_EQ(Names(), std::vector<std::u16string>{u"C"});
 }
 
 TEST_F(TagSelectDialog, TheHiddenKeepCheckShowsTheDiscardFlagInverted) {
-  Run("ok");
-  EXPECT_FALSE(s.backend.LastSurface().controls.at(1008).visible);
-  EXPECT_EQ(s.backend.LastSurface().controls.at(1008).check, 1);
-  selector.SetDiscardUnselected(true);
-  Run("ok");
-  EXPECT_EQ(s.backend.LastSurface().controls.at(1008).check, 0);
-}
-
-TEST(TagSelectLayout, SizesFontAndColumnsFollowTheScreenResolution) {
-  const struct {
-    int ppi;
-    int fontHeight, nameColumn, otherColumns, windowCx, windowCy;
-    std::map<int, Rect> rects;
-  } cases[] = {
-      {96, -13, 392, 75, 600, 450,
-       {{3, {8, 8, 83, 32}}, {10001, {195, 8, 708, 32}}, {10003, {716, 8, 791, 32}}, {10002, {8, 40, 792, 560}},
-        {2, {717, 568, 792, 592}}, {1, {634, 568, 709, 592}}, {1008, {8, 568, 308, 592}}}},
-      {144, -16, 612, 93, 750, 562,
-       {{3, {10, 10, 103, 40}}, {10001, {242, 10, 686, 40}}, {10003, {696, 10, 789, 40}}, {10002, {10, 50, 790, 550}},
-        {2, {697, 560, 790, 590}}, {1, {594, 560, 687, 590}}, {1008, {10, 560, 382, 590}}}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.ppi);
-    Scripted s(c.ppi);
-    CDevSelectTag selector;
-    s.Run(selector, "cancel", false);
-    const auto& window = s.backend.LastSurface().window;
-    EXPECT_EQ(std::make_pair(window.Width(), window.Height()), std::make_pair(c.windowCx, c.windowCy));
-    s.Run(selector, "size 800 600\nok");
-    const auto& last = s.backend.LastSurface();
-    for (const auto& [id, rect] : c.rects) EXPECT_EQ(last.controls.at(id).rect, rect) << id;
-    ASSERT_TRUE(last.font.has_value());
-    EXPECT_EQ(std::tie(last.font->face, last.font->height, last.font->weight, last.font->charSet,
-                       last.font->pitchAndFamily),
-              std::make_tuple(u"宋体", c.fontHeight, 400, 134, 0x22));
-    EXPECT_EQ(last.focus, 10001);
-    const auto& grid = selector.Dialog().Grid();
-    EXPECT_EQ(grid.RowCount(), 1);  // no tree: header only
-    EXPECT_EQ((std::vector<int>{grid.ColumnWidth(0), grid.ColumnWidth(1), grid.ColumnWidth(2), grid.ColumnWidth(3)}),
-              (std::vector<int>{0, c.nameColumn, c.otherColumns, c.otherColumns}));
+  for (bool discard : {false, true}) {
+    selector.SetDiscardUnselected(discard);
+    Run("ok");
+    EXPECT_EQ(std::make_pair(s.backend.LastSurface().controls.at(1008).visible, s.backend.LastSurface().controls.at(1008).check),
+              std::make_pair(false, discard ? 0 : 1));
   }
 }
 
+// At 144 pixels per inch (factor 1.25); other resolutions take the same arithmetic.
+TEST(TagSelectLayout, SizesFontAndColumnsFollowTheScreenResolution) {
+  Scripted s(144);
+  CDevSelectTag selector;
+  s.Run(selector, "cancel", false);
+  EXPECT_EQ(std::make_pair(s.backend.LastSurface().window.Width(), s.backend.LastSurface().window.Height()),
+            std::make_pair(750, 562));
+  s.Run(selector, "size 800 600\nfind x\nok");  // a search without a tree finds nothing
+  const auto& last = s.backend.LastSurface();
+  const std::map<int, Rect> rects = {{3, {10, 10, 103, 40}},     {10001, {242, 10, 686, 40}}, {10003, {696, 10, 789, 40}},
+                                     {10002, {10, 50, 790, 550}}, {2, {697, 560, 790, 590}},   {1, {594, 560, 687, 590}},
+                                     {1008, {10, 560, 382, 590}}};
+  for (const auto& [id, rect] : rects) EXPECT_EQ(last.controls.at(id).rect, rect) << id;
+  ASSERT_TRUE(last.font.has_value());
+  EXPECT_EQ(std::tie(last.font->face, last.font->height, last.font->weight, last.font->charSet, last.font->pitchAndFamily),
+            std::make_tuple(u"宋体", -16, 400, 134, 0x22));
+  EXPECT_EQ(last.focus, 10001);
+  const auto& grid = selector.Dialog().Grid();
+  EXPECT_EQ(grid.RowCount(), 1);  // no tree: header only
+  EXPECT_EQ((std::vector<int>{grid.ColumnWidth(0), grid.ColumnWidth(1), grid.ColumnWidth(2), grid.ColumnWidth(3)}),
+            (std::vector<int>{0, 612, 93, 93}));
+}
+
 TEST(TagSelectLayout, ScaleFactorStepsWithThePixelsPerInch) {
-  const std::pair<int, double> factors[] = {{96, 1.0},  {143, 1.0}, {144, 1.25}, {215, 1.25}, {216, 2.0},
-                                            {287, 2.0}, {288, 2.5}, {335, 2.5},  {336, 3.0},  {600, 3.0}};
+  const std::pair<int, double> factors[] = {{143, 1.0}, {144, 1.25}, {216, 2.0}, {288, 2.5}, {336, 3.0}};
   for (const auto& [ppi, factor] : factors) EXPECT_EQ(DEVICE::detail::ScaleFactorFor(ppi), factor) << ppi;
 }
 
@@ -253,7 +216,6 @@ TEST_F(TagSelectFind, AnImportRebuildsTheViewWithTheChecksGivenAtOpen) {
   selector.SetImportCallBack(this);
   EXPECT_EQ(Find("find a\nclick A\nimport\nrows\nfind a\nfind a\nimport\nfind a\nrows"),
             (std::vector<std::string>{"A.x", "A.y", "A.bad", "A.x"}));
-  EXPECT_EQ(imports, 2);
   // The failed import keeps the view and its checks; the successful one shows the new tree.
   ASSERT_GE(s.out.size(), 6u);
   EXPECT_EQ(s.out[0], "1\t0\t2\t0x0400\tA\tST_A\tstruct a");
@@ -288,26 +250,21 @@ TEST_F(TagSelectDialog, AChain20000DeepOpensAndYieldsItsLeaf) {
   EXPECT_EQ(Names().size(), 1u);
 }
 
-// Every line has the trace's format, the first enters OnInitDialog, and each entry has its
-// return line (here without a tree).
-TEST_F(TagSelectDialog, EveryTracedOperationWritesBeginAndEndLines) {
-  selector.SetTagTree(nullptr);
-  const auto trace = Traced("size 800 600\nfind x\nok");
+// Every line has the trace's format and the first enters OnInitDialog. The walks on OK and on
+// find next go on below a node as calls of their own, each traced with a begin and an end line,
+// nested as the calls are. A checked row's walk covers its child rows, which are still walked
+// (and traced) when their turn comes.
+TEST_F(TagSelectDialog, TheTraceHasABeginAndEndPairPerCallOfTheSelectionWalks) {
+  std::vector<std::string> trace;
+  RunTraced("click B\nexpand B.arr\nfind z\nok", [&](const std::string& line) { trace.push_back(line); });
   const std::regex format(
       R"re(\[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}\]\[src\\TagSeletList\]\[DEVICE::CTagSeletList::\w+\]\[\d+\] "(begin|end)"\n)re");
   ASSERT_FALSE(trace.empty());
-  for (const auto& line : trace) EXPECT_TRUE(std::regex_match(line, format)) << line;
   EXPECT_TRUE(Op(trace.front()) == "OnInitDialog" && Begins(trace.front()));
-  EXPECT_EQ(2 * std::count_if(trace.begin(), trace.end(), Begins), std::ssize(trace));
-}
-
-// The walks on OK and on find next go on below a node as calls of their own, each traced, and
-// the trace nests as the calls do. A checked row's walk covers its child rows, which are still
-// walked (and traced) when their turn comes.
-TEST_F(TagSelectDialog, TheTraceHasABeginAndEndPairPerCallOfTheSelectionWalks) {
   std::vector<std::string> open;
   std::map<std::string, int> calls;
-  for (const auto& line : Traced("click B\nexpand B.arr\nfind z\nok")) {
+  for (const auto& line : trace) {
+    EXPECT_TRUE(std::regex_match(line, format)) << line;
     if (Begins(line)) {
       open.push_back(Op(line));
       ++calls[Op(line)];

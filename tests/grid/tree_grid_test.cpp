@@ -76,8 +76,6 @@ TEST(TreeGrid, RowsFollowDepthFirstOrderThroughInsertsAndDeletes) {
   EXPECT_EQ(std::make_pair(a2, grid::kNoItem), std::make_pair(g.GetChildItem(a), g.GetPrevSiblingItem(a2)));
   g.DeleteItem(b);
   EXPECT_EQ(-1, g.SelectedRow());
-  g.DeleteAllItems();
-  EXPECT_EQ(1, g.RowCount());
 }
 
 TEST(TreeGrid, NotifiesAfterExpandingAndOnDoubleClick) {
@@ -96,11 +94,13 @@ TEST(TreeGrid, NotifiesAfterExpandingAndOnDoubleClick) {
   EXPECT_EQ((std::vector<std::vector<int>>{{-111, 1, 1}, {-3, 1, 3}}), seen);
 }
 
+// A disabled sibling (of p) does not keep the parent partly checked.
 TEST(TreeGrid, CheckingParentChecksDescendantsAndCompletesAncestors) {
   Fixture f;
   const TreeItem top = f.Add(kRootItem);
   const TreeItem p = f.Add(top);
   const TreeItem sibling = f.Add(top, 1);
+  f.AddDisabled(top);
   const TreeItem c1 = f.Add(p);
   const TreeItem c2 = f.Add(p);
   const TreeItem g = f.Add(c1);
@@ -109,7 +109,7 @@ TEST(TreeGrid, CheckingParentChecksDescendantsAndCompletesAncestors) {
   // Unchecking one of three checked siblings leaves every ancestor partly checked.
   const TreeItem c3 = f.Add(p, 1);
   f.Click(c2);
-  EXPECT_EQ((std::vector<int>{2, 2, 1, 1, 0, 1, 1}), f.Checks({top, p, sibling, c1, c2, c3, g}));
+  EXPECT_EQ((std::vector<int>{2, 2, 1, 0, 1}), f.Checks({top, p, c1, c2, c3}));
   f.Click(c2);  // checking it again completes the chain
   EXPECT_EQ((std::vector<int>{1, 1, 1}), f.Checks({top, p, c2}));
 }
@@ -133,14 +133,6 @@ TEST(TreeGrid, DisabledRowsAreExemptFromPropagation) {
   EXPECT_EQ((std::vector<int>{2, 0}), f.Checks({p, plain}));
   f.Click(p);
   EXPECT_EQ((std::vector<int>{2, 1, 2, 1, 0, 0}), f.Checks(all));
-
-  // A disabled sibling does not keep the parent partly checked.
-  Fixture g;
-  const TreeItem q = g.Add(kRootItem);
-  const TreeItem leaf = g.Add(q);
-  g.AddDisabled(q);
-  g.Click(leaf);
-  EXPECT_EQ(1, g.grid.GetCheck(q));
 }
 
 // What a backend asks instead of reading state flags and colours.
@@ -150,10 +142,8 @@ TEST(TreeGrid, RowsSayWhetherTheyAreCheckableAndGreyed) {
   const TreeItem disabled = f.AddDisabled(kRootItem);
   f.grid.SetItemTextColour(disabled, 1, grid::kGreyText);
   f.grid.SetItemTextColour(plain, 2, grid::kGreyText);  // another column's colour does not count
-  // the header row, a plain row, a disabled grey row
-  EXPECT_EQ((std::vector<bool>{false, true, false, false, false, true}),
-            (std::vector<bool>{f.grid.IsRowCheckable(0), f.grid.IsRowCheckable(1), f.grid.IsRowCheckable(2),
-                               f.grid.IsRowGreyed(0), f.grid.IsRowGreyed(1), f.grid.IsRowGreyed(2)}));
+  for (int row : {0, 1, 2})  // the header row, a plain row, a disabled grey row
+    EXPECT_EQ(std::make_pair(f.grid.IsRowCheckable(row), f.grid.IsRowGreyed(row)), std::make_pair(row == 1, row == 2)) << row;
 }
 
 TEST(TreeGrid, PropagationSwitchAndInitialChecks) {
@@ -167,8 +157,7 @@ TEST(TreeGrid, PropagationSwitchAndInitialChecks) {
   EXPECT_EQ(0, f.grid.GetCheck(c));
 
   // parent's check, check given, follow the parent, resulting check
-  const std::tuple<int, int, bool, int> cases[] = {{2, 0, true, 1}, {1, 0, true, 1}, {0, 1, true, 0}, {0, 2, false, 2},
-                                                   {2, 0, false, 0}};
+  const std::tuple<int, int, bool, int> cases[] = {{2, 0, true, 1}, {0, 1, true, 0}, {0, 2, false, 2}};
   for (const auto& [parentCheck, given, flag, expected] : cases) {
     f.grid.SetCheckValue(p, parentCheck);
     EXPECT_EQ(expected, f.grid.GetCheck(f.grid.InsertItem(u"n", p, given, flag))) << parentCheck << given << flag;
