@@ -1,6 +1,6 @@
 // Damaged copies of a real project: every command warns where the device would lose data,
-// commands that save refuse to write over the file unless forced, and every save keeps the
-// previous bytes as FILE.bak.
+// commands that save refuse to write over the file unless forced, and a forced save keeps the
+// damaged bytes as FILE.bak.
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -88,20 +88,6 @@ TEST_F(ProjectDamage, DamageIsReportedAndNotSavedOverUnlessForced) {
     Expect("p.adsproj", {{{"set", "--force", "Remote Ip=1.2.3.4"}, 0}, {{"channels"}, 0, "⋮", ""}});
     EXPECT_TRUE(Slurp(backup_) == bytes);
   }
-}
-
-// The device reads a format word other than 2 as it reads the rest: no warning, and the save
-// keeps the previous bytes, as every save does.
-TEST_F(ProjectDamage, EverySaveKeepsThePreviousBytes) {
-  std::string bytes = original_;
-  Put(bytes, 4, 3);
-  Store(project_, bytes);
-  Expect("p.adsproj", {{{"set", "Remote Ip=1.2.3.4"}, 0, "⋮", ""}});
-  EXPECT_TRUE(Slurp(backup_) == bytes);
-
-  const std::string second = Slurp(project_);
-  Expect("p.adsproj", {{{"delete"}, 0}});
-  EXPECT_TRUE(Slurp(backup_) == second);
 }
 
 }  // namespace

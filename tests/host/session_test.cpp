@@ -79,6 +79,7 @@ TEST_F(HostSession, ReadingCommandsUsageErrorsAndDamage) {
       {"none.adsproj", {{"--driver", "/no/such.so", "info"}, 2}},
       {"none.adsproj", {{"delete", "x"}, 2}},
       {"/no/such/dir/p.adsproj", {{"set", "Remote Ip=1"}, 2, "⋮", "…\n"}},
+      {".", {{"channels"}, 2, "", "adshost: cannot read .: not a regular file\n"}},
       // A damaged project is reported with the place where the damage starts.
       {"bad.adsproj", {{"dump", "--json"}, 1, "⋮\"damage\":[{\"offset\":0,⋮"}},
       // The dialog's message boxes go to the output, its trace to the error stream.

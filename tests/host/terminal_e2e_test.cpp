@@ -1,5 +1,6 @@
-// The interactive tag dialog in a real terminal: adshost runs inside tmux, the test sends
-// keys and reads the screen, then checks what the project file holds. Skipped without tmux.
+// The tag dialog in a real terminal: adshost runs inside tmux, the test sends keys and reads
+// the screen. What the keys do in the dialog is checked on a scripted terminal (tests/hostui);
+// here, that the curses terminal carries keys, frames, resizes and signals. Skipped without tmux.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -17,9 +18,7 @@ class TerminalSession : public HostSession {
  protected:
   void SetUp() override {
     if (std::system("tmux -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "no tmux";
-    // The file chooser lists the directory the host runs in.
-    for (const char* name : {"demo.tpy", "demo_gbk.tpy"})
-      fs::copy_file(fs::path(ADS_SOURCE_DIR) / "examples" / name, dir_ / name);
+    fs::copy_file(example_, dir_ / "demo.tpy");  // the file chooser lists the host's directory
     tmux_ = "tmux -L " + dir_.filename().string() + " ";
   }
   void TearDown() override {
@@ -31,26 +30,16 @@ class TerminalSession : public HostSession {
   // Starts `adshost select` on the project in a terminal of 100 x 30; the shell that runs it
   // writes its exit status to "status" and stays, so the screen can be read afterwards.
   void Start() {
-    fs::remove(dir_ / "status");
     const std::string host = std::string(ADS_HOST_PATH) + " --project p.adsproj select";
-    // The server that the last Stop emptied may still be quitting, and then refuses the new
-    // session ("server exited unexpectedly"): asked again a moment later.
-    bool started = false;
-    for (int attempt = 0; attempt < 5 && !started; ++attempt) {
-      if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(200));
-      started = Shell(tmux_ + "new-session -d -s t -x 100 -y 30 -c '" + dir_.string() + "' \"" + host +
-                      "; echo \\$? > status; sleep 600\"") == 0;
-    }
-    ASSERT_TRUE(started);
+    ASSERT_EQ(Shell(tmux_ + "new-session -d -s t -x 100 -y 30 -c '" + dir_.string() + "' \"" + host +
+                    "; echo \\$? > status; sleep 600\""),
+              0);
     Shell(tmux_ + "set-option -g window-size manual >/dev/null 2>&1");
     ASSERT_TRUE(WaitFor("\xe6\xa0\x87\xe7\xad\xbe\xe9\x80\x89\xe6\x8b\xa9")) << Screen();  // 标签选择
   }
-  // Ends the terminal of the last Start.
-  void Stop() { Shell(tmux_ + "kill-session -t t 2>/dev/null"); }
 
   // tmux key names ("Tab", "BTab", "Space", "Down", ...), separated by spaces.
   void Keys(const std::string& keys) { ASSERT_EQ(Shell(tmux_ + "send-keys -t t " + keys), 0); }
-  void Type(const std::string& text) { ASSERT_EQ(Shell(tmux_ + "send-keys -t t -l '" + text + "'"), 0); }
 
   std::string Query(const std::string& command) {
     const fs::path out = dir_ / "screen";
@@ -76,41 +65,19 @@ class TerminalSession : public HostSession {
   std::string tmux_;
 };
 
-TEST_F(TerminalSession, BrowseCheckSearchImportAndConfirmOrCancel) {
+TEST_F(TerminalSession, KeysReachTheDialogAndTheChoiceIsSaved) {
   Start();
-  // Shift-Tab to the import button; the chooser lists ".." and the two symbol files.
+  // Shift-Tab to the import button; the chooser lists ".." and the symbol file.
   Keys("BTab Space");
-  ASSERT_TRUE(WaitFor("demo_gbk.tpy")) << Screen();
+  ASSERT_TRUE(WaitFor("demo.tpy")) << Screen();
   Keys("Down Enter");
   ASSERT_TRUE(WaitFor("+ [ ] MAIN")) << Screen();
-  // To the grid; expand MAIN, check fbMotor, expand it, uncheck bEnable.
-  Keys("Tab Tab Tab Right Down Space Right Down Space");
-  ASSERT_TRUE(WaitFor("[ ] bEnable")) << Screen();
-  EXPECT_TRUE(WaitFor("- [-] fbMotor") && WaitFor("[x] bBusy")) << Screen();
-  // Back to the search field; a wildcard; "find next" twice goes to the second match, and
-  // Tab to the grid and Space check it.
-  Keys("BTab BTab");
-  Type("*Pos");
-  Keys("Tab Space Space Tab Space");
-  ASSERT_TRUE(WaitFor("[x] fPos")) << Screen();
-  const std::string screen = Screen();
-  EXPECT_LT(screen.find("[ ] fPos"), screen.find("[x] fPos")) << screen;
-  // Tab to OK, Space.
+  // To the grid: expand MAIN, check fbMotor, check the last row gCounter; Tab to OK, Space.
+  Keys("Tab Tab Tab Right Down Space End Space");
+  ASSERT_TRUE(WaitFor("[x] gCounter")) << Screen();
   Keys("Tab Space");
   EXPECT_EQ(Status(), "0\n") << Screen();
-  const HostCall chosen{{"channels"}, 0,
-                        "index…\n…\tMAIN.fbMotor.bBusy\t…\n…\tMAIN.fbMotor.nSpeed\t…\n…\tMAIN.fbMotor.fCurrent\t…\n"
-                        "…\tMAIN.aAxis[1].fPos\t…\n"};
-  Expect("p.adsproj", {chosen});
-  Stop();
-
-  // A session that checks gCounter and then cancels changes nothing.
-  Start();
-  Keys("Tab Tab End Space");
-  ASSERT_TRUE(WaitFor("[x] gCounter")) << Screen();
-  Keys("Tab Tab Space");
-  EXPECT_EQ(Status(), "0\n") << Screen();
-  Expect("p.adsproj", {chosen});
+  Expect("p.adsproj", {{{"channels"}, 0, "index…\n…\tMAIN.fbMotor.bEnable\t⋮\tMAIN.fbMotor.fCurrent\t…\n…\tgCounter\t…\n"}});
 }
 
 TEST_F(TerminalSession, ASmallTerminalShowsANoticeAndASignalRestoresTheTerminal) {
