@@ -37,23 +37,6 @@ TEST_F(HostSession, ImportSelectSaveReloadGenerate) {
                           "\tdataVersion=20002\n⋮\ntype-table\t…\troot=QORV_ROOT\t⋮\tindex=2\tname=MAIN.aValues[4]\n⋮"}});
 }
 
-// Importing another file inside the dialog replaces the device's tag tree even when the dialog
-// is then cancelled; the channel names stay, but the new tree does not know them, so their
-// records come back unresolved (a new record with value4 1 and the name) and generation is
-// refused until the channels are deleted or the tags imported again.
-TEST_F(HostSession, CancelAfterImportingAnotherFileKeepsTheNamesAgainstTheNewTree) {
-  const std::string other = std::string(ADS_SOURCE_DIR) + "/examples/demo_gbk.tpy";
-  Expect("p.adsproj",
-         {{kSelect, 0, "⋮", "⋮", Script({"gCounter"})},
-          {kSelect, 0, "⋮", "⋮", "import " + other + "\ncancel\n"},
-          {{"channels"}, 0, "index…\n-1\t-1\t-1\t-1\t0\t1\t-1\t-1\tgCounter\t\t\n"},
-          {{"generate"}, 1, "⋮", "⋮REPORT\tgCounter\t⋮"},
-          // The new tree's tags can be picked at once, and they resolve.
-          {kSelect, 0, "⋮", "⋮", "click gAlarm\nok\n"},
-          {{"channels"}, 0, "⋮\n0\t0\t-1\t-1\tgAlarm\t1\t2\t1\tgAlarm\tgAlarm\t…\n⋮"},
-          {{"generate"}, 0}});
-}
-
 // A refused value keeps the old one while the export reports success: `set` names it, with the
 // value kept and an enumeration's choices, and fails; values kept as asked stay silent.
 TEST_F(HostSession, SetNamesTheValuesTheDeviceRefused) {
