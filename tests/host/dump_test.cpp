@@ -65,9 +65,6 @@ TEST(ProjectDump, SaysWhereDamageStarts) {
   } cases[] = {
       {4, 0x03, 4, false},     // format word: not examined by the device
       {0, 0x6C, 0, false},     // payload length: not examined either
-      {16, 0x41, 16, true},    // device data magic
-      {20, 0x61, 20, true},    // device data size field
-      {32, 0x4B, 32, true},    // section table offset
       {110, 0x09, 102, true},  // section 99 reaches into the table
       {68, 0x00, 72, true},    // property value offset 0: the name cannot end before the value
       {64, 0x21, 64, true},    // property version other than 20000

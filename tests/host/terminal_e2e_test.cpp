@@ -20,16 +20,8 @@ class TerminalSession : public HostSession {
     if (std::system("tmux -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "no tmux";
     fs::copy_file(example_, dir_ / "demo.tpy");  // the file chooser lists the host's directory
     tmux_ = "tmux -L " + dir_.filename().string() + " ";
-  }
-  void TearDown() override {
-    if (!tmux_.empty()) Shell(tmux_ + "kill-server 2>/dev/null");
-  }
-
-  static int Shell(const std::string& command) { return std::system(command.c_str()); }
-
-  // Starts `adshost select` on the project in a terminal of 100 x 30; the shell that runs it
-  // writes its exit status to "status" and stays, so the screen can be read afterwards.
-  void Start() {
+    // adshost select in a terminal of 100 x 30; the shell that runs it writes its exit status
+    // to "status" and stays, so the screen can be read afterwards.
     const std::string host = std::string(ADS_HOST_PATH) + " --project p.adsproj select";
     ASSERT_EQ(Shell(tmux_ + "new-session -d -s t -x 100 -y 30 -c '" + dir_.string() + "' \"" + host +
                     "; echo \\$? > status; sleep 600\""),
@@ -37,6 +29,11 @@ class TerminalSession : public HostSession {
     Shell(tmux_ + "set-option -g window-size manual >/dev/null 2>&1");
     ASSERT_TRUE(WaitFor("\xe6\xa0\x87\xe7\xad\xbe\xe9\x80\x89\xe6\x8b\xa9")) << Screen();  // 标签选择
   }
+  void TearDown() override {
+    if (!tmux_.empty()) Shell(tmux_ + "kill-server 2>/dev/null");
+  }
+
+  static int Shell(const std::string& command) { return std::system(command.c_str()); }
 
   // tmux key names ("Tab", "BTab", "Space", "Down", ...), separated by spaces.
   void Keys(const std::string& keys) { ASSERT_EQ(Shell(tmux_ + "send-keys -t t " + keys), 0); }
@@ -55,7 +52,7 @@ class TerminalSession : public HostSession {
       if (Screen().find(text) != std::string::npos) return true;
     return false;
   }
-  // The exit status of the last Start's host, once it has ended.
+  // The exit status of the host, once it has ended.
   std::string Status() {
     for (int i = 0; i < 400 && !fs::exists(dir_ / "status"); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -66,7 +63,6 @@ class TerminalSession : public HostSession {
 };
 
 TEST_F(TerminalSession, KeysReachTheDialogAndTheChoiceIsSaved) {
-  Start();
   // Shift-Tab to the import button; the chooser lists ".." and the symbol file.
   Keys("BTab Space");
   ASSERT_TRUE(WaitFor("demo.tpy")) << Screen();
@@ -81,7 +77,6 @@ TEST_F(TerminalSession, KeysReachTheDialogAndTheChoiceIsSaved) {
 }
 
 TEST_F(TerminalSession, ASmallTerminalShowsANoticeAndASignalRestoresTheTerminal) {
-  Start();
   EXPECT_TRUE(AlternateScreen());
   Shell(tmux_ + "resize-window -t t -x 50 -y 10");
   EXPECT_TRUE(WaitFor("\xe7\xbb\x88\xe7\xab\xaf\xe5\xa4\xaa\xe5\xb0\x8f")) << Screen();  // 终端太小

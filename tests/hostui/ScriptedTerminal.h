@@ -17,13 +17,12 @@ namespace hostui_tests {
 
 using platform::TerminalKey;
 
-// Keys written the way a terminal sends them: "\x1b[A" is Up, "\x1b[Z" Shift-Tab, and so on.
+// Keys written the way a terminal sends them: "\x1b[B" is Down, "\x1b[Z" Shift-Tab, and so on.
 inline std::vector<TerminalKey> Decode(const std::string& bytes) {
   static const std::pair<std::string_view, TerminalKey::Kind> sequences[] = {
-      {"\x1b[A", TerminalKey::Up},      {"\x1b[B", TerminalKey::Down},      {"\x1b[C", TerminalKey::Right},
-      {"\x1b[D", TerminalKey::Left},    {"\x1b[H", TerminalKey::Home},      {"\x1b[F", TerminalKey::End},
-      {"\x1b[5~", TerminalKey::PageUp}, {"\x1b[6~", TerminalKey::PageDown}, {"\x1b[Z", TerminalKey::BackTab},
-      {"\t", TerminalKey::Tab},         {"\r", TerminalKey::Enter},         {"\x7f", TerminalKey::Backspace},
+      {"\x1b[B", TerminalKey::Down}, {"\x1b[C", TerminalKey::Right}, {"\x1b[D", TerminalKey::Left},
+      {"\x1b[H", TerminalKey::Home}, {"\x1b[F", TerminalKey::End},   {"\x1b[Z", TerminalKey::BackTab},
+      {"\t", TerminalKey::Tab},      {"\r", TerminalKey::Enter},     {"\x7f", TerminalKey::Backspace},
       {"\x1b", TerminalKey::Escape},
   };
   std::vector<TerminalKey> keys;
