@@ -69,7 +69,6 @@ TEST(ProjectDump, SaysWhereDamageStarts) {
       {68, 0x00, 72, true},    // property value offset 0: the name cannot end before the value
       {64, 0x21, 64, true},    // property version other than 20000
       {114, 0x01, 123, true},  // one name counted, the block holds two
-      {123, 0x09, 123, true},  // name "BC" longer than the file
       {12, 0x05, 0, false},    // short tag-name block (and payload): the device reads both names
       {102, 0x01, 90, true},   // section 1 twice: the device reads the later entry, 8 bytes
   };

@@ -1,8 +1,6 @@
 // Kills adshost at random moments while it saves a big project: the project file must hold
-// the old or the new bytes afterwards, never a mixture, its backup FILE.bak the old bytes or
-// nothing, and no temporary file may pile up.
-// Half the kills fall anywhere in the run; the other half fall while the temporary file lives
-// (written, flushed, renamed), since the load takes most of a run.
+// the old or the new bytes afterwards, its backup FILE.bak the old bytes or nothing, and no
+// temporary file may pile up. Half the kills fall while the temporary file lives.
 #include <gtest/gtest.h>
 
 #include <algorithm>
