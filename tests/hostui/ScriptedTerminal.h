@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "platform/Terminal.h"
-#include "platform/Text.h"
 
 namespace hostui_tests {
 
@@ -34,11 +33,7 @@ inline std::vector<TerminalKey> Decode(const std::string& bytes) {
       at += known->first.size();
       continue;
     }
-    // One character: its UTF-8 lead byte and continuation bytes.
-    size_t length = 1;
-    while (at + length < bytes.size() && (bytes[at + length] & 0xC0) == 0x80) ++length;
-    for (char16_t unit : platform::Utf8ToWide(bytes.substr(at, length))) keys.push_back({TerminalKey::Char, unit});
-    at += length;
+    keys.push_back({TerminalKey::Char, static_cast<unsigned char>(bytes[at++])});  // text typed is ASCII
   }
   return keys;
 }
