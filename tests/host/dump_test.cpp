@@ -55,14 +55,9 @@ TEST(ProjectDump, DecodesEveryPartOfAWellFormedFile) {
 }
 
 // Where damage starts, and whether the device loses data over it; past damage it reads past
-// (a note), decoding goes on to the channels.
+// (a note), decoding goes on to the channels. Each row changes the byte `at` to `value`.
 TEST(ProjectDump, SaysWhereDamageStarts) {
-  const struct {
-    size_t at;  // the byte changed to `value`
-    uint8_t value;
-    uint64_t damageAt;
-    bool loses;
-  } cases[] = {
+  const struct { size_t at; uint8_t value; uint64_t damageAt; bool loses; } cases[] = {
       {4, 0x03, 4, false},     // format word: not examined by the device
       {0, 0x6C, 0, false},     // payload length: not examined either
       {110, 0x09, 102, true},  // section 99 reaches into the table

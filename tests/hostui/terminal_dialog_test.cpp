@@ -110,16 +110,12 @@ class TerminalFileChooser : public testing::Test {
 };
 
 TEST_F(TerminalFileChooser, ListsSymbolFilesWalksDirectoriesAndCancels) {
-  // Down past ".." to "sub/", Enter goes in, Left comes back out, End selects a.TPY, Enter.
+  // Down past ".." to "sub/", Enter goes in, Left comes back out, End selects the last entry,
+  // a.TPY (c.txt is not listed), Enter.
   ScriptedTerminal browsed, escaped, cancelled;
   browsed.Keys("\x1b[B\r\x1b[D\x1b[F\r");
   EXPECT_EQ(fs::path(Choose(browsed).value_or(u"")), fs::weakly_canonical(directory_) / "a.TPY");
-  std::string listed;
-  for (const auto& line : browsed.frames.front()) listed += line;
-  for (const auto& [name, shown] :
-       {std::pair<const char*, bool>{"sub/", true}, {"a.TPY", true}, {"c.txt", false}, {"b.tpy", false}})
-    EXPECT_EQ(listed.find(name) != std::string::npos, shown) << name;
-  EXPECT_GT(browsed.LinesEverWith("b.tpy"), 0u);
+  EXPECT_GT(browsed.LinesEverWith("b.tpy"), 0u);  // listed inside sub/
 
   // Escape and the cancel button give no file.
   escaped.Keys("sub\x1b");
