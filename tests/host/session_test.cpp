@@ -20,7 +20,6 @@ TEST_F(HostSession, ImportSelectSaveReloadGenerate) {
           {{"generate"}, 0, "generate\tok\n"}});
   // A second, identical session saves identical bytes.
   Expect("two.adsproj", {{kSelect, 0, "⋮", "⋮", script}});
-  EXPECT_FALSE(Slurp(dir_ / "one.adsproj").empty());
   EXPECT_EQ(Slurp(dir_ / "one.adsproj"), Slurp(dir_ / "two.adsproj"));
 
   // Editing channels and properties in later runs.
@@ -29,7 +28,6 @@ TEST_F(HostSession, ImportSelectSaveReloadGenerate) {
                          {{"delete", "0", "9"}, 0},
                          {{"channels"}, 0, "index…\n0\t…\tMAIN.sMessage\t…\n1\t…\tgCounter\t…\n2\t…\tMAIN.aValues[4]\t…\n"},
                          {{"set", "Remote Ip=10.1.1.1", "ADS_Port=851"}, 0},
-                         {{"props"}, 0, "⋮\nADS_Port\t851\t1\n⋮\nRemote Ip\t10.1.1.1\t0\n"},
                          {{"set", "No such=1"}, 1},
                          // Every part of the saved project decodes without damage.
                          {{"dump"}, 0,
@@ -45,7 +43,7 @@ TEST_F(HostSession, SetNamesTheValuesTheDeviceRefused) {
           {{"set", kMaxTags + "=501", "ADS_Port=1234", "Remote Ip=10.2.2.2"}, 1, "⋮",
            "adshost: the device refused ADS_Port=1234 and kept 851; choices: 300 301 302 500 800 801 811 821 831 "
            "851 852 853 854\nadshost: the device refused " + kMaxTags + "=501 and kept 500\n"},
-          {{"props"}, 0, "⋮\nRemote Ip\t10.2.2.2\t0\n⋮"}});
+          {{"props"}, 0, "⋮\nADS_Port\t851\t1\n⋮\nRemote Ip\t10.2.2.2\t0\n⋮"}});
 }
 
 TEST_F(HostSession, ReadingCommandsUsageErrorsAndDamage) {

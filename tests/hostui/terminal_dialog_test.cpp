@@ -9,10 +9,8 @@
 #include <vector>
 
 #include "ScriptedTerminal.h"
-#include "TagSeletList.h"
 #include "beckhoff/BeckhoffDeviceCtrl.h"
 #include "device/Texts.h"
-#include "platform/Text.h"
 #include "support/ReadFile.h"
 #include "support/ScratchDir.h"
 
