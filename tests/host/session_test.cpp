@@ -50,10 +50,7 @@ TEST_F(HostSession, ReadingCommandsUsageErrorsAndDamage) {
   // 打开标签文件失败 (the tag file could not be opened)
   const std::string cannotOpen = "\xE6\x89\x93\xE5\xBC\x80\xE6\xA0\x87\xE7\xAD\xBE\xE6\x96\x87\xE4\xBB\xB6\xE5\xA4\xB1\xE8\xB4\xA5";
   Store(dir_ / "bad.adsproj", std::string("\x10\x00\x00\x00\x02\x00\x00\x00", 8));
-  const struct {
-    const char* project;
-    HostCall call;
-  } cases[] = {
+  const struct { const char* project; HostCall call; } cases[] = {
       {"none.adsproj", {{"info"}, 0, "⋮\nruntimeModuleU\tBeckhoff_ADS_Ethernet_BrevakU.drv\n⋮\ndataVersion\t20002\n⋮"}},
       {"none.adsproj", {{"enum", "ADS_Port"}, 0, "300\n301\n302\n⋮"}},
       {"none.adsproj", {{"bogus"}, 2}},
