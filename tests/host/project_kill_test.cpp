@@ -34,8 +34,7 @@ std::string BigProject() {
   return std::string(bytes.begin(), bytes.end());
 }
 
-// The files in the directory that are neither the project, its backup nor the runs' standard
-// streams.
+// The files in the directory other than the project, its backup and the runs' standard streams.
 std::vector<std::string> Strays(const fs::path& dir) {
   static const std::set<std::string> kOwn{"p.adsproj", "p.adsproj.bak", "in", "out", "err"};
   std::vector<std::string> strays;

@@ -28,12 +28,9 @@ inline std::vector<TerminalKey> Decode(const std::string& bytes) {
   for (size_t at = 0; at < bytes.size();) {
     const auto* known = std::find_if(std::begin(sequences), std::end(sequences),
                                      [&](const auto& entry) { return bytes.compare(at, entry.first.size(), entry.first) == 0; });
-    if (known != std::end(sequences)) {
-      keys.push_back({known->second});
-      at += known->first.size();
-      continue;
-    }
-    keys.push_back({TerminalKey::Char, static_cast<unsigned char>(bytes[at++])});  // text typed is ASCII
+    const bool text = known == std::end(sequences);  // typed text is ASCII
+    keys.push_back(text ? TerminalKey{TerminalKey::Char, static_cast<unsigned char>(bytes[at])} : TerminalKey{known->second});
+    at += text ? 1 : known->first.size();
   }
   return keys;
 }

@@ -32,8 +32,7 @@ class TerminalDialog : public testing::Test {
     platform::SetUserInterface(nullptr);
     return device_.Channels().GetChannelNames();
   }
-  // Shift-Tab from the search field to the import button, Space, the example's path typed
-  // into the file chooser, Enter.
+  // Shift-Tab to the import button, Space, the example's path into the file chooser, Enter.
   std::string ImportExample() const { return "\x1b[Z " + example_ + "\r"; }
 
   std::string example_ = std::string(ADS_SOURCE_DIR) + "/examples/demo.tpy";
