@@ -92,7 +92,7 @@ class TerminalFileChooser : public testing::Test {
  protected:
   void SetUp() override {
     fs::create_directories(directory_ / "sub");
-    for (const char* name : {"a.TPY", "sub/b.tpy", "c.txt"}) Store(directory_ / name, "x");
+    for (const char* name : {"Z.tpy", "a.TPY", "sub/b.tpy", "c.txt"}) Store(directory_ / name, "x");
     previous_ = fs::current_path();
     fs::current_path(directory_);
   }
@@ -107,8 +107,8 @@ class TerminalFileChooser : public testing::Test {
 };
 
 TEST_F(TerminalFileChooser, ListsSymbolFilesWalksDirectoriesAndCancels) {
-  // Down past ".." to "sub/", Enter goes in, Left comes back out, End selects the last entry,
-  // a.TPY (c.txt is not listed), Enter.
+  // Down past ".." to "sub/", Enter goes in, Left comes back out, End selects the last entry:
+  // a.TPY, sorted after Z.tpy (c.txt is not listed). Enter.
   ScriptedTerminal browsed, escaped, cancelled;
   browsed.Keys("\x1b[B\r\x1b[D\x1b[F\r");
   EXPECT_EQ(fs::path(Choose(browsed).value_or(u"")), fs::weakly_canonical(directory_) / "a.TPY");
