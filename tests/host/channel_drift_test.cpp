@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "GridWalk.h"
-#include "ReimportDiff.h"
 #include "support/HostSession.h"
 
 namespace {
@@ -48,8 +47,7 @@ class ChannelDrift : public HostSession {
       text.replace(at, from.size(), to);
     }
     Store(changed_, text);
-    const HostRun selected = Select("p.adsproj", Script(kChannels));
-    ASSERT_EQ(selected.status, 0) << selected.out << selected.err;
+    ASSERT_EQ(Select("p.adsproj", Script(kChannels)).status, 0);
   }
   const std::string changed_ = (dir_ / "changed.tpy").string();
 };
@@ -57,8 +55,6 @@ class ChannelDrift : public HostSession {
 TEST_F(ChannelDrift, DiffNamesEveryChannelsFateAndLeavesTheProjectAlone) {
   const std::string before = Slurp(dir_ / "p.adsproj");
   Store(dir_ / "bad.tpy", "<PlcProjectInfo>");
-  std::string allKept;
-  for (const auto& name : kChannels) allKept += "kept\t" + name + "\n";
   Expect("p.adsproj",
          {{{"diff", changed_}, 1,
            "dropped\tMAIN.fbMotor.nSpeed\tMAIN.fbDrive.nSpeed\tAux.fbMotor.nSpeed\tAux.nSpeed\n"
@@ -70,13 +66,8 @@ TEST_F(ChannelDrift, DiffNamesEveryChannelsFateAndLeavesTheProjectAlone) {
            "added\tMAIN.aAxis[0].fVelo.fSet\n"
            "added\tMAIN.aAxis[0].fVelo.fAct\n"},
           {{"diff", "--json", changed_}, 1,
-           "⋮{\"kind\":\"dropped\",\"name\":\"MAIN.fbMotor.nSpeed\",\"suggestions\":"
-           "[\"MAIN.fbDrive.nSpeed\",\"Aux.fbMotor.nSpeed\",\"Aux.nSpeed\"]}⋮"
-           "{\"kind\":\"changed\",\"name\":\"MAIN.sOperator\",\"old\":\"3/STRING(20)\",\"new\":\"2/INT\"}⋮"
-           "\n],\"status\":1}\n"},
-          {{"diff", example_}, 0, allKept},
+           "⋮\"suggestions\":[\"MAIN.fbDrive.nSpeed\",\"Aux.fbMotor.nSpeed\",\"Aux.nSpeed\"]}⋮\n],\"status\":1}\n"},
           // Usage errors and files it cannot import: one line of error, nothing else.
-          {{"diff"}, 2, "", "…\n"},
           {{"diff", "a.tpy", "b.tpy"}, 2, "", "…\n"},
           {{"diff", "/no/such.tpy"}, 2, "", "…\n"},
           {{"diff", (dir_ / "bad.tpy").string()}, 2, "", "…\n"}});
@@ -88,42 +79,36 @@ TEST_F(ChannelDrift, SelectTellsWhatItRemovedAndAdded) {
                        {kSelect, 0, "", "⋮", "click gCounter\ncancel\n"}});
 }
 
+// Importing another file inside the dialog replaces the device's tag tree even when the dialog
+// is then cancelled; the channels keep their names, but those the new tree does not know come
+// back unresolved (a new record with value4 1 and the name), and generation is refused.
+// MAIN.aAxis[0].fVelo is a structure in the new tree: it is known, though it holds no value.
 TEST_F(ChannelDrift, CheckListsEveryUnresolvedChannelAfterTheTreeChanged) {
-  // MAIN.aAxis[0].fVelo is a structure after the import: the tree knows it, though it holds
-  // no value.
   Expect("p.adsproj",
          {{{"check"}, 0, ""},
           {kSelect, 0, "⋮", "⋮", "import " + changed_ + "\ncancel\n"},
           {{"check"}, 1, "unresolved\t0\tMAIN.fbMotor.nSpeed\nunresolved\t4\tMAIN.tCycle\n"},
           {{"check", "--json"}, 1,
            "{\"lines\":[\n{\"kind\":\"unresolved\",\"index\":\"0\",\"name\":\"MAIN.fbMotor.nSpeed\"},\n"
-           "{\"kind\":\"unresolved\",\"index\":\"4\",\"name\":\"MAIN.tCycle\"}\n],\"status\":1}\n"}});
+           "{\"kind\":\"unresolved\",\"index\":\"4\",\"name\":\"MAIN.tCycle\"}\n],\"status\":1}\n"},
+          {{"channels"}, 0, "⋮\n-1\t-1\t-1\t-1\t0\t1\t-1\t-1\tMAIN.tCycle\t\t\n⋮"},
+          {{"generate"}, 1, "⋮", "⋮REPORT\tMAIN.fbMotor.nSpeed\t⋮"}});
 }
 
 TEST_F(ChannelDrift, CheckAsksForAnImportWhenTheSavedDataIsOld) {
   std::string bytes = Slurp(dir_ / "p.adsproj");
-  const std::string current("\x22\x4E\x00\x00", 4), older("\x21\x4E\x00\x00", 4);  // data version 20002, 20001
-  const size_t at = bytes.find(std::string(4, '\0') + current);
+  const size_t at = bytes.find(std::string("\0\0\0\0\x22\x4E\0\0", 8));  // a zero word, data version 20002
   ASSERT_NE(at, std::string::npos);
-  Store(dir_ / "p.adsproj", bytes.replace(at + 4, 4, older));
+  bytes[at + 4] = 0x21;  // 20001
+  Store(dir_ / "p.adsproj", bytes);
   // 通道信息不完整 / 请重新导入标签
   Expect("p.adsproj", {{{"check"}, 1,
                         "reimport\t\xE9\x80\x9A\xE9\x81\x93\xE4\xBF\xA1\xE6\x81\xAF\xE4\xB8\x8D\xE5\xAE\x8C\xE6\x95\xB4\t"
                         "\xE8\xAF\xB7\xE9\x87\x8D\xE6\x96\xB0\xE5\xAF\xBC\xE5\x85\xA5\xE6\xA0\x87\xE7\xAD\xBE\n"}});
 }
 
-TEST(ChannelNames, SegmentsAndTheirDistance) {
-  const struct {
-    std::u16string a, b;
-    size_t distance;
-  } cases[] = {{u"MAIN.fbMotor.nSpeed", u"MAIN.fbDrive.nSpeed", 1}, {u"MAIN.fbMotor.nSpeed", u"PRG.fbDrive.nSpeed", 2},
-               {u"MAIN.a[1].x", u"MAIN.a[2].x", 1},                 {u"MAIN.s.x", u"MAIN.x", 2},
-               {u"gCounter", u"gCounter", 0}};
-  for (const auto& c : cases) EXPECT_EQ(adshost::SegmentDistance(c.a, c.b), c.distance);
-  EXPECT_EQ(adshost::LastSegment(u"MAIN.aAxis[1].fVelo"), u"fVelo");
-  EXPECT_EQ(adshost::LastSegment(u"MAIN.aValues[3]"), u"aValues[3]");
-  EXPECT_EQ(adshost::LastSegment(u"MAIN.m[a.b]"), u"m[a.b]");
-}
+// A dot inside an index does not start a segment.
+TEST(ChannelNames, LastSegmentKeepsItsIndex) { EXPECT_EQ(adshost::LastSegment(u"MAIN.m[a.b]"), u"m[a.b]"); }
 
 // A real program with thousands of channels, checked row by row at the top level, compared
 // with itself.
@@ -137,10 +122,10 @@ TEST_F(LargeProgram, DiffAgainstItselfKeepsEveryChannelInSeconds) {
   std::vector<std::string> tops;
   std::istringstream lines(rows.out);
   for (std::string line; std::getline(lines, line);) {
-    std::vector<std::string> fields;
     std::istringstream row(line);
-    for (std::string field; std::getline(row, field, '\t');) fields.push_back(field);
-    if (fields.size() > 4 && fields[1] == "0") tops.push_back(fields[4]);
+    std::string fields[5];
+    for (auto& field : fields) std::getline(row, field, '\t');
+    if (fields[1] == "0") tops.push_back(fields[4]);
   }
   ASSERT_FALSE(tops.empty()) << rows.out << rows.err;
   ASSERT_EQ(Select("big.adsproj", Script(tops, file)).status, 0);
@@ -150,15 +135,9 @@ TEST_F(LargeProgram, DiffAgainstItselfKeepsEveryChannelInSeconds) {
 
   const auto start = std::chrono::steady_clock::now();
   const HostRun diff = Host("big.adsproj", {"diff", file});
-  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  EXPECT_EQ(diff.status, 0) << diff.err;
-  const std::string reported = "\n" + diff.out;
-  long kept = 0;
-  for (size_t at = reported.find("\nkept\t"); at != std::string::npos; at = reported.find("\nkept\t", at + 1)) ++kept;
-  EXPECT_EQ(kept, count) << diff.out.substr(0, 2000);
-  RecordProperty("channels", std::to_string(count));
-  RecordProperty("diffSeconds", std::to_string(seconds));
-  EXPECT_LT(seconds, 90.0);  // about 3 s of processor time in a debug build
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(90));  // about 3 s in a debug build
+  EXPECT_EQ(diff.status, 0) << diff.err;  // nothing dropped or changed, and one line per channel: all kept
+  EXPECT_EQ(std::count(diff.out.begin(), diff.out.end(), '\n'), count) << diff.out.substr(0, 2000);
 }
 
 }  // namespace

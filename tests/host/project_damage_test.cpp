@@ -1,6 +1,6 @@
 // Damaged copies of a real project: every command warns where the device would lose data,
-// commands that save refuse to write over the file unless forced, and every save keeps the
-// previous bytes as FILE.bak.
+// commands that save refuse to write over the file unless forced, and a forced save keeps the
+// damaged bytes as FILE.bak.
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -27,15 +27,13 @@ struct Layout {
   size_t table, names, secondName;  // table entries of sections 1, 99 and 100 at +0, +12, +24
 };
 
-// A damage class: how to damage the bytes (giving the offset the warning names) and the
-// words of the consequence.
-struct Case {
+// Damage classes: how to damage the bytes (giving the offset the warning names) and the words
+// of the consequence.
+const struct {
   const char* name;
   std::function<size_t(std::string&, const Layout&)> damage;
   const char* consequence;
-};
-
-const Case kCases[] = {
+} kCases[] = {
     {"truncated header", [](std::string& b, const Layout&) { b.resize(10); return 0; }, "no data types and no channels"},
     {"truncated device data", [](std::string& b, const Layout& l) { b.resize(l.names - 8); return 16; },
      "no data types and no channels"},
@@ -55,26 +53,19 @@ const Case kCases[] = {
      "the device keeps the first 1 channel name of 2"},
 };
 
-// A project with two channels, the file that every case damages a copy of.
-class ProjectDamage : public HostSession {
- protected:
-  void SetUp() override {
-    HostSession::SetUp();
-    ASSERT_EQ(Select("p.adsproj", Script({"MAIN.aValues[3]", "gCounter"})).status, 0);
-    original_ = Slurp(project_);
-  }
-  const fs::path project_ = dir_ / "p.adsproj", backup_ = dir_ / "p.adsproj.bak";
-  std::string original_;
-};
+using ProjectDamage = HostSession;
 
 TEST_F(ProjectDamage, DamageIsReportedAndNotSavedOverUnlessForced) {
+  const fs::path project = dir_ / "p.adsproj", backup = dir_ / "p.adsproj.bak";
+  ASSERT_EQ(Select("p.adsproj", Script({"MAIN.aValues[3]", "gCounter"})).status, 0);  // two channels
+  const std::string original = Slurp(project);
   const std::string refused = "⋮add --force to save anyway⋮";
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
-    std::string bytes = original_;
-    const size_t offset = c.damage(bytes, Layout(original_));
-    Store(project_, bytes);
-    fs::remove(backup_);
+    std::string bytes = original;
+    const size_t offset = c.damage(bytes, Layout(original));
+    Store(project, bytes);
+    fs::remove(backup);
     Expect("p.adsproj", {{{"channels"}, 0, "⋮",
                           "adshost: warning: p.adsproj is damaged at offset " + std::to_string(offset) + ": …" +
                               c.consequence + "…\n"},
@@ -82,26 +73,12 @@ TEST_F(ProjectDamage, DamageIsReportedAndNotSavedOverUnlessForced) {
                          {kSelect, 1, "⋮", refused},
                          {{"add", "gCounter"}, 1, "⋮", refused},
                          {{"delete"}, 1, "⋮", refused}});
-    EXPECT_TRUE(Slurp(project_) == bytes);
-    EXPECT_FALSE(fs::exists(backup_));
+    EXPECT_TRUE(Slurp(project) == bytes);
+    EXPECT_FALSE(fs::exists(backup));
 
     Expect("p.adsproj", {{{"set", "--force", "Remote Ip=1.2.3.4"}, 0}, {{"channels"}, 0, "⋮", ""}});
-    EXPECT_TRUE(Slurp(backup_) == bytes);
+    EXPECT_TRUE(Slurp(backup) == bytes);
   }
-}
-
-// The device reads a format word other than 2 as it reads the rest: no warning, and the save
-// keeps the previous bytes, as every save does.
-TEST_F(ProjectDamage, EverySaveKeepsThePreviousBytes) {
-  std::string bytes = original_;
-  Put(bytes, 4, 3);
-  Store(project_, bytes);
-  Expect("p.adsproj", {{{"set", "Remote Ip=1.2.3.4"}, 0, "⋮", ""}});
-  EXPECT_TRUE(Slurp(backup_) == bytes);
-
-  const std::string second = Slurp(project_);
-  Expect("p.adsproj", {{{"delete"}, 0}});
-  EXPECT_TRUE(Slurp(backup_) == second);
 }
 
 }  // namespace

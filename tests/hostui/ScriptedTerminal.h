@@ -11,35 +11,26 @@
 #include <vector>
 
 #include "platform/Terminal.h"
-#include "platform/Text.h"
 
 namespace hostui_tests {
 
 using platform::TerminalKey;
 
-// Keys written the way a terminal sends them: "\x1b[A" is Up, "\x1b[Z" Shift-Tab, and so on.
+// Keys written the way a terminal sends them: "\x1b[B" is Down, "\x1b[Z" Shift-Tab, and so on.
 inline std::vector<TerminalKey> Decode(const std::string& bytes) {
   static const std::pair<std::string_view, TerminalKey::Kind> sequences[] = {
-      {"\x1b[A", TerminalKey::Up},      {"\x1b[B", TerminalKey::Down},      {"\x1b[C", TerminalKey::Right},
-      {"\x1b[D", TerminalKey::Left},    {"\x1b[H", TerminalKey::Home},      {"\x1b[F", TerminalKey::End},
-      {"\x1b[5~", TerminalKey::PageUp}, {"\x1b[6~", TerminalKey::PageDown}, {"\x1b[Z", TerminalKey::BackTab},
-      {"\t", TerminalKey::Tab},         {"\r", TerminalKey::Enter},         {"\x7f", TerminalKey::Backspace},
+      {"\x1b[B", TerminalKey::Down}, {"\x1b[C", TerminalKey::Right}, {"\x1b[D", TerminalKey::Left},
+      {"\x1b[H", TerminalKey::Home}, {"\x1b[F", TerminalKey::End},   {"\x1b[Z", TerminalKey::BackTab},
+      {"\t", TerminalKey::Tab},      {"\r", TerminalKey::Enter},     {"\x7f", TerminalKey::Backspace},
       {"\x1b", TerminalKey::Escape},
   };
   std::vector<TerminalKey> keys;
   for (size_t at = 0; at < bytes.size();) {
     const auto* known = std::find_if(std::begin(sequences), std::end(sequences),
                                      [&](const auto& entry) { return bytes.compare(at, entry.first.size(), entry.first) == 0; });
-    if (known != std::end(sequences)) {
-      keys.push_back({known->second});
-      at += known->first.size();
-      continue;
-    }
-    // One character: its UTF-8 lead byte and continuation bytes.
-    size_t length = 1;
-    while (at + length < bytes.size() && (bytes[at + length] & 0xC0) == 0x80) ++length;
-    for (char16_t unit : platform::Utf8ToWide(bytes.substr(at, length))) keys.push_back({TerminalKey::Char, unit});
-    at += length;
+    const bool text = known == std::end(sequences);  // typed text is ASCII
+    keys.push_back(text ? TerminalKey{TerminalKey::Char, static_cast<unsigned char>(bytes[at])} : TerminalKey{known->second});
+    at += text ? 1 : known->first.size();
   }
   return keys;
 }

@@ -7,6 +7,7 @@
 
 #include "ScriptedTerminal.h"
 #include "platform/DialogSurface.h"
+#include "platform/Text.h"
 #include "ui/ScriptedDialog.h"
 #include "ui/TerminalDialog.h"
 
@@ -58,14 +59,10 @@ struct RoleCase {
 };
 
 TEST(TemplateRoles, ScriptedActionsPressTheControlsOfTheirRoles) {
-  const RoleCase cases[] = {
-      {"ok", {71, 71}},
-      {"cancel", {72, 72}},
-      {"key enter", {71, 71}},
-      {"key escape", {72, 72}},
-      {"import\nfind abc\nok", {42, 41, 71, 71}, "abc"},
-      {"", {platform::kIdCancel}},  // the end of the script cancels
-  };
+  // The end of the script cancels.
+  const RoleCase cases[] = {{"ok", {71, 71}},         {"cancel", {72, 72}}, {"key enter", {71, 71}},
+                            {"key escape", {72, 72}}, {"", {platform::kIdCancel}},
+                            {"import\nfind abc\nok", {42, 41, 71, 71}, "abc"}};
   for (const auto& c : cases) {
     hostui::ScriptedUserInterface ui;
     hostui::ScriptedDialogBackend backend(ui, nullptr);
@@ -75,12 +72,9 @@ TEST(TemplateRoles, ScriptedActionsPressTheControlsOfTheirRoles) {
 }
 
 TEST(TemplateRoles, TerminalTabFollowsTheTemplateOrder) {
-  // From the edit: find, import, Cancel; Shift-Tab from the edit wraps to OK. The end of the
+  // From the edit: find, (import,) Cancel; Shift-Tab from the edit wraps to OK. The end of the
   // keys cancels.
-  const RoleCase cases[] = {{"\t ", {41, platform::kIdCancel}},
-                            {"\t\t ", {42, platform::kIdCancel}},
-                            {"\t\t\t ", {72, 72}},
-                            {"\x1b[Z ", {71, 71}}};
+  const RoleCase cases[] = {{"\t ", {41, platform::kIdCancel}}, {"\t\t\t ", {72, 72}}, {"\x1b[Z ", {71, 71}}};
   for (const auto& c : cases) {
     hostui_tests::ScriptedTerminal terminal;
     terminal.Keys(c.input);
