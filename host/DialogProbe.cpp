@@ -1,24 +1,20 @@
 #include "DialogProbe.h"
 
 #include <cstddef>
-#include <map>
 
 #include "HostUi.h"
+#include "ui/RecordedControls.h"
 #include "ui/ScriptedUserInterface.h"
 
 namespace adshost {
 namespace {
 
 // One dialog window without a screen: controls are plain records, the steps are its user.
-class ProbeSurface final : public platform::DialogSurface, public ProbeDialog {
+class ProbeSurface final : public hostui::RecordedControlsSurface, public ProbeDialog {
  public:
   ProbeSurface(const platform::DialogTemplate& dialogTemplate, hostui::ScriptedUserInterface& ui,
                const std::function<void(ProbeDialog&)>& steps)
-      : template_(dialogTemplate), ui_(ui), steps_(steps) {
-    for (const auto& control : dialogTemplate.controls)
-      controls_[control.id] = platform::ControlState{control.kind, control.caption, {}, true, true, 0};
-    client_ = {800, 600};
-  }
+      : RecordedControlsSurface(dialogTemplate), template_(dialogTemplate), ui_(ui), steps_(steps) {}
 
   int RunModal(platform::DialogEvents& events) override {
     events_ = &events;
@@ -33,16 +29,6 @@ class ProbeSurface final : public platform::DialogSurface, public ProbeDialog {
     endCode_ = code;
   }
 
-  bool HasControl(int id) const override { return controls_.count(id) != 0; }
-  std::u16string GetText(int id) const override { return Get(id, &platform::ControlState::text); }
-  void SetText(int id, const std::u16string& text) override { Put(id, &platform::ControlState::text, text); }
-  void Enable(int id, bool enabled) override { Put(id, &platform::ControlState::enabled, enabled); }
-  bool IsEnabled(int id) const override { return Get(id, &platform::ControlState::enabled); }
-  void Show(int id, bool visible) override { Put(id, &platform::ControlState::visible, visible); }
-  int GetCheck(int id) const override { return Get(id, &platform::ControlState::check); }
-  void SetCheck(int id, int check) override { Put(id, &platform::ControlState::check, check); }
-  platform::Rect GetRect(int id) const override { return Get(id, &platform::ControlState::rect); }
-  void SetRect(int id, const platform::Rect& rect) override { Put(id, &platform::ControlState::rect, rect); }
   void SetFocus(int) override {}
   platform::Rect GetWindowRect() const override { return {0, 0, client_.cx, client_.cy}; }
   void SetWindowSize(int, int) override {}
@@ -59,9 +45,10 @@ class ProbeSurface final : public platform::DialogSurface, public ProbeDialog {
   grid::GridView* Grid() override { return grid_; }
   // Presses the button with the role; false when the dialog has none or it cannot be pressed now.
   bool Press(platform::ControlRole role) {
-    const auto found = controls_.find(template_.ControlId(role));
-    if (ended_ || found == controls_.end() || !found->second.enabled || !found->second.visible) return false;
-    events_->OnCommand(found->first);
+    const int id = template_.ControlId(role);
+    const platform::ControlState* control = Control(id);
+    if (ended_ || !control || !control->enabled || !control->visible) return false;
+    events_->OnCommand(id);
     return true;
   }
   std::vector<std::u16string> Import(const std::u16string& path) override {
@@ -82,21 +69,10 @@ class ProbeSurface final : public platform::DialogSurface, public ProbeDialog {
   }
 
  private:
-  template <typename T>
-  T Get(int id, T platform::ControlState::*field) const {
-    const auto found = controls_.find(id);
-    return found == controls_.end() ? T{} : found->second.*field;
-  }
-  template <typename T>
-  void Put(int id, T platform::ControlState::*field, const T& value) {
-    if (auto found = controls_.find(id); found != controls_.end()) found->second.*field = value;
-  }
-
   const platform::DialogTemplate template_;
   hostui::ScriptedUserInterface& ui_;
   const std::function<void(ProbeDialog&)>& steps_;
-  std::map<int, platform::ControlState> controls_;
-  platform::Size client_;
+  platform::Size client_{800, 600};
   platform::DialogEvents* events_ = nullptr;
   grid::GridView* grid_ = nullptr;
   bool ended_ = false;

@@ -5,6 +5,7 @@
 
 #include "grid/GridView.h"
 #include "platform/Text.h"
+#include "ui/RecordedControls.h"
 
 namespace hostui {
 using namespace platform;
@@ -39,18 +40,13 @@ bool IsAncestorName(const std::u16string& name, const std::u16string& target) {
   return target[name.size()] == u'.' || target[name.size()] == u'[';
 }
 
-class ScriptedSurface final : public DialogSurface {
+class ScriptedSurface final : public RecordedControlsSurface {
  public:
   ScriptedSurface(ScriptedDialogBackend& backend, const DialogTemplate& dialogTemplate)
-      : backend_(backend), template_(dialogTemplate) {
+      : RecordedControlsSurface(dialogTemplate), backend_(backend), template_(dialogTemplate) {
     const int ppi = backend.ScreenPixelsPerInchY();
-    for (const auto& control : dialogTemplate.controls) {
-      ControlState state;
-      state.kind = control.kind;
-      state.text = control.caption;
-      state.rect = UnitsToPixels(control.x, control.y, control.cx, control.cy, ppi);
-      record_.controls[control.id] = state;
-    }
+    for (const auto& control : dialogTemplate.controls)
+      controls_[control.id].rect = UnitsToPixels(control.x, control.y, control.cx, control.cy, ppi);
     const Rect client = UnitsToPixels(0, 0, dialogTemplate.units.cx, dialogTemplate.units.cy, ppi);
     record_.client = {client.Width(), client.Height()};
     record_.window = {100, 100, 100 + record_.client.cx + kFrameWidth, 100 + record_.client.cy + kFrameHeight};
@@ -66,6 +62,7 @@ class ScriptedSurface final : public DialogSurface {
     }
     if (!ended_) record_.endCode = kIdCancel;
     events_ = nullptr;
+    record_.controls = controls_;
     backend_.Record(record_);
     return record_.endCode;
   }
@@ -75,38 +72,6 @@ class ScriptedSurface final : public DialogSurface {
     record_.endCode = code;
   }
 
-  bool HasControl(int id) const override { return record_.controls.count(id) != 0; }
-  std::u16string GetText(int id) const override {
-    const auto* control = Find(id);
-    return control ? control->text : std::u16string();
-  }
-  void SetText(int id, const std::u16string& text) override {
-    if (auto* control = Find(id)) control->text = text;
-  }
-  void Enable(int id, bool enabled) override {
-    if (auto* control = Find(id)) control->enabled = enabled;
-  }
-  bool IsEnabled(int id) const override {
-    const auto* control = Find(id);
-    return control && control->enabled;
-  }
-  void Show(int id, bool visible) override {
-    if (auto* control = Find(id)) control->visible = visible;
-  }
-  int GetCheck(int id) const override {
-    const auto* control = Find(id);
-    return control ? control->check : 0;
-  }
-  void SetCheck(int id, int check) override {
-    if (auto* control = Find(id)) control->check = check;
-  }
-  Rect GetRect(int id) const override {
-    const auto* control = Find(id);
-    return control ? control->rect : Rect{};
-  }
-  void SetRect(int id, const Rect& rect) override {
-    if (auto* control = Find(id)) control->rect = rect;
-  }
   void SetFocus(int id) override { record_.focus = id; }
 
   Rect GetWindowRect() const override { return record_.window; }
@@ -131,20 +96,11 @@ class ScriptedSurface final : public DialogSurface {
   }
 
  private:
-  ControlState* Find(int id) {
-    auto found = record_.controls.find(id);
-    return found == record_.controls.end() ? nullptr : &found->second;
-  }
-  const ControlState* Find(int id) const {
-    auto found = record_.controls.find(id);
-    return found == record_.controls.end() ? nullptr : &found->second;
-  }
-
   void Error(const std::string& what, const std::string& line) const { backend_.Print("ERROR\t" + what + "\t" + line); }
 
   void Press(ControlRole role, const std::string& line) {
     const int id = template_.ControlId(role);
-    const auto* control = Find(id);
+    const auto* control = Control(id);
     if (!control || !control->enabled || !control->visible) {
       Error("button " + std::to_string(id) + " cannot be pressed", line);
       return;

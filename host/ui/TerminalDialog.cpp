@@ -1,10 +1,10 @@
 #include "ui/TerminalDialog.h"
 
 #include <algorithm>
-#include <map>
 #include <system_error>
 
 #include "grid/GridView.h"
+#include "ui/RecordedControls.h"
 #include "ui/TerminalParts.h"
 #include "utils/utf16.h"
 #include "utils/utf8.h"
@@ -95,18 +95,12 @@ void RunMessageBox(TerminalIo& io, const std::u16string& text, const TerminalFra
   }
 }
 
-class TerminalSurface final : public DialogSurface {
+class TerminalSurface final : public RecordedControlsSurface {
  public:
   TerminalSurface(TerminalIo& io, const DialogTemplate& dialogTemplate)
-      : io_(io), template_(dialogTemplate) {
+      : RecordedControlsSurface(dialogTemplate), io_(io), template_(dialogTemplate) {
     // Tab visits the controls in the template's order.
-    for (const auto& control : dialogTemplate.controls) {
-      focusOrder_.push_back(control.id);
-      ControlState state;
-      state.kind = control.kind;
-      state.text = control.caption;
-      controls_[control.id] = state;
-    }
+    for (const auto& control : dialogTemplate.controls) focusOrder_.push_back(control.id);
   }
 
   int RunModal(DialogEvents& events) override {
@@ -130,26 +124,6 @@ class TerminalSurface final : public DialogSurface {
     endCode_ = code;
   }
 
-  bool HasControl(int id) const override { return controls_.count(id) != 0; }
-  std::u16string GetText(int id) const override { return Find(id) ? Find(id)->text : std::u16string(); }
-  void SetText(int id, const std::u16string& text) override {
-    if (auto* c = Find(id)) c->text = text;
-  }
-  void Enable(int id, bool enabled) override {
-    if (auto* c = Find(id)) c->enabled = enabled;
-  }
-  bool IsEnabled(int id) const override { return Find(id) && Find(id)->enabled; }
-  void Show(int id, bool visible) override {
-    if (auto* c = Find(id)) c->visible = visible;
-  }
-  int GetCheck(int id) const override { return Find(id) ? Find(id)->check : 0; }
-  void SetCheck(int id, int check) override {
-    if (auto* c = Find(id)) c->check = check;
-  }
-  Rect GetRect(int id) const override { return Find(id) ? Find(id)->rect : Rect{}; }
-  void SetRect(int id, const Rect& rect) override {
-    if (auto* c = Find(id)) c->rect = rect;
-  }
   void SetFocus(int id) override { focus_ = id; }
 
   Rect GetWindowRect() const override {
@@ -177,15 +151,6 @@ class TerminalSurface final : public DialogSurface {
   }
 
  private:
-  ControlState* Find(int id) {
-    auto found = controls_.find(id);
-    return found == controls_.end() ? nullptr : &found->second;
-  }
-  const ControlState* Find(int id) const {
-    auto found = controls_.find(id);
-    return found == controls_.end() ? nullptr : &found->second;
-  }
-
   void Relayout() {
     const Size client = GetClientSize();
     if (events_ && !(client == laidOut_)) {
@@ -195,7 +160,7 @@ class TerminalSurface final : public DialogSurface {
   }
 
   bool Focusable(int id) const {
-    const ControlState* c = Find(id);
+    const ControlState* c = Control(id);
     return c && c->visible && c->enabled;
   }
   void MoveFocus(int step) {
@@ -212,7 +177,7 @@ class TerminalSurface final : public DialogSurface {
   }
   void Press(int id) {
     if (!Focusable(id) || !events_) return;
-    ControlState* control = Find(id);
+    ControlState* control = Control(id);
     if (control->kind == ControlKind::CheckBox) control->check = control->check ? 0 : 1;
     events_->OnCommand(id);
   }
@@ -287,7 +252,7 @@ class TerminalSurface final : public DialogSurface {
       if (key.row != area.row || key.col < area.col || key.col >= area.col + area.width) continue;
       if (!Focusable(area.id)) return;
       focus_ = area.id;
-      if (Find(area.id)->kind != ControlKind::Edit) Press(area.id);
+      if (Control(area.id)->kind != ControlKind::Edit) Press(area.id);
       return;
     }
   }
@@ -311,7 +276,7 @@ class TerminalSurface final : public DialogSurface {
       default: break;
     }
     if (focus_ == gridId_ && grid_) return HandleGridKey(key);
-    ControlState* control = Find(focus_);
+    ControlState* control = Control(focus_);
     if (!control) return;
     if (control->kind == ControlKind::Edit) {
       if (key.kind == TerminalKey::Backspace) utils::PopCodePoint(control->text);
@@ -323,7 +288,7 @@ class TerminalSurface final : public DialogSurface {
 
   // Rows of the grid's rectangle below its heading line.
   int GridBodyRows() const {
-    const ControlState* g = Find(gridId_);
+    const ControlState* g = Control(gridId_);
     if (!g) return 1;
     return std::max(1, g->rect.Height() / kCellPixelsY - 1);
   }
@@ -443,7 +408,6 @@ class TerminalSurface final : public DialogSurface {
   TerminalIo& io_;
   const DialogTemplate template_;
   std::vector<int> focusOrder_;
-  std::map<int, ControlState> controls_;
   DialogEvents* events_ = nullptr;
   grid::GridView* grid_ = nullptr;
   int gridId_ = -1;
