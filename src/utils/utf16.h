@@ -6,14 +6,21 @@
 
 namespace utils {
 
-inline void AppendUtf16(std::u16string& out, char32_t cp) {
+// Writes the code point's one or two units at `at`; returns the position after them.
+inline char16_t* WriteUtf16(char16_t* at, char32_t cp) {
   if (cp > 0xFFFF) {
     cp -= 0x10000;
-    out += static_cast<char16_t>(0xD800 + (cp >> 10));
-    out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    *at++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+    *at++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
   } else {
-    out += static_cast<char16_t>(cp);
+    *at++ = static_cast<char16_t>(cp);
   }
+  return at;
+}
+
+inline void AppendUtf16(std::u16string& out, char32_t cp) {
+  char16_t units[2];
+  out.append(units, static_cast<size_t>(WriteUtf16(units, cp) - units));
 }
 
 // Removes the last character, a surrogate pair being one.

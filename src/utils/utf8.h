@@ -94,14 +94,10 @@ inline void AppendUtf8Decoded(std::u16string& out, std::string_view text, char16
       cp = cp << 6 | (next & 0x3F);
       ++taken;
     }
-    if (length == 0 || taken != length) {
-      *o++ = replacement;
-    } else if (cp > 0xFFFF) {  // four bytes give two units
-      cp -= 0x10000;
-      *o++ = static_cast<char16_t>(0xD800 + (cp >> 10));
-      *o++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    if (length != 0 && taken == length) {
+      o = WriteUtf16(o, cp);  // four bytes give two units, never more units than bytes
     } else {
-      *o++ = static_cast<char16_t>(cp);
+      *o++ = replacement;
     }
     i += taken;
   }
