@@ -194,6 +194,13 @@ bool CountTreeNodes(ITagDataType* root, uint64_t limit, uint64_t& nodes) {
       const uint64_t add = isArray ? std::min<uint64_t>(childSize * count, limit + 1) : childSize;
       top.total = saturatingAdd(top.total, add);
       ++top.next;
+      // A subtree over the limit puts the whole tree over it. Stopping here also bounds the
+      // walk of a saved node that is an array with a structure's code: its billions of
+      // elements are visited one by one.
+      if (top.total > limit) {
+        nodes = limit + 1;
+        return false;
+      }
       continue;
     }
     const uint64_t total = top.total;

@@ -158,4 +158,14 @@ TEST(TagTree, CyclicAndDeepTypeGraphs) {
   EXPECT_EQ(chain.root->Find(path + ".zz"), nullptr);
 }
 
+TEST(TagTree, CountingStopsAtTheLimit) {
+  // A saved array node may carry a structure's code: each of its elements is then a member
+  // of its own, and counting them must end at the limit instead of walking them all.
+  BasicType element("E", "", Tag::kInt, 2);
+  ArrayType huge("H", "", Tag::kStruct, 0, &element, {{0u, 0xFFFFFFFEu}});
+  uint64_t nodes = 0;
+  EXPECT_FALSE(CountTreeNodes(&huge, 1000, nodes));
+  EXPECT_EQ(nodes, 1001u);
+}
+
 }  // namespace
