@@ -7,6 +7,8 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
+#include <optional>
 
 #include "utils/utf8.h"
 
@@ -77,6 +79,42 @@ class Converter {
 
 // UTF-16 in this machine's byte order, so that iconv reads and writes char16_t directly.
 constexpr const char* kUtf16 = std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
+
+// The converter of one direction last used, kept open: opening one costs far more than
+// converting a short text, and an import converts hundreds of thousands of them. Threads
+// share it under its lock.
+class ConverterCache {
+ public:
+  explicit ConverterCache(bool toWide) : toWide_(toWide) {}
+  // Runs `use` with the converter between UTF-16 and the code page, in its initial state;
+  // false, without running it, when there is no such converter.
+  template <typename Use>
+  bool With(unsigned codePage, Use use) {
+    std::lock_guard guard(lock_);
+    if (!converter_ || codePage_ != codePage) {
+      converter_.reset();
+      const char* name = IconvName(codePage);
+      if (toWide_)
+        converter_.emplace(kUtf16, name);
+      else
+        converter_.emplace(name, kUtf16);
+      codePage_ = codePage;
+    }
+    if (!converter_->ok()) return false;
+    iconv(converter_->get(), nullptr, nullptr, nullptr, nullptr);
+    use(converter_->get());
+    return true;
+  }
+
+ private:
+  const bool toWide_;
+  std::mutex lock_;
+  unsigned codePage_ = 0;
+  std::optional<Converter> converter_;
+};
+
+ConverterCache g_toWide(true);
+ConverterCache g_fromWide(false);
 
 // Runs iconv over the whole input into `out`, a string of the output's code units, which starts
 // with room for `room` units per input byte and doubles when that is not enough. An input
@@ -164,12 +202,11 @@ std::u16string MultiByteToWide(unsigned codePage, std::string_view text) {
   if (IsAsciiCompatible(resolved) && IsAscii(text)) return std::u16string(text.begin(), text.end());
   // UTF-8 replaces each maximal invalid subpart by U+FFFD, decoded as in every backend.
   if (resolved == kCodePageUtf8) return utils::DecodeUtf8Replacing(text);
-  Converter cd(kUtf16, IconvName(resolved));
-  if (!cd.ok()) return resolved == g_ansiCodePage ? std::u16string() : MultiByteToWide(kCodePageAnsi, text);
   std::u16string result;
   // No code page gives more UTF-16 units than it has bytes; each byte a code page cannot take
   // becomes its default character "?".
-  ConvertAll(cd.get(), text, result, 1, u'?', 1);
+  const bool converted = g_toWide.With(resolved, [&](iconv_t cd) { ConvertAll(cd, text, result, 1, u'?', 1); });
+  if (!converted) return resolved == g_ansiCodePage ? std::u16string() : MultiByteToWide(kCodePageAnsi, text);
   return result;
 }
 
@@ -179,12 +216,11 @@ std::string WideToMultiByte(unsigned codePage, std::u16string_view text) {
   if (IsAsciiCompatible(resolved) && IsAscii(text)) return std::string(text.begin(), text.end());
   // UTF-8 replaces each lone surrogate by U+FFFD, encoded as in every backend.
   if (resolved == kCodePageUtf8) return utils::EncodeUtf8Replacing(text);
-  Converter cd(IconvName(resolved), kUtf16);
-  if (!cd.ok()) return resolved == g_ansiCodePage ? std::string() : WideToMultiByte(kCodePageAnsi, text);
   std::string result;
   // One "?" per UTF-16 unit, so a character beyond the BMP becomes "??".
   const std::string_view units(reinterpret_cast<const char*>(text.data()), text.size() * 2);
-  ConvertAll(cd.get(), units, result, 1, '?', 2);
+  const bool converted = g_fromWide.With(resolved, [&](iconv_t cd) { ConvertAll(cd, units, result, 1, '?', 2); });
+  if (!converted) return resolved == g_ansiCodePage ? std::string() : WideToMultiByte(kCodePageAnsi, text);
   return result;
 }
 
