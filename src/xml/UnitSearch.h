@@ -1,6 +1,6 @@
 #pragma once
-// Finds one UTF-16 unit in a text four units at a time: the reader's scans for "<" and "&" run
-// over every character of a file.
+// Finds one UTF-16 unit in a text four units at a time: the reader's scans for "<" and "&", and
+// for the ends of comments and character data, run over every character of a file.
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -28,6 +28,16 @@ inline size_t FindUnit(std::u16string_view text, char16_t unit, size_t from = 0)
   }
   for (; i < n; ++i)
     if (data[i] == unit) return i;
+  return std::u16string_view::npos;
+}
+
+// The position of the first `needle` (not empty) at or after `from`, or npos.
+inline size_t FindText(std::u16string_view text, std::u16string_view needle, size_t from = 0) {
+  for (size_t i = FindUnit(text, needle.front(), from); i != std::u16string_view::npos;
+       i = FindUnit(text, needle.front(), i + 1)) {
+    if (text.size() - i < needle.size()) break;
+    if (text.substr(i, needle.size()) == needle) return i;
+  }
   return std::u16string_view::npos;
 }
 

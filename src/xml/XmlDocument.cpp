@@ -69,7 +69,7 @@ Declaration ScanDeclaration(std::u16string_view t, size_t at) {
   constexpr size_t npos = std::u16string_view::npos;
   const std::u16string_view rest = t.substr(at);
   const auto closedBy = [&](std::u16string_view kind, size_t from, std::u16string_view close) {
-    const size_t found = from == npos ? npos : rest.find(close, from);
+    const size_t found = from == npos ? npos : xml::FindText(rest, close, from);
     return Declaration{kind, {}, found == npos ? npos : at + found + close.size()};
   };
   // A declaration known by its opener: cut short by the end of the text or malformed when the
@@ -346,7 +346,7 @@ void XmlDocument::Parse() {
       continue;
     }
     if (c == u'?') {
-      const size_t end = t.find(u"?>", i + 2);
+      const size_t end = xml::FindText(t, u"?>", i + 2);
       if (end == std::u16string_view::npos) {
         unterminated(u"processing_instruction", start);
         break;
@@ -358,7 +358,7 @@ void XmlDocument::Parse() {
       const size_t nameStart = i + 2;
       size_t j = nameStart;
       while (j < n && !xml::IsSpace(t[j]) && t[j] != u'>') ++j;
-      const size_t end = t.find(u'>', j);
+      const size_t end = xml::FindUnit(t, u'>', j);
       if (end == std::u16string_view::npos) {
         unterminated(u"end_tag", start);
         break;
@@ -507,7 +507,7 @@ std::u16string XmlDocument::GetElementText() const {
   out.reserve(content.size());
   size_t i = 0;
   while (i < content.size()) {
-    const size_t lt = content.find(u'<', i);
+    const size_t lt = xml::FindUnit(content, u'<', i);
     xml::AppendWithReferencesDecoded(out, content.substr(i, lt == std::u16string_view::npos ? std::u16string_view::npos : lt - i));
     if (lt == std::u16string_view::npos) break;
     const std::u16string_view rest = content.substr(lt);
@@ -524,7 +524,7 @@ std::u16string XmlDocument::GetElementText() const {
       continue;
     }
     const std::u16string_view close = rest.starts_with(u"<?") ? u"?>" : u">";
-    const size_t end = rest.find(close, close.size());
+    const size_t end = xml::FindText(rest, close, close.size());
     i = lt + (end == std::u16string_view::npos ? rest.size() : end + close.size());
   }
   return out;

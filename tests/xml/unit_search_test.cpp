@@ -19,3 +19,16 @@ TEST(FindUnit, FindsTheFirstUnitFromAnyStartLikeAPlainSearch) {
     }
   }
 }
+
+// Closers overlapping their own first unit, cut off at the end, or absent.
+TEST(FindText, FindsTheFirstWholeNeedleLikeAPlainSearch) {
+  const std::u16string texts[] = {u"", u"]", u"]]", u"]]>", u"a]]]>b", u"]>]]x]]>", u"abcdefgh]]", u"-->--->", u"--"};
+  for (const std::u16string& text : texts) {
+    for (std::u16string_view needle : {u"]]>", u"-->", u"?>"}) {
+      for (size_t from = 0; from <= text.size() + 1; ++from) {
+        SCOPED_TRACE(testing::Message() << "from " << from);
+        EXPECT_EQ(xml::FindText(text, needle, from), std::u16string_view(text).find(needle, from));
+      }
+    }
+  }
+}
