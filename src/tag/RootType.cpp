@@ -13,6 +13,7 @@ struct Group {
   const TagVariable* first;
   bool isArray = false;
   bool isLeaf = false;
+  // The symbols under a group that becomes a type; a leaf needs only its first symbol.
   std::vector<const TagVariable*> symbols;
 };
 
@@ -69,7 +70,7 @@ GroupMap GroupSymbols(const std::vector<const TagVariable*>& symbols, const std:
     Group& group = groups.At(key.text, *symbol, created);
     if (created) group.isLeaf = !key.indexed && !key.deeper;
     group.isArray = group.isArray || key.indexed;
-    group.symbols.push_back(symbol);
+    if (!group.isLeaf) group.symbols.push_back(symbol);
   }
   return groups;
 }
@@ -162,20 +163,23 @@ bool RootBuilder::BuildArray(const Group& group, const std::string& path, size_t
   GroupMap elements = GroupSymbols(group.symbols, path);
   if (elements.All().empty()) return false;
 
-  // Bounds from the indices of every symbol of the array.
+  // Bounds from the indices of every symbol of the array. The symbols of a leaf share its key,
+  // and so their indices, with its first one.
   std::vector<std::pair<uint32_t, uint32_t>> bounds;
-  for (const Group& element : elements.All()) {
-    for (const TagVariable* symbol : element.symbols) {
-      const auto indices = IndicesOf(KeyOf(RestOf(*symbol, path)).text);
-      for (size_t d = 0; d < indices.size(); ++d) {
-        if (d == bounds.size()) {
-          bounds.emplace_back(indices[d], indices[d]);
-        } else {
-          bounds[d].first = std::min(bounds[d].first, indices[d]);
-          bounds[d].second = std::max(bounds[d].second, indices[d]);
-        }
+  const auto widenBounds = [&](const TagVariable& symbol) {
+    const auto indices = IndicesOf(KeyOf(RestOf(symbol, path)).text);
+    for (size_t d = 0; d < indices.size(); ++d) {
+      if (d == bounds.size()) {
+        bounds.emplace_back(indices[d], indices[d]);
+      } else {
+        bounds[d].first = std::min(bounds[d].first, indices[d]);
+        bounds[d].second = std::max(bounds[d].second, indices[d]);
       }
     }
+  };
+  for (const Group& element : elements.All()) {
+    if (element.isLeaf) widenBounds(*element.first);
+    for (const TagVariable* symbol : element.symbols) widenBounds(*symbol);
   }
 
   // The element type comes from the first key that begins with an index; keys of member names
