@@ -53,6 +53,8 @@ class TagDataType {
   TagDataType() = default;
   TagDataType(const TagDataType&) = default;
   TagDataType& operator=(const TagDataType&) = default;
+  TagDataType(TagDataType&&) noexcept = default;
+  TagDataType& operator=(TagDataType&&) noexcept = default;
 
   virtual bool IsArray() const { return !ArrayInfo.empty(); }
   virtual bool IsStruct() const { return !SubItems.empty(); }
