@@ -18,6 +18,7 @@ namespace {
 constexpr uint32_t kFirstChild = 0x80000;
 constexpr uint32_t kUnended = 0x100000;
 constexpr uint32_t kErrorInside = 0x200000;
+constexpr uint32_t kEmpty = 0x400000;  // written as an empty-element tag
 constexpr size_t kReportLimit = 1000;
 
 std::u16string Number(uint64_t value) {
@@ -229,15 +230,15 @@ void XmlDocument::Decode(const unsigned char* data, size_t size) {
 }
 
 std::u16string_view XmlDocument::NameOf(const Element& element) const {
-  return std::u16string_view(text_).substr(element.nameStart, element.nameLength);
+  if (!element.nameLength) return {};  // the document node
+  return std::u16string_view(text_).substr(element.start + 1, element.nameLength);
 }
 
-uint32_t XmlDocument::AddElement(uint32_t parent, uint32_t start, uint32_t nameStart, uint32_t nameLength) {
+uint32_t XmlDocument::AddElement(uint32_t parent, uint32_t start, uint32_t nameLength) {
   const uint32_t index = static_cast<uint32_t>(elements_.size());
   Element element;
   element.start = start;
   element.parent = parent;
-  element.nameStart = nameStart;
   element.nameLength = nameLength;
   element.flags = parent ? ((elements_[parent].flags & 0xFFFF) + 1) & 0xFFFF : 0;
   Element& up = elements_[parent];
@@ -413,12 +414,11 @@ void XmlDocument::Parse() {
       unterminated(u"start_tag", start);
       break;
     }
-    const uint32_t index = AddElement(current(), static_cast<uint32_t>(start), static_cast<uint32_t>(nameStart),
-                                      static_cast<uint32_t>(j - nameStart));
+    const uint32_t index = AddElement(current(), static_cast<uint32_t>(start), static_cast<uint32_t>(j - nameStart));
     Element& e = elements_[index];
     e.startTagLength = static_cast<uint32_t>(k + 1 - start);
     if (t[k - 1] == u'/') {
-      e.empty = true;
+      e.flags |= kEmpty;
       e.length = e.startTagLength;
     } else {
       open.push_back(index);
@@ -486,7 +486,7 @@ bool XmlDocument::LeaveElement() {
 std::u16string_view XmlDocument::ElementContent() const {
   if (!current_ || current_ >= elements_.size()) return {};
   const Element& e = elements_[current_];
-  if (e.empty || e.firstChild || (e.flags & kUnended)) return {};
+  if ((e.flags & (kEmpty | kUnended)) || e.firstChild) return {};
   const size_t from = e.start + e.startTagLength;
   const size_t to = e.start + e.length - e.endTagLength;
   if (to <= from) return {};

@@ -46,9 +46,7 @@ class XmlDocument {
     uint32_t firstChild = 0;
     uint32_t nextSibling = 0;
     uint32_t previousSibling = 0;  // of a first child: the parent's last child
-    uint32_t nameStart = 0;
-    uint32_t nameLength = 0;
-    bool empty = false;
+    uint32_t nameLength = 0;       // the name follows the "<" at start
   };
 
   bool Load(const unsigned char* data, size_t size);
@@ -56,7 +54,7 @@ class XmlDocument {
   void Parse();
   bool ParseDecoded();
   void Note(std::u16string_view name, std::initializer_list<std::pair<std::u16string_view, std::u16string>> attributes = {});
-  uint32_t AddElement(uint32_t parent, uint32_t start, uint32_t nameStart, uint32_t nameLength);
+  uint32_t AddElement(uint32_t parent, uint32_t start, uint32_t nameLength);
   void CloseUnended(uint32_t element);
   void CloseOpenFrom(std::vector<uint32_t>& open, size_t from);
   void MarkError(uint32_t element);
