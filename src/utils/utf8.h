@@ -40,17 +40,15 @@ inline std::string EncodeUtf8Replacing(std::u16string_view text) {
   return out;
 }
 
-// Each maximal invalid subpart (the longest start of a well-formed sequence, or else a single
-// byte) becomes one `replacement`. Appends to `out`, which never grows by more units than
-// there are bytes: the units are written into room for that many, then the rest is cut off.
-// Runs of ASCII, the bulk of a symbol file, are widened eight bytes at a time.
-inline void AppendUtf8Decoded(std::u16string& out, std::string_view text, char16_t replacement) {
-  const size_t start = out.size();
-  out.resize(start + text.size());
-  char16_t* const first = out.data() + start;
-  char16_t* o = first;
-  const auto* const bytes = reinterpret_cast<const unsigned char*>(text.data());
-  const size_t n = text.size();
+// Decodes `n` bytes at `bytes` into `out`, which has room for `n` units (never more are
+// written); returns the units written. Each maximal invalid subpart (the longest start of a
+// well-formed sequence, or else a single byte) becomes one `replacement`. Runs of ASCII, the
+// bulk of a symbol file, are widened eight bytes at a time. A unit is written only after the
+// bytes it comes from are read, so the bytes may lie in `out`'s own room, `n` bytes or more
+// after its start: the units never catch up with them.
+inline size_t DecodeUtf8Into(char16_t* const out, const unsigned char* const bytes, const size_t n,
+                             char16_t replacement) {
+  char16_t* o = out;
   size_t i = 0;
   while (i < n) {
     while (i + 8 <= n) {
@@ -101,7 +99,15 @@ inline void AppendUtf8Decoded(std::u16string& out, std::string_view text, char16
     }
     i += taken;
   }
-  out.resize(start + static_cast<size_t>(o - first));
+  return static_cast<size_t>(o - out);
+}
+
+// Appends `text` decoded as DecodeUtf8Into does.
+inline void AppendUtf8Decoded(std::u16string& out, std::string_view text, char16_t replacement) {
+  const size_t start = out.size();
+  out.resize(start + text.size());
+  const auto* const bytes = reinterpret_cast<const unsigned char*>(text.data());
+  out.resize(start + DecodeUtf8Into(out.data() + start, bytes, text.size(), replacement));
 }
 
 inline std::u16string DecodeUtf8Replacing(std::string_view text) {

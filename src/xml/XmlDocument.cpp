@@ -1,6 +1,7 @@
 #include "xml/XmlDocument.h"
 
 #include <algorithm>
+#include <cstring>
 #include <unordered_map>
 #include <vector>
 
@@ -119,10 +120,21 @@ void XmlDocument::Note(std::u16string_view name,
 }
 
 bool XmlDocument::LoadXmlFile(const std::u16string& path) {
-  std::vector<unsigned char> bytes;
+  report_.clear();
+  text_.clear();
+  // The bytes are read into the upper half of the text's own room, one unit per byte, and
+  // widened from there in place (Decode): the file needs no buffer of its own.
+  const platform::ByteRoom room = [this](size_t size) {
+    const size_t kept = text_.size();  // bytes read so far, at byte `kept` of the room
+    if (size > text_.capacity()) ReserveForFill(text_, size);
+    text_.resize(size);
+    auto* const base = reinterpret_cast<unsigned char*>(text_.data());
+    if (kept) std::memmove(base + size, base + kept, kept);
+    return base + size;
+  };
+  size_t length = 0;
   platform::FileError error;
-  if (!platform::ReadWholeFile(path, bytes, error)) {
-    report_.clear();
+  if (!platform::ReadWholeFile(path, room, length, error)) {
     text_.clear();
     elements_.assign(1, Element{});
     notWellFormed_ = false;
@@ -130,10 +142,7 @@ bool XmlDocument::LoadXmlFile(const std::u16string& path) {
     Note(u"file_error", {{u"msg", error.message}, {u"n", Number(static_cast<uint64_t>(error.code))}});
     return false;
   }
-  report_.clear();
-  text_.clear();
-  Decode(bytes.data(), bytes.size());
-  std::vector<unsigned char>().swap(bytes);  // decoded: the bytes need not stay beside the element index
+  Decode(reinterpret_cast<const unsigned char*>(text_.data()) + text_.size(), length);
   return ParseDecoded();
 }
 
@@ -183,8 +192,9 @@ void XmlDocument::Decode(const unsigned char* data, size_t size) {
   if (utf16) {
     const size_t units = length / 2;
     Note(u"read", {{u"encoding", encoding}, {u"length", Number(units * 2)}});
-    ReserveForFill(text_, units);
-    size_t nulls = 0;
+    // Each unit is written at or before where its own bytes were: in place when read so.
+    char16_t* const out = RoomForUnits(units);
+    size_t written = 0, nulls = 0;
     for (size_t i = 0; i < units; ++i) {
       char16_t unit = bigEndian ? static_cast<char16_t>(body[2 * i] << 8 | body[2 * i + 1])
                                 : static_cast<char16_t>(body[2 * i] | body[2 * i + 1] << 8);
@@ -192,8 +202,9 @@ void XmlDocument::Decode(const unsigned char* data, size_t size) {
         ++nulls;
         continue;
       }
-      text_ += unit;
+      out[written++] = unit;
     }
+    text_.resize(written);
     if (nulls) Note(u"nulls_removed", {{u"count", Number(nulls)}});
     if (bigEndian) Note(u"endian_swap");
     return;
@@ -210,7 +221,10 @@ void XmlDocument::Decode(const unsigned char* data, size_t size) {
     Note(u"nulls_removed", {{u"count", Number(length - withoutNulls.size())}});
     bytes = withoutNulls;
   }
-  if (bytes.empty()) return;  // nothing to detect or convert: the "read" note stands alone
+  if (bytes.empty()) {  // nothing to detect or convert: the "read" note stands alone
+    text_.clear();
+    return;
+  }
   if (encoding.empty()) {
     if (xml::PassesUtf8Test(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size())) {
       encoding = u"UTF-8";
@@ -222,11 +236,20 @@ void XmlDocument::Decode(const unsigned char* data, size_t size) {
   // among them, goes to the platform, which takes one it cannot convert as the default.
   const int codePage = xml::LookupCodePage(encoding);
   if (codePage == xml::kCodePageUtf8) {
-    text_ = DecodeUtf8(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    const auto* const in = reinterpret_cast<const unsigned char*>(bytes.data());
+    text_.resize(utils::DecodeUtf8Into(RoomForUnits(bytes.size()), in, bytes.size(), u'?'));
   } else {
     text_ = platform::MultiByteToWide(codePage < 0 ? platform::kCodePageAnsi : static_cast<unsigned>(codePage), bytes);
   }
   Note(u"converted_to", {{u"encoding", u"UTF-16"}, {u"length", Number(text_.size())}});
+}
+
+char16_t* XmlDocument::RoomForUnits(size_t units) {
+  if (text_.size() < units) {
+    ReserveForFill(text_, units);
+    text_.resize(units);
+  }
+  return text_.data();
 }
 
 std::u16string_view XmlDocument::NameOf(const Element& element) const {

@@ -50,7 +50,11 @@ class XmlDocument {
   };
 
   bool Load(const unsigned char* data, size_t size);
+  // Replaces the text by the data decoded. The data may lie in the text's own room, as a file
+  // is read, at least `size` bytes after its start: it is then widened in place.
   void Decode(const unsigned char* data, size_t size);
+  // The text's room for at least `units` units; what it holds is overwritten.
+  char16_t* RoomForUnits(size_t units);
   void Parse();
   bool ParseDecoded();
   void Note(std::u16string_view name, std::initializer_list<std::pair<std::u16string_view, std::u16string>> attributes = {});

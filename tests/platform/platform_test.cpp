@@ -18,6 +18,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Reads a file whole into `bytes` through the platform's room interface.
+bool ReadWholeFile(const std::u16string& path, std::vector<unsigned char>& bytes, platform::FileError& error) {
+  size_t length = 0;
+  const auto room = [&bytes](size_t size) {
+    bytes.resize(size);
+    return bytes.data();
+  };
+  const bool read = platform::ReadWholeFile(path, room, length, error);
+  bytes.resize(read ? length : 0);
+  return read;
+}
+
 TEST(FileReading, ReadsWholeFilesByWidePathAndReportsFailures) {
   const ScratchDir dir("ads-platform-");
   // A name outside ASCII (标签.tpy), written through the platform too: the C++ library may open
@@ -31,18 +43,18 @@ TEST(FileReading, ReadsWholeFilesByWidePathAndReportsFailures) {
 
   std::vector<unsigned char> bytes;
   platform::FileError error;
-  ASSERT_TRUE(platform::ReadWholeFile(named.u16string(), bytes, error)) << platform::WideToUtf8(error.message);
+  ASSERT_TRUE(ReadWholeFile(named.u16string(), bytes, error)) << platform::WideToUtf8(error.message);
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()), content);
   EXPECT_EQ(error.code, 0);
 
   std::ofstream(dir / "empty", std::ios::binary).flush();
   bytes.assign(3, 1);
-  EXPECT_TRUE(platform::ReadWholeFile((dir / "empty").u16string(), bytes, error));
+  EXPECT_TRUE(ReadWholeFile((dir / "empty").u16string(), bytes, error));
   EXPECT_TRUE(bytes.empty());
 
   for (const std::u16string& bad : {(dir / "missing.tpy").u16string(), dir.path().u16string(), std::u16string()}) {
     bytes.assign(3, 1);
-    EXPECT_FALSE(platform::ReadWholeFile(bad, bytes, error)) << platform::WideToUtf8(bad);
+    EXPECT_FALSE(ReadWholeFile(bad, bytes, error)) << platform::WideToUtf8(bad);
     EXPECT_NE(error.code, 0);
     EXPECT_FALSE(error.message.empty());
     EXPECT_EQ(error.message.find_first_of(u"\r\n"), std::u16string::npos);

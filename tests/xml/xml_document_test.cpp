@@ -2,15 +2,37 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <regex>
 #include <string>
 
 #include "platform/Text.h"
+#include "support/ScratchDir.h"
 #include "xml/XmlEncodings.h"
 
 namespace {
 
-bool Load(XmlDocument& doc, const std::string& bytes) { return doc.LoadXmlBytes(bytes.data(), bytes.size()); }
+// The text of the root element, or of the document without one.
+std::u16string RootText(XmlDocument& doc) {
+  doc.ResetPosition();
+  doc.FindChildElement(u"\x01");  // finds nothing, but makes the root current
+  return doc.GetElementText();
+}
+
+// Loads the bytes from memory, and from a file as well: a file is widened in the room it was
+// read into, which must give the same text and notes.
+bool Load(XmlDocument& doc, const std::string& bytes) {
+  static const ScratchDir dir("ads-xml-");
+  const auto path = dir / "doc.xml";
+  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  XmlDocument fromFile;
+  const bool fileLoaded = fromFile.LoadXmlFile(path.u16string());
+  const bool loaded = doc.LoadXmlBytes(bytes.data(), bytes.size());
+  EXPECT_EQ(fileLoaded, loaded) << bytes;
+  EXPECT_EQ(fromFile.GetResult(), doc.GetResult()) << bytes;
+  EXPECT_EQ(RootText(fromFile), RootText(doc)) << bytes;
+  return loaded;
+}
 
 std::u16string TextOf(XmlDocument& doc, std::u16string_view name) {
   doc.ResetPosition();

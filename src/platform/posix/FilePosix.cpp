@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/System.h"
 #include "platform/Text.h"
 
 namespace platform {
@@ -39,8 +38,8 @@ bool Fail(int code, FileError& error) {
 
 }  // namespace
 
-bool ReadWholeFile(const std::u16string& path, std::vector<unsigned char>& bytes, FileError& error) {
-  bytes.clear();
+bool ReadWholeFile(const std::u16string& path, const ByteRoom& room, size_t& length, FileError& error) {
+  length = 0;
   error = FileError{};
   std::string utf8Path = WideToUtf8(path);
   if (utf8Path.empty() || utf8Path.find('\0') != std::string::npos) return Fail(ENOENT, error);
@@ -51,28 +50,27 @@ bool ReadWholeFile(const std::u16string& path, std::vector<unsigned char>& bytes
   if (S_ISDIR(info.st_mode)) return Fail(EISDIR, error);
   if (info.st_size < 0 || static_cast<unsigned long long>(info.st_size) > kMaxReadableFileSize)
     return Fail(EFBIG, error);
-  // One page beyond the size, so that the read that finds the end does not move the bytes.
-  bytes.reserve(static_cast<size_t>(info.st_size) + 4096);
-  AdviseBulkFill(bytes.data(), bytes.capacity());
-  bytes.resize(static_cast<size_t>(info.st_size));
+  // A page beyond the size, so that the read that finds the end needs no more room.
+  size_t capacity = static_cast<size_t>(info.st_size) + kReadSlack;
+  unsigned char* bytes = room(capacity);
   size_t used = 0;
   // The size is only a hint: a file that grows or shrinks while it is read is read to its end.
   while (true) {
-    if (used == bytes.size()) {
-      if (bytes.size() >= kMaxReadableFileSize) return Fail(EFBIG, error);
-      bytes.resize(bytes.size() + 4096);
+    if (used == capacity) {
+      if (capacity > kMaxReadableFileSize) return Fail(EFBIG, error);
+      capacity = GrownRoom(capacity);
+      bytes = room(capacity);
     }
-    ssize_t got = ::read(file.get(), bytes.data() + used, bytes.size() - used);
+    ssize_t got = ::read(file.get(), bytes + used, capacity - used);
     if (got < 0) {
       if (errno == EINTR) continue;
-      int code = errno;
-      bytes.clear();
-      return Fail(code, error);
+      return Fail(errno, error);
     }
     if (got == 0) break;
     used += static_cast<size_t>(got);
   }
-  bytes.resize(used);
+  if (used > kMaxReadableFileSize) return Fail(EFBIG, error);
+  length = used;
   return true;
 }
 

@@ -28,8 +28,8 @@ bool Fail(DWORD code, FileError& error) {
 
 }  // namespace
 
-bool ReadWholeFile(const std::u16string& path, std::vector<unsigned char>& bytes, FileError& error) {
-  bytes.clear();
+bool ReadWholeFile(const std::u16string& path, const ByteRoom& room, size_t& length, FileError& error) {
+  length = 0;
   error = FileError{};
   if (path.empty() || path.find(u'\0') != std::u16string::npos) return Fail(ERROR_FILE_NOT_FOUND, error);
   // Backup semantics let a directory open, so that it is reported as one rather than as
@@ -42,27 +42,25 @@ bool ReadWholeFile(const std::u16string& path, std::vector<unsigned char>& bytes
   if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return Fail(ERROR_DIRECTORY, error);
   const unsigned long long size = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
   if (size > kMaxReadableFileSize) return Fail(ERROR_FILE_TOO_LARGE, error);
-  // One page beyond the size, so that the read that finds the end does not move the bytes.
-  bytes.reserve(static_cast<size_t>(size) + 4096);
-  bytes.resize(static_cast<size_t>(size));
+  // A page beyond the size, so that the read that finds the end needs no more room.
+  size_t capacity = static_cast<size_t>(size) + kReadSlack;
+  unsigned char* bytes = room(capacity);
   size_t used = 0;
   // The size is only a hint: a file that grows or shrinks while it is read is read to its end.
   while (true) {
-    if (used == bytes.size()) {
-      if (bytes.size() >= kMaxReadableFileSize) return Fail(ERROR_FILE_TOO_LARGE, error);
-      bytes.resize(bytes.size() + 4096);
+    if (used == capacity) {
+      if (capacity > kMaxReadableFileSize) return Fail(ERROR_FILE_TOO_LARGE, error);
+      capacity = GrownRoom(capacity);
+      bytes = room(capacity);
     }
     DWORD got = 0;
-    const DWORD want = static_cast<DWORD>(bytes.size() - used);
-    if (!::ReadFile(file.get(), bytes.data() + used, want, &got, nullptr)) {
-      const DWORD code = ::GetLastError();
-      bytes.clear();
-      return Fail(code, error);
-    }
+    const DWORD want = static_cast<DWORD>(capacity - used);
+    if (!::ReadFile(file.get(), bytes + used, want, &got, nullptr)) return Fail(::GetLastError(), error);
     if (got == 0) break;
     used += got;
   }
-  bytes.resize(used);
+  if (used > kMaxReadableFileSize) return Fail(ERROR_FILE_TOO_LARGE, error);
+  length = used;
   return true;
 }
 
