@@ -1,18 +1,13 @@
 #include "xml/XmlDocument.h"
 
 #include <algorithm>
-#include <cstring>
 #include <unordered_map>
 #include <vector>
 
-#include "platform/File.h"
-#include "platform/System.h"
-#include "platform/Text.h"
-#include "utils/utf8.h"
-#include "xml/XmlEncodingDetection.h"
-#include "xml/XmlEncodings.h"
-#include "xml/XmlEntities.h"
 #include "xml/UnitSearch.h"
+#include "xml/XmlDocumentShared.h"
+#include "xml/XmlEncodingDetection.h"
+#include "xml/XmlEntities.h"
 
 namespace {
 
@@ -21,12 +16,6 @@ constexpr uint32_t kUnended = 0x100000;
 constexpr uint32_t kErrorInside = 0x200000;
 constexpr uint32_t kEmpty = 0x400000;  // written as an empty-element tag
 constexpr size_t kReportLimit = 1000;
-
-std::u16string Number(uint64_t value) {
-  const std::string digits = std::to_string(value);
-  return std::u16string(digits.begin(), digits.end());
-}
-
 
 bool StartsTag(char16_t c) { return (c >= u'A' && c <= u'Z') || c == u'_' || c == u':' || c > u'`'; }
 
@@ -38,22 +27,6 @@ size_t CountElementStarts(std::u16string_view text) {
   for (size_t i = xml::FindUnit(text, u'<'); i != npos && i + 1 < text.size(); i = xml::FindUnit(text, u'<', i + 1))
     if (StartsTag(text[i + 1])) ++count;
   return count;
-}
-
-// Reserves room for `count` elements that are about to be written one after the other.
-template <class Container>
-void ReserveForFill(Container& container, size_t count) {
-  container.reserve(count);
-  platform::AdviseBulkFill(container.data(), container.capacity() * sizeof(*container.data()));
-}
-
-// UTF-8 decoded by the reader itself; every invalid sequence (a maximal invalid subpart)
-// becomes one "?".
-std::u16string DecodeUtf8(const unsigned char* p, size_t n) {
-  std::u16string out;
-  ReserveForFill(out, n);
-  utils::AppendUtf8Decoded(out, std::string_view(reinterpret_cast<const char*>(p), n), u'?');
-  return out;
 }
 
 // A declaration, the markup that starts with "<!": a comment "<!--" … "-->", a CDATA section
@@ -119,137 +92,10 @@ void XmlDocument::Note(std::u16string_view name,
   report_ += u"/>";
 }
 
-bool XmlDocument::LoadXmlFile(const std::u16string& path) {
-  report_.clear();
-  text_.clear();
-  // The bytes are read into the upper half of the text's own room, one unit per byte, and
-  // widened from there in place (Decode): the file needs no buffer of its own.
-  const platform::ByteRoom room = [this](size_t size) {
-    const size_t kept = text_.size();  // bytes read so far, at byte `kept` of the room
-    if (size > text_.capacity()) ReserveForFill(text_, size);
-    text_.resize(size);
-    auto* const base = reinterpret_cast<unsigned char*>(text_.data());
-    if (kept) std::memmove(base + size, base + kept, kept);
-    return base + size;
-  };
-  size_t length = 0;
-  platform::FileError error;
-  if (!platform::ReadWholeFile(path, room, length, error)) {
-    text_.clear();
-    elements_.assign(1, Element{});
-    notWellFormed_ = false;
-    ResetPosition();
-    Note(u"file_error", {{u"msg", error.message}, {u"n", Number(static_cast<uint64_t>(error.code))}});
-    return false;
-  }
-  Decode(reinterpret_cast<const unsigned char*>(text_.data()) + text_.size(), length);
-  return ParseDecoded();
-}
-
-bool XmlDocument::LoadXmlBytes(const void* data, size_t size) {
-  return Load(static_cast<const unsigned char*>(data), size);
-}
-
-bool XmlDocument::Load(const unsigned char* data, size_t size) {
-  report_.clear();
-  text_.clear();
-  Decode(data, size);
-  return ParseDecoded();
-}
-
 bool XmlDocument::ParseDecoded() {
   Parse();
   ResetPosition();
   return IsWellFormed();
-}
-
-void XmlDocument::Decode(const unsigned char* data, size_t size) {
-  std::u16string encoding;
-  size_t skip = 0;
-  bool utf16 = false, bigEndian = false;
-  if (size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) {
-    encoding = u"UTF-8";
-    skip = 3;
-  } else if (size >= 2 && data[0] == 0xFF && data[1] == 0xFE) {
-    encoding = u"UTF-16LE";
-    skip = 2;
-    utf16 = true;
-  } else if (size >= 2 && data[0] == 0xFE && data[1] == 0xFF) {
-    encoding = u"UTF-16BE";
-    skip = 2;
-    utf16 = bigEndian = true;
-  }
-  if (skip) {
-    Note(u"bom", {{u"encoding", encoding}});
-  } else {
-    const size_t block = std::min<size_t>(size, 1024);
-    encoding = xml::DeclaredEncoding(DecodeUtf8(data, static_cast<size_t>(std::find(data, data + block, 0) - data)));
-    if (encoding.empty() && size > 0 && data[0] == '<') encoding = u"UTF-8";
-  }
-  const unsigned char* body = data + skip;
-  const size_t length = size - skip;
-
-  if (utf16) {
-    const size_t units = length / 2;
-    Note(u"read", {{u"encoding", encoding}, {u"length", Number(units * 2)}});
-    // Each unit is written at or before where its own bytes were: in place when read so.
-    char16_t* const out = RoomForUnits(units);
-    size_t written = 0, nulls = 0;
-    for (size_t i = 0; i < units; ++i) {
-      char16_t unit = bigEndian ? static_cast<char16_t>(body[2 * i] << 8 | body[2 * i + 1])
-                                : static_cast<char16_t>(body[2 * i] | body[2 * i + 1] << 8);
-      if (unit == 0) {
-        ++nulls;
-        continue;
-      }
-      out[written++] = unit;
-    }
-    text_.resize(written);
-    if (nulls) Note(u"nulls_removed", {{u"count", Number(nulls)}});
-    if (bigEndian) Note(u"endian_swap");
-    return;
-  }
-
-  Note(u"read", {{u"encoding", encoding}, {u"length", Number(length)}});
-  // NULs are dropped; a copy is made only when there are some.
-  std::string withoutNulls;
-  std::string_view bytes(reinterpret_cast<const char*>(body), length);
-  if (bytes.find('\0') != std::string_view::npos) {
-    ReserveForFill(withoutNulls, length);
-    for (char c : bytes)
-      if (c) withoutNulls += c;
-    Note(u"nulls_removed", {{u"count", Number(length - withoutNulls.size())}});
-    bytes = withoutNulls;
-  }
-  if (bytes.empty()) {  // nothing to detect or convert: the "read" note stands alone
-    text_.clear();
-    return;
-  }
-  if (encoding.empty()) {
-    if (xml::PassesUtf8Test(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size())) {
-      encoding = u"UTF-8";
-      Note(u"read", {{u"encoding", encoding}, {u"length", Number(length)}});
-    }
-    Note(u"utf8_detection");
-  }
-  // Only UTF-8 is decoded here. Every other code page, the wide ones declared in a byte file
-  // among them, goes to the platform, which takes one it cannot convert as the default.
-  const int codePage = xml::LookupCodePage(encoding);
-  if (codePage == xml::kCodePageUtf8) {
-    const auto* const in = reinterpret_cast<const unsigned char*>(bytes.data());
-    text_.resize(utils::DecodeUtf8Into(RoomForUnits(bytes.size()), in, bytes.size(), u'?'));
-  } else {
-    text_ = platform::MultiByteToWide(codePage < 0 ? platform::kCodePageAnsi : static_cast<unsigned>(codePage), bytes);
-  }
-  Note(u"converted_to", {{u"encoding", u"UTF-16"}, {u"length", Number(text_.size())}});
-}
-
-char16_t* XmlDocument::RoomForUnits(size_t units) {
-  if (text_.size() < units) {
-    ReserveForFill(text_, units);
-    text_.resize(units);
-  }
-  return text_.data();
 }
 
 std::u16string_view XmlDocument::NameOf(const Element& element) const {
@@ -293,7 +139,7 @@ void XmlDocument::CloseUnended(uint32_t index) {
   notWellFormed_ = true;
   const uint32_t parent = e.parent;
   if (e.flags & kErrorInside) elements_[parent].flags |= kErrorInside;
-  Note(u"unended_start_tag", {{u"tagname", std::u16string(NameOf(e))}, {u"offset", Number(e.start)}});
+  Note(u"unended_start_tag", {{u"tagname", std::u16string(NameOf(e))}, {u"offset", xml::NoteNumber(e.start)}});
   const uint32_t first = e.firstChild;
   if (!first) return;
   const uint32_t last = elements_[first].previousSibling;
@@ -327,7 +173,7 @@ void XmlDocument::Parse() {
   elements_.assign(1, Element{});
   // Reserved for every "<" that may open an element: growing by doubling would hold the old
   // and the new index at once, the largest part of a large file's peak memory.
-  ReserveForFill(elements_, CountElementStarts(text_) + 1);
+  xml::ReserveForFill(elements_, CountElementStarts(text_) + 1);
   notWellFormed_ = false;
   const std::u16string_view t(text_);
   const size_t n = t.size();
@@ -338,7 +184,7 @@ void XmlDocument::Parse() {
   bool countNames = false;
   auto current = [&]() -> uint32_t { return open.empty() ? 0 : open.back(); };
   auto unterminated = [&](std::u16string_view kind, size_t at) {
-    Note(u"unterminated_tag_syntax", {{u"type", std::u16string(kind)}, {u"offset", Number(at)}});
+    Note(u"unterminated_tag_syntax", {{u"type", std::u16string(kind)}, {u"offset", xml::NoteNumber(at)}});
     MarkError(current());
   };
   size_t i = 0;
@@ -357,7 +203,7 @@ void XmlDocument::Parse() {
     if (c == u'!') {
       const Declaration declaration = ScanDeclaration(t, i);
       if (!declaration.malformed.empty()) {
-        Note(declaration.malformed, {{u"offset", Number(start)}});
+        Note(declaration.malformed, {{u"offset", xml::NoteNumber(start)}});
         MarkError(current());
         i += 1;
         continue;
@@ -394,7 +240,7 @@ void XmlDocument::Parse() {
         while (k > 0 && NameOf(elements_[open[k - 1]]) != name) --k;
       }
       if (k == 0) {
-        Note(u"lone_end_tag", {{u"tagname", std::u16string(name)}, {u"offset", Number(start)}});
+        Note(u"lone_end_tag", {{u"tagname", std::u16string(name)}, {u"offset", xml::NoteNumber(start)}});
         MarkError(current());
         if (!countNames) {
           countNames = true;
@@ -413,7 +259,7 @@ void XmlDocument::Parse() {
       continue;
     }
     if (!StartsTag(c)) {
-      Note(u"first_tag_syntax", {{u"offset", Number(start)}});
+      Note(u"first_tag_syntax", {{u"offset", xml::NoteNumber(start)}});
       MarkError(current());
       i += 1;
       continue;
