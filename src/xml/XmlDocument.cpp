@@ -363,10 +363,18 @@ std::u16string_view XmlDocument::ElementContent() const {
 }
 
 bool XmlDocument::GetPlainElementText(std::u16string_view& text) const {
+  constexpr std::u16string_view kCdataOpener = u"<![CDATA[", kCdataCloser = u"]]>";
   const std::u16string_view content = ElementContent();
-  if (xml::FindUnit(content, u'<') != std::u16string_view::npos || xml::FindUnit(content, u'&') != std::u16string_view::npos)
+  if (xml::FindUnit(content, u'<') == std::u16string_view::npos && xml::FindUnit(content, u'&') == std::u16string_view::npos) {
+    text = content;
+    return true;
+  }
+  // One CDATA section and nothing else, as symbol files often write comments.
+  const size_t inner = kCdataOpener.size();
+  if (content.size() < inner + kCdataCloser.size() || !content.starts_with(kCdataOpener) ||
+      xml::FindText(content, kCdataCloser, inner) != content.size() - kCdataCloser.size())
     return false;
-  text = content;
+  text = content.substr(inner, content.size() - inner - kCdataCloser.size());
   return true;
 }
 

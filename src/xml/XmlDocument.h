@@ -27,8 +27,8 @@ class XmlDocument {
   bool EnterElement();
   bool LeaveElement();
   std::u16string GetElementText() const;
-  // The current element's text without a copy, when it holds no markup and no reference and
-  // so is exactly what GetElementText returns; false otherwise.
+  // The current element's text without a copy, when it is exactly a part of the document:
+  // text without markup or references, or a single CDATA section. False otherwise.
   bool GetPlainElementText(std::u16string_view& text) const;
   bool IsWellFormed() const;
 

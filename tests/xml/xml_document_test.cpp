@@ -37,7 +37,12 @@ bool Load(XmlDocument& doc, const std::string& bytes) {
 std::u16string TextOf(XmlDocument& doc, std::u16string_view name) {
   doc.ResetPosition();
   if (!doc.FindChildElement(name) || !doc.EnterElement()) return u"<none>";
-  return doc.GetElementText();
+  const std::u16string text = doc.GetElementText();
+  std::u16string_view plain;
+  if (doc.GetPlainElementText(plain)) {
+    EXPECT_EQ(plain, text);  // the view, when there is one, agrees
+  }
+  return text;
 }
 
 TEST(XmlDocument, EncodingsLoadToTheSameText) {
@@ -215,6 +220,10 @@ TEST(XmlDocument, ElementTextDecodesReferencesAndSkipsMarkup) {
       {"<a>&#x1F600;</a>", u"\U0001F600"},
       {"<a> x<!-- c --><![CDATA[<&lt;>]]><?p i?> y </a>", u" x<&lt;> y "},
       {"<a>x<!-->-->y<!---->z<!ELEMENT e ANY>!</a>", u"xyz!"},
+      {"<a><![CDATA[ x & <y> ]]></a>", u" x & <y> "},
+      {"<a><![CDATA[]]></a>", u""},
+      {"<a><![CDATA[x]]>]]></a>", u"x]]>"},
+      {"<a><![CDATA[x]]><![CDATA[y]]></a>", u"xy"},
       {"<a/>", u""},
       {"<a>t<b/></a>", u""},
   };
