@@ -85,7 +85,7 @@ constexpr const char* kUtf16 = std::endian::native == std::endian::little ? "UTF
 // share it under its lock.
 class ConverterCache {
  public:
-  explicit ConverterCache(bool toWide) : toWide_(toWide) {}
+  constexpr explicit ConverterCache(bool toWide) : toWide_(toWide) {}
   // Runs `use` with the converter between UTF-16 and the code page, in its initial state;
   // false, without running it, when there is no such converter.
   template <typename Use>
@@ -113,8 +113,9 @@ class ConverterCache {
   std::optional<Converter> converter_;
 };
 
-ConverterCache g_toWide(true);
-ConverterCache g_fromWide(false);
+// Ready before any code of the module runs, whatever the order of its initialisers.
+constinit ConverterCache g_toWide(true);
+constinit ConverterCache g_fromWide(false);
 
 // Runs iconv over the whole input into `out`, a string of the output's code units, which starts
 // with room for `room` units per input byte and doubles when that is not enough. An input
