@@ -179,6 +179,7 @@ void DeviceCtrl_Base::WriteDeviceDataBlock(ByteArray& bytes) {
   writer.AddSection(saved::kSectionDataTypes, types);
 
   const utils::imemorywrite& block = writer.Finish();
+  types->Reset();  // laid out in the block: the table need not stay beside the copy made next
   bytes.assign(block.Data(), block.Data() + block.Size());
 }
 
