@@ -139,10 +139,10 @@ const std::vector<Tag::TagVariable>& BeckhoffFileparser::GetSymbols() { return s
 bool BeckhoffFileparser::ReadChildText(const char16_t* name, std::string& value) {
   if (!document_->FindChildElement(name)) return false;
   if (!document_->EnterElement()) return false;
-  std::u16string_view plain;
-  value = document_->GetPlainElementText(plain)
-              ? platform::WideToMultiByte(platform::kCodePageThreadAnsi, plain)
-              : platform::WideToMultiByte(platform::kCodePageThreadAnsi, document_->GetElementText());
+  std::u16string decoded;  // only when the text is not a part of the document as it stands
+  std::u16string_view text;
+  if (!document_->GetPlainElementText(text)) text = decoded = document_->GetElementText();
+  value = platform::WideToMultiByte(platform::kCodePageThreadAnsi, text);
   document_->LeaveElement();
   return true;
 }

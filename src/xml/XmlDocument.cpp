@@ -16,6 +16,7 @@ constexpr uint32_t kUnended = 0x100000;
 constexpr uint32_t kErrorInside = 0x200000;
 constexpr uint32_t kEmpty = 0x400000;  // written as an empty-element tag
 constexpr size_t kReportLimit = 1000;
+constexpr std::u16string_view kCdataOpener = u"<![CDATA[", kCdataCloser = u"]]>";
 
 bool StartsTag(char16_t c) { return (c >= u'A' && c <= u'Z') || c == u'_' || c == u':' || c > u'`'; }
 
@@ -57,7 +58,7 @@ Declaration ScanDeclaration(std::u16string_view t, size_t at) {
   };
   if (rest.size() <= 2) return Declaration{u"tag", {}, npos};
   if (rest[2] == u'-') return opened(u"<!--", u"comment", u"comment_tag_syntax", u"-->");
-  if (rest[2] == u'[') return opened(u"<![CDATA[", u"cdata_section", u"cdata_section_syntax", u"]]>");
+  if (rest[2] == u'[') return opened(kCdataOpener, u"cdata_section", u"cdata_section_syntax", kCdataCloser);
   const std::u16string_view doctype = u"<!DOCTYPE ";
   if (rest.starts_with(doctype.substr(0, std::min(rest.size(), doctype.size() - 1)))) {
     if (rest.size() < doctype.size()) return Declaration{u"document_type", {}, npos};
@@ -363,18 +364,14 @@ std::u16string_view XmlDocument::ElementContent() const {
 }
 
 bool XmlDocument::GetPlainElementText(std::u16string_view& text) const {
-  constexpr std::u16string_view kCdataOpener = u"<![CDATA[", kCdataCloser = u"]]>";
   const std::u16string_view content = ElementContent();
   if (xml::FindUnit(content, u'<') == std::u16string_view::npos && xml::FindUnit(content, u'&') == std::u16string_view::npos) {
     text = content;
     return true;
   }
   // One CDATA section and nothing else, as symbol files often write comments.
-  const size_t inner = kCdataOpener.size();
-  if (content.size() < inner + kCdataCloser.size() || !content.starts_with(kCdataOpener) ||
-      xml::FindText(content, kCdataCloser, inner) != content.size() - kCdataCloser.size())
-    return false;
-  text = content.substr(inner, content.size() - inner - kCdataCloser.size());
+  if (!content.starts_with(kCdataOpener) || ScanDeclaration(content, 0).end != content.size()) return false;
+  text = content.substr(kCdataOpener.size(), content.size() - kCdataOpener.size() - kCdataCloser.size());
   return true;
 }
 
@@ -391,11 +388,11 @@ std::u16string XmlDocument::GetElementText() const {
     if (rest.starts_with(u"<!")) {
       // Malformed markup stays as text without its "<"; what runs to the end is dropped.
       const Declaration declaration = ScanDeclaration(content, lt);
-      constexpr size_t kCdataOpener = 9;  // "<![CDATA["
-      if (declaration.kind == u"cdata_section" && declaration.malformed.empty() &&
-          lt + kCdataOpener <= content.size()) {
-        const size_t stop = declaration.end == std::u16string_view::npos ? content.size() : declaration.end - 3;
-        out += content.substr(lt + kCdataOpener, stop - lt - kCdataOpener);
+      const size_t inner = lt + kCdataOpener.size();
+      if (declaration.kind == u"cdata_section" && declaration.malformed.empty() && inner <= content.size()) {
+        const size_t stop =
+            declaration.end == std::u16string_view::npos ? content.size() : declaration.end - kCdataCloser.size();
+        out += content.substr(inner, stop - inner);
       }
       i = !declaration.malformed.empty() ? lt + 1 : std::min(declaration.end, content.size());
       continue;

@@ -16,11 +16,10 @@ namespace {
 using xml::NoteNumber;
 using xml::ReserveForFill;
 
-// UTF-8 decoded by the reader itself; every invalid sequence (a maximal invalid subpart)
-// becomes one "?".
+// The file's head decoded as the reader decodes UTF-8 (every invalid sequence, a maximal
+// invalid subpart, becomes one "?"), to find the encoding it declares.
 std::u16string DecodeUtf8(const unsigned char* p, size_t n) {
   std::u16string out;
-  ReserveForFill(out, n);
   utils::AppendUtf8Decoded(out, std::string_view(reinterpret_cast<const char*>(p), n), u'?');
   return out;
 }
