@@ -46,8 +46,7 @@ class ProbeSurface final : public hostui::RecordedControlsSurface, public ProbeD
   // Presses the button with the role; false when the dialog has none or it cannot be pressed now.
   bool Press(platform::ControlRole role) {
     const int id = template_.ControlId(role);
-    const platform::ControlState* control = Control(id);
-    if (ended_ || !control || !control->enabled || !control->visible) return false;
+    if (ended_ || !Usable(id)) return false;
     events_->OnCommand(id);
     return true;
   }

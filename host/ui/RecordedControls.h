@@ -43,6 +43,12 @@ class RecordedControlsSurface : public platform::DialogSurface {
     return found == controls_.end() ? nullptr : &found->second;
   }
 
+  // Whether the user can reach the control: it exists, is shown and is enabled.
+  bool Usable(int id) const {
+    const platform::ControlState* control = Control(id);
+    return control && control->visible && control->enabled;
+  }
+
   std::map<int, platform::ControlState> controls_;
 
  private:

@@ -100,8 +100,7 @@ class ScriptedSurface final : public RecordedControlsSurface {
 
   void Press(ControlRole role, const std::string& line) {
     const int id = template_.ControlId(role);
-    const auto* control = Control(id);
-    if (!control || !control->enabled || !control->visible) {
+    if (!Usable(id)) {
       Error("button " + std::to_string(id) + " cannot be pressed", line);
       return;
     }

@@ -159,24 +159,20 @@ class TerminalSurface final : public RecordedControlsSurface {
     }
   }
 
-  bool Focusable(int id) const {
-    const ControlState* c = Control(id);
-    return c && c->visible && c->enabled;
-  }
   void MoveFocus(int step) {
     const int count = static_cast<int>(focusOrder_.size());
     int at = 0;
     while (at < count && focusOrder_[static_cast<size_t>(at)] != focus_) ++at;
     for (int tries = 0; tries < count; ++tries) {
       at = ((at + step) % count + count) % count;
-      if (Focusable(focusOrder_[static_cast<size_t>(at)])) {
+      if (Usable(focusOrder_[static_cast<size_t>(at)])) {
         focus_ = focusOrder_[static_cast<size_t>(at)];
         return;
       }
     }
   }
   void Press(int id) {
-    if (!Focusable(id) || !events_) return;
+    if (!Usable(id) || !events_) return;
     ControlState* control = Control(id);
     if (control->kind == ControlKind::CheckBox) control->check = control->check ? 0 : 1;
     events_->OnCommand(id);
@@ -250,7 +246,7 @@ class TerminalSurface final : public RecordedControlsSurface {
     }
     for (const HitArea& area : hitAreas_) {
       if (key.row != area.row || key.col < area.col || key.col >= area.col + area.width) continue;
-      if (!Focusable(area.id)) return;
+      if (!Usable(area.id)) return;
       focus_ = area.id;
       if (Control(area.id)->kind != ControlKind::Edit) Press(area.id);
       return;
