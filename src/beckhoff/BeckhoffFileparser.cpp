@@ -3,6 +3,7 @@
 #include <limits>
 #include <utility>
 
+#include "platform/System.h"
 #include "platform/Text.h"
 #include "tag/TagParser.h"
 #include "xml/XmlDocument.h"
@@ -244,7 +245,7 @@ size_t BeckhoffFileparser::CountSymbols() {
 }
 
 int32_t BeckhoffFileparser::ReadSymbols() {
-  symbols_.reserve(symbols_.size() + CountSymbols());
+  platform::ReserveForFill(symbols_, symbols_.size() + CountSymbols());
   document_->ResetPosition();
   while (document_->FindChildElement(u"Symbols")) {
     if (!document_->EnterElement()) break;

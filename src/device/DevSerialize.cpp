@@ -3,6 +3,7 @@
 #include <bit>
 #include <string>
 
+#include "platform/System.h"
 #include "utils/stream_io.h"
 
 namespace {
@@ -118,6 +119,10 @@ bool DevSerialize::AddSection(uint32_t number, std::shared_ptr<utils::MemoryBuff
 utils::imemorywrite& DevSerialize::Finish() {
   buffer_.Reset();
   table_.clear();
+  uint64_t total = saved::kBlockHeaderSize + saved::kSectionEntrySize * sections_.size();
+  for (const auto& entry : sections_) total += entry.second ? entry.second->Size() : 0;
+  buffer_.Reserve(total);
+  platform::AdviseBulkFill(buffer_.Buffer(), static_cast<size_t>(buffer_.Capacity()));
   const unsigned char header[saved::kBlockHeaderSize] = {};
   buffer_.Write(header, saved::kBlockHeaderSize);
   for (const auto& [number, section] : sections_) {

@@ -101,8 +101,12 @@ TagTreeBuild DeviceCtrl_Base::BuildTagTree(std::shared_ptr<Fileparser> parser) {
   std::shared_ptr<ITree> root;
   try {
     TreeVisitor visitor(parser->GetDataTypes(), table);
+    const auto& parsed = parser->GetSymbols();
+    std::vector<Tag::TagVariable> symbols;
+    platform::ReserveForFill(symbols, parsed.size());
+    symbols.assign(parsed.begin(), parsed.end());
     uint64_t nodes = 0, leaves = 0;
-    root = visitor.BuildTree(parser->GetSymbols(), nodes, leaves);
+    root = visitor.BuildTree(std::move(symbols), nodes, leaves);
     if (visitor.LastRefusal() == TreeVisitor::Refusal::TooLarge) return {texts::kTagTreeTooLarge};
     if (visitor.LastRefusal() == TreeVisitor::Refusal::Infinite) return {texts::kTagTreeCyclic};
   } catch (const std::bad_alloc&) {
@@ -180,6 +184,8 @@ void DeviceCtrl_Base::WriteDeviceDataBlock(ByteArray& bytes) {
 
   const utils::imemorywrite& block = writer.Finish();
   types->Reset();  // laid out in the block: the table need not stay beside the copy made next
+  bytes.clear();
+  platform::ReserveForFill(bytes, static_cast<size_t>(block.Size()));
   bytes.assign(block.Data(), block.Data() + block.Size());
 }
 
@@ -219,7 +225,10 @@ bool DeviceCtrl_Base::WriteDevData(ByteArray& bytes) {
 bool DeviceCtrl_Base::SerializeRunBuffer(ByteArray& bytes) {
   ByteArray deviceData;
   if (!WriteDevData(deviceData)) return false;
-  saved::ComposeRunBuffer(bytes, utils::ByteSpan(deviceData.data(), deviceData.size()), channels.GetChannelNames());
+  const auto& names = channels.GetChannelNames();
+  bytes.clear();
+  platform::ReserveForFill(bytes, static_cast<size_t>(saved::RunBufferSize(deviceData.size(), names)));
+  saved::ComposeRunBuffer(bytes, utils::ByteSpan(deviceData.data(), deviceData.size()), names);
   return true;
 }
 

@@ -323,12 +323,21 @@ namespace saved {
 // --- Run buffer writer and tag-name reader. ---
 
 // Lays out the run buffer: header, the device data, the name count, each name counted.
+inline uint64_t TagNamesLength(const std::vector<std::string>& names) {
+  uint64_t length = 0;
+  for (const auto& name : names) length += 4 + name.size();
+  return length;
+}
+
+inline uint64_t RunBufferSize(uint64_t deviceLength, const std::vector<std::string>& names) {
+  return kRunBufferHeaderSize + deviceLength + 4 + TagNamesLength(names);
+}
+
 inline void ComposeRunBuffer(std::vector<uint8_t>& out, const utils::ByteSpan& deviceData,
                              const std::vector<std::string>& names) {
-  uint64_t namesLength = 0;
-  for (const auto& name : names) namesLength += 4 + name.size();
+  const uint64_t namesLength = TagNamesLength(names);
   const uint64_t d = deviceData.size();
-  out.assign(kRunBufferHeaderSize + d + 4 + namesLength, 0);
+  out.assign(RunBufferSize(d, names), 0);
   unsigned char* at = out.data();
   StoreRunBufferHeader(at, {static_cast<uint32_t>(d + namesLength), kRunBufferFormat, static_cast<uint32_t>(d),
                             static_cast<uint32_t>(namesLength)});

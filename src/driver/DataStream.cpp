@@ -4,6 +4,8 @@
 #include <climits>
 #include <cstring>
 
+#include "platform/System.h"
+
 namespace driver {
 namespace {
 
@@ -39,7 +41,12 @@ bool StreamWrite(hostapi::DevDataStream& stream, const void* src, size_t n) {
   SwitchMode(stream, hostapi::kStreamReading, hostapi::kStreamWriting);
   size_t end = 0;
   if (!EndOf(stream, n, end)) return false;
-  if (stream.bytes.size() < end) stream.bytes.resize(std::max(stream.bytes.size() + kStreamGrowth, end), 0);
+  if (stream.bytes.size() < end) {
+    const size_t grown = std::max(stream.bytes.size() + kStreamGrowth, end);
+    if (grown > stream.bytes.capacity())
+      platform::ReserveForFill(stream.bytes, std::max(grown, 2 * stream.bytes.capacity()));
+    stream.bytes.resize(grown, 0);
+  }
   if (n != 0) std::memcpy(stream.bytes.data() + stream.position, src, n);
   stream.position = static_cast<int32_t>(end);
   return true;

@@ -47,6 +47,14 @@ bool DebugOutputListened();
 // only; small blocks and systems without large pages ignore it.
 void AdviseBulkFill(void* data, size_t bytes);
 
+// Reserves room for `count` elements of a container that are about to be written one after
+// the other, and advises the system of the bulk fill.
+template <class Container>
+void ReserveForFill(Container& container, size_t count) {
+  container.reserve(count);
+  AdviseBulkFill(container.data(), container.capacity() * sizeof(*container.data()));
+}
+
 // Asks the processor to start loading the memory at `data`, which will be read soon. A hint.
 void PrefetchForRead(const void* data);
 

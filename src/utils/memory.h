@@ -75,6 +75,10 @@ class MemoryBuffer final : public imemorywrite {
   unsigned char* Buffer() override { return data_; }
 
   uint64_t Capacity() const { return capacity_; }
+  // Makes room for at least `capacity` bytes in all.
+  void Reserve(uint64_t capacity) {
+    if (capacity > capacity_) Reallocate(capacity);
+  }
   // Empties the buffer and frees its block.
   void Reset();
 

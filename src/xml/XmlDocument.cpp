@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/System.h"
 #include "xml/UnitSearch.h"
 #include "xml/XmlDocumentShared.h"
 #include "xml/XmlEncodingDetection.h"
@@ -174,7 +175,7 @@ void XmlDocument::Parse() {
   elements_.assign(1, Element{});
   // Reserved for every "<" that may open an element: growing by doubling would hold the old
   // and the new index at once, the largest part of a large file's peak memory.
-  xml::ReserveForFill(elements_, CountElementStarts(text_) + 1);
+  platform::ReserveForFill(elements_, CountElementStarts(text_) + 1);
   notWellFormed_ = false;
   const std::u16string_view t(text_);
   const size_t n = t.size();

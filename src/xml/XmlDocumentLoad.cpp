@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/File.h"
+#include "platform/System.h"
 #include "platform/Text.h"
 #include "utils/utf8.h"
 #include "xml/XmlDocument.h"
@@ -14,7 +15,7 @@
 namespace {
 
 using xml::NoteNumber;
-using xml::ReserveForFill;
+using platform::ReserveForFill;
 
 // The file's head decoded as the reader decodes UTF-8 (every invalid sequence, a maximal
 // invalid subpart, becomes one "?"), to find the encoding it declares.
