@@ -2,37 +2,40 @@
 
 #include <algorithm>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
+
+#include "utils/NameIndex.h"
 
 namespace Tag {
 namespace {
 
-// Keys and symbols point into the symbol list, which outlives the grouping.
+// Keys and symbols point into the symbol list, which outlives the grouping. A leaf's comment
+// moves from its first symbol into the member made for it.
 struct Group {
   std::string_view key;
-  const TagVariable* first;
+  TagVariable* first;
   bool isArray = false;
   bool isLeaf = false;
   // The symbols under a group that becomes a type; a leaf needs only its first symbol.
-  std::vector<const TagVariable*> symbols;
+  std::vector<TagVariable*> symbols;
 };
 
 // Groups in the order their keys were first seen.
 class GroupMap {
  public:
-  explicit GroupMap(size_t symbols) { index_.reserve(symbols); }
-  Group& At(std::string_view key, const TagVariable& first, bool& created) {
-    const auto [it, inserted] = index_.try_emplace(key, groups_.size());
-    created = inserted;
-    if (!created) return groups_[it->second];
-    groups_.push_back(Group{key, &first, false, false, {}});
-    return groups_.back();
+  explicit GroupMap(size_t symbols) { index_.Reserve(symbols); }
+  Group& At(std::string_view key, TagVariable& first, bool& created) {
+    const auto keyAt = [this](uint32_t position) { return groups_[position].key; };
+    const auto [position, added] = index_.Add(key, static_cast<uint32_t>(groups_.size()), keyAt);
+    created = added;
+    if (created) groups_.push_back(Group{key, &first, false, false, {}});
+    return groups_[position];
   }
   std::vector<Group>& All() { return groups_; }
 
  private:
   std::vector<Group> groups_;
-  std::unordered_map<std::string_view, size_t> index_;
+  utils::NameIndex index_;
 };
 
 std::string_view DropLeadingDot(std::string_view text) {
@@ -62,9 +65,9 @@ Key KeyOf(std::string_view rest) {
   return {key, indexed, dot != std::string_view::npos};
 }
 
-GroupMap GroupSymbols(const std::vector<const TagVariable*>& symbols, const std::string& prefix) {
+GroupMap GroupSymbols(const std::vector<TagVariable*>& symbols, const std::string& prefix) {
   GroupMap groups(symbols.size());
-  for (const TagVariable* symbol : symbols) {
+  for (TagVariable* symbol : symbols) {
     const Key key = KeyOf(RestOf(*symbol, prefix));
     bool created = false;
     Group& group = groups.At(key.text, *symbol, created);
@@ -109,7 +112,7 @@ class RootBuilder {
  public:
   explicit RootBuilder(DataTypeList& list) : list_(list) {}
 
-  TagDataType BuildStruct(const std::vector<const TagVariable*>& symbols, const std::string& prefix, size_t depth);
+  TagDataType BuildStruct(const std::vector<TagVariable*>& symbols, const std::string& prefix, size_t depth);
 
  private:
   void AddLeaf(TagDataType& parent, const Group& group);
@@ -144,7 +147,7 @@ std::string RootBuilder::AddUnique(TagDataType type) {
 }
 
 void RootBuilder::AddLeaf(TagDataType& parent, const Group& group) {
-  parent.SubItems.push_back(SubItem{std::string(group.key), group.first->Type, group.first->Comment});
+  parent.SubItems.push_back(SubItem{std::string(group.key), group.first->Type, std::move(group.first->Comment)});
   if (const TagDataType* type = list_.Lookup(group.first->Type)) {
     parent.ByteSize += type->ByteSize;
     parent.TypeCode = kStruct;
@@ -179,7 +182,7 @@ bool RootBuilder::BuildArray(const Group& group, const std::string& path, size_t
   };
   for (const Group& element : elements.All()) {
     if (element.isLeaf) widenBounds(*element.first);
-    for (const TagVariable* symbol : element.symbols) widenBounds(*symbol);
+    for (TagVariable* symbol : element.symbols) widenBounds(*symbol);
   }
 
   // The element type comes from the first key that begins with an index; keys of member names
@@ -217,7 +220,7 @@ bool RootBuilder::BuildArray(const Group& group, const std::string& path, size_t
   return true;
 }
 
-TagDataType RootBuilder::BuildStruct(const std::vector<const TagVariable*>& symbols, const std::string& prefix,
+TagDataType RootBuilder::BuildStruct(const std::vector<TagVariable*>& symbols, const std::string& prefix,
                                      size_t depth) {
   TagDataType result;
   if (depth > kMaxGroupingDepth) return result;
@@ -246,9 +249,9 @@ TagDataType RootBuilder::BuildStruct(const std::vector<const TagVariable*>& symb
 }  // namespace
 
 std::string BuildRootType(DataTypeList& list, std::vector<TagVariable>& symbols) {
-  std::vector<const TagVariable*> all;
+  std::vector<TagVariable*> all;
   all.reserve(symbols.size());
-  for (const auto& symbol : symbols) all.push_back(&symbol);
+  for (auto& symbol : symbols) all.push_back(&symbol);
   RootBuilder builder(list);
   const TagDataType top = builder.BuildStruct(all, "", 0);
 

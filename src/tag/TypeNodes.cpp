@@ -89,13 +89,12 @@ int32_t ArrayType::Serialize(utils::imemorywrite* stream) const {
 
 void StructType::AddMember(std::string name, ITagDataType* type, std::string comment) {
   const uint32_t index = static_cast<uint32_t>(members_.size());
-  byName_.emplace(name, index);
+  byName_.Add(name, index, [this](uint32_t at) -> std::string_view { return members_[at].Name; });
   members_.push_back({std::move(name), type, std::move(comment), index});
 }
 
 int64_t StructType::FindChild(const std::string& text) const {
-  auto it = byName_.find(text);
-  return it == byName_.end() ? int64_t{-1} : int64_t{it->second};
+  return byName_.Find(text, [this](uint32_t at) -> std::string_view { return members_[at].Name; });
 }
 
 std::string StructType::GetChildName(uint32_t index) const {

@@ -3,10 +3,10 @@
 // name, find and type its children and to write itself in the saved form.
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "utils/NameIndex.h"
 #include "utils/memory.h"
 
 class ITagDataType {
@@ -93,5 +93,5 @@ class StructType final : public BasicType {
 
  private:
   std::vector<Member> members_;
-  std::unordered_map<std::string, uint32_t> byName_;
+  utils::NameIndex byName_;
 };
