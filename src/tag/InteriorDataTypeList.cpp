@@ -46,6 +46,7 @@ std::unique_ptr<ITagDataType> InteriorDataTypeList::MakeNode(const Tag::TagDataT
   }
   if (entry.TypeCode == Tag::kStruct) {
     auto node = std::make_unique<StructType>(entry.Name, entry.Comment, entry.TypeCode, entry.ByteSize);
+    node->ReserveMembers(entry.SubItems.size());
     for (const auto& member : entry.SubItems) node->AddMember(member.Name, Lookup(member.Type), member.Comment);
     return node;
   }
@@ -106,6 +107,7 @@ std::unique_ptr<ITagDataType> InteriorDataTypeList::MakeNode(saved::TypeNodeReco
   }
   if (record.tag == kNodeStruct) {
     auto node = std::make_unique<StructType>(std::move(record.name), std::move(record.comment), record.code, record.size);
+    node->ReserveMembers(record.members.size());
     for (auto& member : record.members)
       node->AddMember(std::move(member.name), lookup(member.type), std::move(member.comment));
     return node;

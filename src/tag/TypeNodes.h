@@ -83,6 +83,11 @@ class StructType final : public BasicType {
 
   using BasicType::BasicType;
 
+  // Room for `count` members in all, so that adding them moves none.
+  void ReserveMembers(size_t count) {
+    members_.reserve(count);
+    byName_.Reserve(count);
+  }
   void AddMember(std::string name, ITagDataType* type, std::string comment);
 
   uint32_t GetChildCount() const override { return static_cast<uint32_t>(members_.size()); }
