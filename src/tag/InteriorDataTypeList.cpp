@@ -2,9 +2,13 @@
 
 #include <unordered_set>
 
+#include "platform/System.h"
 #include "utils/stream_io.h"
 
 namespace {
+
+// Members whose texts are fetched ahead of their copy.
+constexpr size_t kTextLookahead = 4;
 
 using saved::kNodeArray;
 using saved::kNodePlain;
@@ -46,8 +50,16 @@ std::unique_ptr<ITagDataType> InteriorDataTypeList::MakeNode(const Tag::TagDataT
   }
   if (entry.TypeCode == Tag::kStruct) {
     auto node = std::make_unique<StructType>(entry.Name, entry.Comment, entry.TypeCode, entry.ByteSize);
-    node->ReserveMembers(entry.SubItems.size());
-    for (const auto& member : entry.SubItems) node->AddMember(member.Name, Lookup(member.Type), member.Comment);
+    const auto& members = entry.SubItems;
+    node->ReserveMembers(members.size());
+    for (size_t i = 0; i < members.size(); ++i) {
+      // The texts of a generated root's members lie all over the heap: fetch them early.
+      if (i + kTextLookahead < members.size()) {
+        platform::PrefetchForRead(members[i + kTextLookahead].Name.data());
+        platform::PrefetchForRead(members[i + kTextLookahead].Comment.data());
+      }
+      node->AddMember(members[i].Name, Lookup(members[i].Type), members[i].Comment);
+    }
     return node;
   }
   return std::make_unique<BasicType>(entry.Name, entry.Comment, entry.TypeCode, entry.ByteSize);

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/System.h"
 #include "utils/NameIndex.h"
 
 namespace Tag {
@@ -65,9 +66,15 @@ Key KeyOf(std::string_view rest) {
   return {key, indexed, dot != std::string_view::npos};
 }
 
+// Symbols read this far ahead have their names fetched early: the names lie all over the heap,
+// and on large files waiting for each one costs more than the grouping itself.
+constexpr size_t kNameLookahead = 8;
+
 GroupMap GroupSymbols(const std::vector<TagVariable*>& symbols, const std::string& prefix) {
   GroupMap groups(symbols.size());
-  for (TagVariable* symbol : symbols) {
+  for (size_t i = 0; i < symbols.size(); ++i) {
+    if (i + kNameLookahead < symbols.size()) platform::PrefetchForRead(symbols[i + kNameLookahead]->Name.data());
+    TagVariable* const symbol = symbols[i];
     const Key key = KeyOf(RestOf(*symbol, prefix));
     bool created = false;
     Group& group = groups.At(key.text, *symbol, created);
