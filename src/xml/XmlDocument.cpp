@@ -1,6 +1,7 @@
 #include "xml/XmlDocument.h"
 
 #include <algorithm>
+#include <cstring>
 #include <unordered_map>
 #include <vector>
 
@@ -20,6 +21,33 @@ constexpr size_t kReportLimit = 1000;
 constexpr std::u16string_view kCdataOpener = u"<![CDATA[", kCdataCloser = u"]]>";
 
 bool StartsTag(char16_t c) { return (c >= u'A' && c <= u'Z') || c == u'_' || c == u':' || c > u'`'; }
+
+bool EndsName(char16_t c) { return xml::IsSpace(c) || c == u'>' || c == u'/'; }
+
+// The end of a start tag's name, which begins at `from`.
+size_t NameEnd(std::u16string_view t, size_t from) {
+  while (from < t.size() && !EndsName(t[from])) ++from;
+  return from;
+}
+
+// Whether an element could have this name: one that holds a character ending a name has none.
+bool CanNameElement(std::u16string_view name) { return !name.empty() && NameEnd(name, 0) == name.size(); }
+
+// The ">" that closes a start tag whose name ends at `from`: the first one outside quoted
+// attribute values; the text's size when there is none.
+size_t StartTagClose(std::u16string_view t, size_t from) {
+  char16_t quote = 0;
+  for (; from < t.size(); ++from) {
+    if (quote) {
+      if (t[from] == quote) quote = 0;
+    } else if (t[from] == u'"' || t[from] == u'\'') {
+      quote = t[from];
+    } else if (t[from] == u'>') {
+      break;
+    }
+  }
+  return from;
+}
 
 // An upper bound of the elements of a text: the "<" followed by a character that may start a
 // name (also counted inside comments and character data).
@@ -101,16 +129,28 @@ bool XmlDocument::ParseDecoded() {
 }
 
 std::u16string_view XmlDocument::NameOf(const Element& element) const {
-  if (!element.nameLength) return {};  // the document node
-  return std::u16string_view(text_).substr(element.start + 1, element.nameLength);
+  if (&element == elements_.data()) return {};  // the document node
+  const std::u16string_view t(text_);
+  return t.substr(element.start + 1, NameEnd(t, element.start + 1) - (element.start + 1));
 }
 
-uint32_t XmlDocument::AddElement(uint32_t parent, uint32_t start, uint32_t nameLength) {
+bool XmlDocument::NameIs(const Element& element, std::u16string_view name) const {
+  // A start tag goes on after its name, so a name that ends at the text's end is not this one.
+  const size_t from = element.start + 1, end = from + name.size();
+  return end < text_.size() && EndsName(text_[end]) &&
+         std::memcmp(text_.data() + from, name.data(), name.size() * sizeof(char16_t)) == 0;
+}
+
+size_t XmlDocument::StartTagLength(const Element& element) const {
+  const std::u16string_view t(text_);
+  return StartTagClose(t, NameEnd(t, element.start + 1)) + 1 - element.start;
+}
+
+uint32_t XmlDocument::AddElement(uint32_t parent, uint32_t start) {
   const uint32_t index = static_cast<uint32_t>(elements_.size());
   Element element;
   element.start = start;
   element.parent = parent;
-  element.nameLength = nameLength;
   element.flags = parent ? ((elements_[parent].flags & 0xFFFF) + 1) & 0xFFFF : 0;
   Element& up = elements_[parent];
   if (!up.firstChild) {
@@ -136,7 +176,7 @@ void XmlDocument::MarkError(uint32_t element) {
 // to follow it as siblings.
 void XmlDocument::CloseUnended(uint32_t index) {
   Element& e = elements_[index];
-  e.length = e.startTagLength;
+  e.length = static_cast<uint32_t>(StartTagLength(e));
   e.flags |= kUnended;
   notWellFormed_ = true;
   const uint32_t parent = e.parent;
@@ -228,7 +268,9 @@ void XmlDocument::Parse() {
     }
     if (c == u'/') {
       const size_t nameStart = i + 2;
-      size_t j = nameStart;
+      // An end tag's name runs to white space or ">"; one that holds a "/" names no element.
+      const size_t elementNameEnd = NameEnd(t, nameStart);
+      size_t j = elementNameEnd;
       while (j < n && !xml::IsSpace(t[j]) && t[j] != u'>') ++j;
       const size_t end = xml::FindUnit(t, u'>', j);
       if (end == std::u16string_view::npos) {
@@ -237,9 +279,9 @@ void XmlDocument::Parse() {
       }
       const std::u16string_view name = t.substr(nameStart, j - nameStart);
       size_t k = 0;
-      if (!countNames || openNames[name] > 0) {
+      if (j == elementNameEnd && j > nameStart && (!countNames || openNames[name] > 0)) {
         k = open.size();
-        while (k > 0 && NameOf(elements_[open[k - 1]]) != name) --k;
+        while (k > 0 && !NameIs(elements_[open[k - 1]], name)) --k;
       }
       if (k == 0) {
         Note(u"lone_end_tag", {{u"tagname", std::u16string(name)}, {u"offset", xml::NoteNumber(start)}});
@@ -266,31 +308,16 @@ void XmlDocument::Parse() {
       i += 1;
       continue;
     }
-    const size_t nameStart = i + 1;
-    size_t j = nameStart;
-    while (j < n && !xml::IsSpace(t[j]) && t[j] != u'>' && t[j] != u'/') ++j;
-    size_t k = j;
-    char16_t quote = 0;
-    while (k < n) {
-      if (quote) {
-        if (t[k] == quote) quote = 0;
-      } else if (t[k] == u'"' || t[k] == u'\'') {
-        quote = t[k];
-      } else if (t[k] == u'>') {
-        break;
-      }
-      ++k;
-    }
+    const size_t k = StartTagClose(t, NameEnd(t, i + 1));
     if (k >= n) {
       unterminated(u"start_tag", start);
       break;
     }
-    const uint32_t index = AddElement(current(), static_cast<uint32_t>(start), static_cast<uint32_t>(j - nameStart));
+    const uint32_t index = AddElement(current(), static_cast<uint32_t>(start));
     Element& e = elements_[index];
-    e.startTagLength = static_cast<uint32_t>(k + 1 - start);
     if (t[k - 1] == u'/') {
       e.flags |= kEmpty;
-      e.length = e.startTagLength;
+      e.length = static_cast<uint32_t>(k + 1 - start);
     } else {
       open.push_back(index);
       if (countNames) ++openNames[NameOf(elements_[index])];
@@ -323,8 +350,9 @@ bool XmlDocument::FindChildElement(std::u16string_view name) {
   if (!current_) current_ = elements_[0].firstChild;
   if (!current_) return false;
   uint32_t c = child_ ? elements_[child_].nextSibling : elements_[current_].firstChild;
+  if (!CanNameElement(name)) return false;
   for (; c; c = elements_[c].nextSibling) {
-    if (NameOf(elements_[c]) != name) continue;
+    if (!NameIs(elements_[c], name)) continue;
     child_ = c;
     current_ = elements_[c].parent;
     parent_ = elements_[current_].parent;
@@ -358,7 +386,7 @@ std::u16string_view XmlDocument::ElementContent() const {
   if (!current_ || current_ >= elements_.size()) return {};
   const Element& e = elements_[current_];
   if ((e.flags & (kEmpty | kUnended)) || e.firstChild) return {};
-  const size_t from = e.start + e.startTagLength;
+  const size_t from = e.start + StartTagLength(e);
   const size_t to = e.start + e.length - e.endTagLength;
   if (to <= from) return {};
   return std::u16string_view(text_).substr(from, to - from);

@@ -36,17 +36,17 @@ class XmlDocument {
   const std::u16string& GetResult() const { return report_; }
 
  private:
+  // 32 bytes. The name and the start tag's length are read again from the text at `start`
+  // when asked for: they are short, and a large file has millions of elements.
   struct Element {
     uint32_t start = 0;
     uint32_t length = 0;
-    uint32_t startTagLength = 0;
     uint32_t endTagLength = 0;
     uint32_t flags = 0;  // low 16 bits: level
     uint32_t parent = 0;
     uint32_t firstChild = 0;
     uint32_t nextSibling = 0;
     uint32_t previousSibling = 0;  // of a first child: the parent's last child
-    uint32_t nameLength = 0;       // the name follows the "<" at start
   };
 
   bool Load(const unsigned char* data, size_t size);
@@ -58,11 +58,15 @@ class XmlDocument {
   void Parse();
   bool ParseDecoded();
   void Note(std::u16string_view name, std::initializer_list<std::pair<std::u16string_view, std::u16string>> attributes = {});
-  uint32_t AddElement(uint32_t parent, uint32_t start, uint32_t nameLength);
+  uint32_t AddElement(uint32_t parent, uint32_t start);
   void CloseUnended(uint32_t element);
   void CloseOpenFrom(std::vector<uint32_t>& open, size_t from);
   void MarkError(uint32_t element);
   std::u16string_view NameOf(const Element& element) const;
+  // Whether an element other than the document node has this name, one that could name an
+  // element (CanNameElement).
+  bool NameIs(const Element& element, std::u16string_view name) const;
+  size_t StartTagLength(const Element& element) const;
   std::u16string_view ElementContent() const;
 
   std::u16string text_;

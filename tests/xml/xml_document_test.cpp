@@ -150,6 +150,7 @@ TEST(XmlDocument, WellFormednessNotes) {
       {"<a/><b/>", u"<root_has_sibling/>"},
       {"<a><b></a>", u"<unended_start_tag tagname=\"b\" offset=\"3\"/>"},
       {"<a></b></a>", u"<lone_end_tag tagname=\"b\" offset=\"3\"/>"},
+      {"<a/b></a/b>", u"<lone_end_tag tagname=\"a/b\" offset=\"5\"/>"},  // the start tag names "a"
       {"<a><!-- open", u"<unterminated_tag_syntax type=\"comment\" offset=\"3\"/>"},
       {"<a>< b</a>", u"<first_tag_syntax offset=\"3\"/>"},
       {"text only", u"<no_root_element/>"},
