@@ -322,7 +322,7 @@ namespace saved {
 
 // --- Run buffer writer and tag-name reader. ---
 
-// Lays out the run buffer: header, the device data, the name count, each name counted.
+// The bytes of the counted names, and of the whole run buffer around device data of that length.
 inline uint64_t TagNamesLength(const std::vector<std::string>& names) {
   uint64_t length = 0;
   for (const auto& name : names) length += 4 + name.size();
@@ -333,6 +333,7 @@ inline uint64_t RunBufferSize(uint64_t deviceLength, const std::vector<std::stri
   return kRunBufferHeaderSize + deviceLength + 4 + TagNamesLength(names);
 }
 
+// Lays out the run buffer: header, the device data, the name count, each name counted.
 inline void ComposeRunBuffer(std::vector<uint8_t>& out, const utils::ByteSpan& deviceData,
                              const std::vector<std::string>& names) {
   const uint64_t namesLength = TagNamesLength(names);

@@ -10,22 +10,21 @@
 namespace Tag {
 namespace {
 
-// Keys and symbols point into the symbol list, which outlives the grouping. A leaf's comment
-// moves from its first symbol into the member made for it.
+// Keys and symbols point into the symbol list, which outlives the grouping.
 struct Group {
   std::string_view key;
-  TagVariable* first;
+  const TagVariable* first;
   bool isArray = false;
   bool isLeaf = false;
   // The symbols under a group that becomes a type; a leaf needs only its first symbol.
-  std::vector<TagVariable*> symbols;
+  std::vector<const TagVariable*> symbols;
 };
 
 // Groups in the order their keys were first seen.
 class GroupMap {
  public:
   explicit GroupMap(size_t symbols) { index_.Reserve(symbols); }
-  Group& At(std::string_view key, TagVariable& first, bool& created) {
+  Group& At(std::string_view key, const TagVariable& first, bool& created) {
     const auto keyAt = [this](uint32_t position) { return groups_[position].key; };
     const auto [position, added] = index_.Add(key, static_cast<uint32_t>(groups_.size()), keyAt);
     created = added;
@@ -70,11 +69,11 @@ Key KeyOf(std::string_view rest) {
 // and on large files waiting for each one costs more than the grouping itself.
 constexpr size_t kNameLookahead = 8;
 
-GroupMap GroupSymbols(const std::vector<TagVariable*>& symbols, const std::string& prefix) {
+GroupMap GroupSymbols(const std::vector<const TagVariable*>& symbols, const std::string& prefix) {
   GroupMap groups(symbols.size());
   for (size_t i = 0; i < symbols.size(); ++i) {
     if (i + kNameLookahead < symbols.size()) platform::PrefetchForRead(symbols[i + kNameLookahead]->Name.data());
-    TagVariable* const symbol = symbols[i];
+    const TagVariable* const symbol = symbols[i];
     const Key key = KeyOf(RestOf(*symbol, prefix));
     bool created = false;
     Group& group = groups.At(key.text, *symbol, created);
@@ -119,7 +118,7 @@ class RootBuilder {
  public:
   explicit RootBuilder(DataTypeList& list) : list_(list) {}
 
-  TagDataType BuildStruct(const std::vector<TagVariable*>& symbols, const std::string& prefix, size_t depth);
+  TagDataType BuildStruct(const std::vector<const TagVariable*>& symbols, const std::string& prefix, size_t depth);
 
  private:
   void AddLeaf(TagDataType& parent, const Group& group);
@@ -154,7 +153,7 @@ std::string RootBuilder::AddUnique(TagDataType type) {
 }
 
 void RootBuilder::AddLeaf(TagDataType& parent, const Group& group) {
-  parent.SubItems.push_back(SubItem{std::string(group.key), group.first->Type, std::move(group.first->Comment)});
+  parent.SubItems.push_back(SubItem{std::string(group.key), group.first->Type, group.first->Comment});
   if (const TagDataType* type = list_.Lookup(group.first->Type)) {
     parent.ByteSize += type->ByteSize;
     parent.TypeCode = kStruct;
@@ -189,7 +188,7 @@ bool RootBuilder::BuildArray(const Group& group, const std::string& path, size_t
   };
   for (const Group& element : elements.All()) {
     if (element.isLeaf) widenBounds(*element.first);
-    for (TagVariable* symbol : element.symbols) widenBounds(*symbol);
+    for (const TagVariable* symbol : element.symbols) widenBounds(*symbol);
   }
 
   // The element type comes from the first key that begins with an index; keys of member names
@@ -227,7 +226,7 @@ bool RootBuilder::BuildArray(const Group& group, const std::string& path, size_t
   return true;
 }
 
-TagDataType RootBuilder::BuildStruct(const std::vector<TagVariable*>& symbols, const std::string& prefix,
+TagDataType RootBuilder::BuildStruct(const std::vector<const TagVariable*>& symbols, const std::string& prefix,
                                      size_t depth) {
   TagDataType result;
   if (depth > kMaxGroupingDepth) return result;
@@ -256,9 +255,9 @@ TagDataType RootBuilder::BuildStruct(const std::vector<TagVariable*>& symbols, c
 }  // namespace
 
 std::string BuildRootType(DataTypeList& list, std::vector<TagVariable>& symbols) {
-  std::vector<TagVariable*> all;
+  std::vector<const TagVariable*> all;
   all.reserve(symbols.size());
-  for (auto& symbol : symbols) all.push_back(&symbol);
+  for (const auto& symbol : symbols) all.push_back(&symbol);
   RootBuilder builder(list);
   const TagDataType top = builder.BuildStruct(all, "", 0);
 
