@@ -14,6 +14,9 @@ TEST(Text, ConvertsBothWaysByCodePage) {
       {kCodePageAnsi, u"a\u6807\u7b7ez", "a\xb1\xea\xc7\xa9z"},  // 标签
       {kCodePageThreadAnsi, u"a\u6807\u7b7ez", "a\xb1\xea\xc7\xa9z"},
       {1252, u"\u00E9\u20AC", "\xe9\x80"},
+      // One non-ASCII unit among ASCII ones, inside a whole word of units and after the last.
+      {1252, u"abcdefg\u00E9ijk", "abcdefg\xe9ijk"},
+      {1252, u"abcdefgh\u00E9", "abcdefgh\xe9"},
       {65001, u"\u500D", "\xe5\x80\x8d"},
       {65001, u"\U0001F600", "\xf0\x9f\x98\x80"},
       {936, u"", ""},
