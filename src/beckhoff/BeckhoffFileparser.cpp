@@ -231,14 +231,15 @@ void BeckhoffFileparser::ResolveAliases() {
   });
 }
 
-// A first walk counts the symbols, so that the list is allocated once: a large file holds
-// hundreds of thousands of them.
+// A first walk counts the elements in the symbol lists, so that the list is allocated once: a
+// large file holds hundreds of thousands of symbols. Their names are not read, which would
+// fetch the text of every one a pass early.
 size_t BeckhoffFileparser::CountSymbols() {
   size_t count = 0;
   document_->ResetPosition();
   while (document_->FindChildElement(u"Symbols")) {
     if (!document_->EnterElement()) break;
-    while (document_->FindChildElement(u"Symbol")) ++count;
+    count += document_->CountChildElements();
     document_->LeaveElement();
   }
   return count;

@@ -17,6 +17,10 @@ constexpr uint32_t kFirstChild = 0x80000;
 constexpr uint32_t kUnended = 0x100000;
 constexpr uint32_t kErrorInside = 0x200000;
 constexpr uint32_t kEmpty = 0x400000;  // written as an empty-element tag
+// The high byte of the flags holds the name's length when it is below 256 (0 otherwise), so
+// that most names are told apart without reading the text.
+constexpr uint32_t kNameLengthShift = 24;
+constexpr size_t kLongName = 256;
 constexpr size_t kReportLimit = 1000;
 constexpr std::u16string_view kCdataOpener = u"<![CDATA[", kCdataCloser = u"]]>";
 
@@ -131,14 +135,19 @@ bool XmlDocument::ParseDecoded() {
 std::u16string_view XmlDocument::NameOf(const Element& element) const {
   if (&element == elements_.data()) return {};  // the document node
   const std::u16string_view t(text_);
-  return t.substr(element.start + 1, NameEnd(t, element.start + 1) - (element.start + 1));
+  const size_t from = element.start + 1, stored = element.flags >> kNameLengthShift;
+  return t.substr(from, stored ? stored : NameEnd(t, from) - from);
 }
 
 bool XmlDocument::NameIs(const Element& element, std::u16string_view name) const {
-  // A start tag goes on after its name, so a name that ends at the text's end is not this one.
   const size_t from = element.start + 1, end = from + name.size();
-  return end < text_.size() && EndsName(text_[end]) &&
-         std::memcmp(text_.data() + from, name.data(), name.size() * sizeof(char16_t)) == 0;
+  if (const size_t stored = element.flags >> kNameLengthShift) {
+    if (stored != name.size()) return false;
+  } else if (end >= text_.size() || !EndsName(text_[end])) {
+    // A long name must end where `name` does; a start tag goes on after its name.
+    return false;
+  }
+  return std::memcmp(text_.data() + from, name.data(), name.size() * sizeof(char16_t)) == 0;
 }
 
 size_t XmlDocument::StartTagLength(const Element& element) const {
@@ -146,12 +155,13 @@ size_t XmlDocument::StartTagLength(const Element& element) const {
   return StartTagClose(t, NameEnd(t, element.start + 1)) + 1 - element.start;
 }
 
-uint32_t XmlDocument::AddElement(uint32_t parent, uint32_t start) {
+uint32_t XmlDocument::AddElement(uint32_t parent, uint32_t start, size_t nameLength) {
   const uint32_t index = static_cast<uint32_t>(elements_.size());
   Element element;
   element.start = start;
   element.parent = parent;
   element.flags = parent ? ((elements_[parent].flags & 0xFFFF) + 1) & 0xFFFF : 0;
+  if (nameLength < kLongName) element.flags |= static_cast<uint32_t>(nameLength) << kNameLengthShift;
   Element& up = elements_[parent];
   if (!up.firstChild) {
     element.flags |= kFirstChild;
@@ -308,12 +318,13 @@ void XmlDocument::Parse() {
       i += 1;
       continue;
     }
-    const size_t k = StartTagClose(t, NameEnd(t, i + 1));
+    const size_t nameEnd = NameEnd(t, i + 1);
+    const size_t k = StartTagClose(t, nameEnd);
     if (k >= n) {
       unterminated(u"start_tag", start);
       break;
     }
-    const uint32_t index = AddElement(current(), static_cast<uint32_t>(start));
+    const uint32_t index = AddElement(current(), static_cast<uint32_t>(start), nameEnd - (i + 1));
     Element& e = elements_[index];
     if (t[k - 1] == u'/') {
       e.flags |= kEmpty;
@@ -369,6 +380,13 @@ bool XmlDocument::EnterElement() {
   child_ = 0;
   nodeIsElement_ = false;
   return true;
+}
+
+size_t XmlDocument::CountChildElements() const {
+  if (!current_ || current_ >= elements_.size()) return 0;
+  size_t count = 0;
+  for (uint32_t c = elements_[current_].firstChild; c; c = elements_[c].nextSibling) ++count;
+  return count;
 }
 
 bool XmlDocument::LeaveElement() {

@@ -26,6 +26,8 @@ class XmlDocument {
   bool FindChildElement(std::u16string_view name);
   bool EnterElement();
   bool LeaveElement();
+  // The number of child elements of the current element, whatever their names.
+  size_t CountChildElements() const;
   std::u16string GetElementText() const;
   // The current element's text without a copy, when it is exactly a part of the document:
   // text without markup or references, or a single CDATA section. False otherwise.
@@ -58,7 +60,7 @@ class XmlDocument {
   void Parse();
   bool ParseDecoded();
   void Note(std::u16string_view name, std::initializer_list<std::pair<std::u16string_view, std::u16string>> attributes = {});
-  uint32_t AddElement(uint32_t parent, uint32_t start);
+  uint32_t AddElement(uint32_t parent, uint32_t start, size_t nameLength);
   void CloseUnended(uint32_t element);
   void CloseOpenFrom(std::vector<uint32_t>& open, size_t from);
   void MarkError(uint32_t element);

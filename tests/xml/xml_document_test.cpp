@@ -201,15 +201,31 @@ TEST(XmlDocument, NavigationVisitsLikeNamedChildrenInOrder) {
     seen += doc.GetElementText();
     doc.LeaveElement();
   };
+  std::string counts;
   while (doc.FindChildElement(u"s")) {
     ASSERT_TRUE(doc.EnterElement());
+    counts += std::to_string(doc.CountChildElements());
     // Order matters: after "t" the first "n" is behind the position and is not seen.
     if (doc.FindChildElement(u"t")) take();
     while (doc.FindChildElement(u"n")) take();
     ASSERT_TRUE(doc.LeaveElement());
   }
   EXPECT_EQ(seen, u"x23");
+  EXPECT_EQ(counts, "31");
   EXPECT_FALSE(doc.LeaveElement());
+}
+
+// Names from 256 characters on are read from the text each time, shorter ones are not.
+TEST(XmlDocument, LongNamesAreFoundClosedAndNamed) {
+  for (const size_t length : {255u, 256u, 300u}) {
+    const std::string name(length, 'n');
+    XmlDocument doc;
+    // A sibling whose name is one character longer comes first.
+    ASSERT_TRUE(Load(doc, "<r><" + name + "n>1</" + name + "n><" + name + " a='>'>2</" + name + "></r>")) << length;
+    EXPECT_EQ(TextOf(doc, std::u16string(length, u'n')), u"2") << length;
+    EXPECT_FALSE(Load(doc, "<r><" + name + "></r>"));
+    EXPECT_NE(doc.GetResult().find(u"tagname=\"" + std::u16string(length, u'n') + u"\""), std::u16string::npos);
+  }
 }
 
 TEST(XmlDocument, ElementTextDecodesReferencesAndSkipsMarkup) {
