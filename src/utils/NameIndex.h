@@ -54,7 +54,7 @@ class NameIndex {
   static constexpr uint32_t kEmpty = UINT32_MAX;
 
   static uint32_t HashOf(std::string_view name) {
-    const size_t h = std::hash<std::string_view>{}(name);
+    const uint64_t h = std::hash<std::string_view>{}(name);  // 32 bits on a 32-bit platform
     return static_cast<uint32_t>(h ^ (h >> 32));
   }
   // At most three quarters of the slots are used.
