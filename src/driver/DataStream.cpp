@@ -43,7 +43,7 @@ bool StreamWrite(hostapi::DevDataStream& stream, const void* src, size_t n) {
   if (!EndOf(stream, n, end)) return false;
   if (stream.bytes.size() < end) {
     const size_t grown = std::max(stream.bytes.size() + kStreamGrowth, end);
-    if (grown > stream.bytes.capacity())
+    if (grown > stream.bytes.capacity())  // at least doubled, so that many small writes stay linear
       platform::ReserveForFill(stream.bytes, std::max(grown, 2 * stream.bytes.capacity()));
     stream.bytes.resize(grown, 0);
   }

@@ -34,9 +34,6 @@ size_t NameEnd(std::u16string_view t, size_t from) {
   return from;
 }
 
-// Whether an element could have this name: one that holds a character ending a name has none.
-bool CanNameElement(std::u16string_view name) { return !name.empty() && NameEnd(name, 0) == name.size(); }
-
 // The ">" that closes a start tag whose name ends at `from`: the first one outside quoted
 // attribute values; the text's size when there is none.
 size_t StartTagClose(std::u16string_view t, size_t from) {
@@ -143,9 +140,8 @@ bool XmlDocument::NameIs(const Element& element, std::u16string_view name) const
   const size_t from = element.start + 1, end = from + name.size();
   if (const size_t stored = element.flags >> kNameLengthShift) {
     if (stored != name.size()) return false;
-  } else if (end >= text_.size() || !EndsName(text_[end])) {
-    // A long name must end where `name` does; a start tag goes on after its name.
-    return false;
+  } else if (NameEnd(text_, from) != end) {
+    return false;  // a long name, read from the text
   }
   return std::memcmp(text_.data() + from, name.data(), name.size() * sizeof(char16_t)) == 0;
 }
@@ -278,9 +274,7 @@ void XmlDocument::Parse() {
     }
     if (c == u'/') {
       const size_t nameStart = i + 2;
-      // An end tag's name runs to white space or ">"; one that holds a "/" names no element.
-      const size_t elementNameEnd = NameEnd(t, nameStart);
-      size_t j = elementNameEnd;
+      size_t j = nameStart;
       while (j < n && !xml::IsSpace(t[j]) && t[j] != u'>') ++j;
       const size_t end = xml::FindUnit(t, u'>', j);
       if (end == std::u16string_view::npos) {
@@ -289,7 +283,7 @@ void XmlDocument::Parse() {
       }
       const std::u16string_view name = t.substr(nameStart, j - nameStart);
       size_t k = 0;
-      if (j == elementNameEnd && j > nameStart && (!countNames || openNames[name] > 0)) {
+      if (!countNames || openNames[name] > 0) {
         k = open.size();
         while (k > 0 && !NameIs(elements_[open[k - 1]], name)) --k;
       }
@@ -361,7 +355,6 @@ bool XmlDocument::FindChildElement(std::u16string_view name) {
   if (!current_) current_ = elements_[0].firstChild;
   if (!current_) return false;
   uint32_t c = child_ ? elements_[child_].nextSibling : elements_[current_].firstChild;
-  if (!CanNameElement(name)) return false;
   for (; c; c = elements_[c].nextSibling) {
     if (!NameIs(elements_[c], name)) continue;
     child_ = c;

@@ -38,8 +38,9 @@ class XmlDocument {
   const std::u16string& GetResult() const { return report_; }
 
  private:
-  // 32 bytes. The name and the start tag's length are read again from the text at `start`
-  // when asked for: they are short, and a large file has millions of elements.
+  // 32 bytes: a large file has millions of elements. The start tag's length is read again from
+  // the text at `start` when asked for; the name's length is kept in the flags' high byte
+  // when below 256, and read again from the text otherwise.
   struct Element {
     uint32_t start = 0;
     uint32_t length = 0;
@@ -65,8 +66,7 @@ class XmlDocument {
   void CloseOpenFrom(std::vector<uint32_t>& open, size_t from);
   void MarkError(uint32_t element);
   std::u16string_view NameOf(const Element& element) const;
-  // Whether an element other than the document node has this name, one that could name an
-  // element (CanNameElement).
+  // Whether an element other than the document node has exactly this name.
   bool NameIs(const Element& element, std::u16string_view name) const;
   size_t StartTagLength(const Element& element) const;
   std::u16string_view ElementContent() const;

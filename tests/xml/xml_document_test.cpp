@@ -225,6 +225,9 @@ TEST(XmlDocument, LongNamesAreFoundClosedAndNamed) {
     EXPECT_EQ(TextOf(doc, std::u16string(length, u'n')), u"2") << length;
     EXPECT_FALSE(Load(doc, "<r><" + name + "></r>"));
     EXPECT_NE(doc.GetResult().find(u"tagname=\"" + std::u16string(length, u'n') + u"\""), std::u16string::npos);
+    // The start tag names the element without "/b"; the end tag with it closes nothing.
+    EXPECT_FALSE(Load(doc, "<r><" + name + "/b></" + name + "/b></r>"));
+    EXPECT_NE(doc.GetResult().find(u"<lone_end_tag"), std::u16string::npos);
   }
 }
 
