@@ -1,6 +1,7 @@
 #include "beckhoff/BeckhoffFileparser.h"
 
 #include <limits>
+#include <string_view>
 #include <utility>
 
 #include "platform/System.h"
@@ -11,7 +12,7 @@
 namespace Beckhoff {
 namespace {
 
-constexpr const char* kDateAndTimeTypes[] = {"DATE", "DATE_AND_TIME", "DT", "TIME", "TIME_OF_DAY", "TOD"};
+constexpr std::string_view kDateAndTimeTypes[] = {"DATE", "DATE_AND_TIME", "DT", "TIME", "TIME_OF_DAY", "TOD"};
 
 // Reads a decimal number the way the PLC files write them: leading blanks, an optional sign,
 // digits up to the first other character. No digits read as 0; the value saturates.
@@ -83,6 +84,7 @@ void RegisterStringType(Tag::DataTypeList& list, const std::string& typeText) {
 
 // Adds a record under a symbol's whole type text; without a length the record stays unknown.
 void RegisterSymbolStringType(Tag::DataTypeList& list, const std::string& typeText) {
+  if (list.Contains(typeText)) return;  // most string symbols share a few types
   Tag::TagDataType record;
   size_t open = 0;
   size_t close = 0;
@@ -95,8 +97,8 @@ void RegisterSymbolStringType(Tag::DataTypeList& list, const std::string& typeTe
 }
 
 // Date and time values travel as plain integers; the comparison is exact, case included.
-std::string MapDateAndTimeType(const std::string& typeText) {
-  for (const char* name : kDateAndTimeTypes)
+std::string_view MapDateAndTimeType(std::string_view typeText) {
+  for (std::string_view name : kDateAndTimeTypes)
     if (typeText == name) return "UDINT";
   if (typeText == "LTIME") return "ULINT";
   return typeText;
@@ -268,8 +270,8 @@ void BeckhoffFileparser::ReadSymbol() {
   if (ReadChildText(u"Name", variable.Name)) variable.FullName = variable.Name;
   std::string typeText;
   ReadChildText(u"Type", typeText);
-  const std::string mapped = MapDateAndTimeType(typeText);
-  if (mapped == typeText && Contains(typeText, "STRING")) RegisterSymbolStringType(*dataTypes_, typeText);
+  const std::string_view mapped = MapDateAndTimeType(typeText);
+  if (mapped.data() == typeText.data() && Contains(typeText, "STRING")) RegisterSymbolStringType(*dataTypes_, typeText);
   variable.Type = Tag::UpperCaseTypeName(mapped);
   ReadChildText(u"Comment", variable.Comment);
   symbols_.push_back(std::move(variable));

@@ -18,7 +18,7 @@ constexpr Elementary kElementaryTypes[] = {
 }  // namespace
 
 void DataTypeList::ResetToElementary() {
-  entries_.clear();
+  Clear();
   for (const auto& e : kElementaryTypes) {
     TagDataType type;
     type.Name = e.name;

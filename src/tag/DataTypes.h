@@ -5,6 +5,8 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -87,24 +89,43 @@ struct TagVariable {
   bool operator==(const TagVariable&) const = default;
 };
 
-// Data types by name; adding under a name already present keeps the first entry.
+// Data types by name; adding under a name already present keeps the first entry. The entries
+// are kept in name order; a hash index beside them answers the lookups, which the grouping
+// makes once per symbol.
 class DataTypeList {
  public:
-  bool Add(const std::string& name, const TagDataType& type) { return entries_.emplace(name, type).second; }
+  DataTypeList() = default;
+  DataTypeList(const DataTypeList& other) : entries_(other.entries_) { Reindex(); }
+  DataTypeList& operator=(const DataTypeList& other) {
+    if (this != &other) {
+      entries_ = other.entries_;
+      Reindex();
+    }
+    return *this;
+  }
+  // A move keeps the map's nodes, and so the index's views of them.
+  DataTypeList(DataTypeList&&) noexcept = default;
+  DataTypeList& operator=(DataTypeList&&) noexcept = default;
+  ~DataTypeList() = default;
+
+  bool Add(const std::string& name, const TagDataType& type) { return Insert(name, type); }
   // Moves the type in only when the name is new.
-  bool Add(const std::string& name, TagDataType&& type) { return entries_.try_emplace(name, std::move(type)).second; }
+  bool Add(const std::string& name, TagDataType&& type) { return Insert(name, std::move(type)); }
   bool Find(const std::string& name, TagDataType& type) const {
-    auto it = entries_.find(name);
-    if (it == entries_.end()) return false;
-    type = it->second;
+    const TagDataType* found = Lookup(name);
+    if (!found) return false;
+    type = *found;
     return true;
   }
-  const TagDataType* Lookup(const std::string& name) const {
-    auto it = entries_.find(name);
-    return it == entries_.end() ? nullptr : &it->second;
+  const TagDataType* Lookup(std::string_view name) const {
+    auto it = index_.find(name);
+    return it == index_.end() ? nullptr : it->second;
   }
-  bool Contains(const std::string& name) const { return entries_.count(name) != 0; }
-  void Clear() { entries_.clear(); }
+  bool Contains(std::string_view name) const { return index_.count(name) != 0; }
+  void Clear() {
+    index_.clear();
+    entries_.clear();
+  }
   size_t Size() const { return entries_.size(); }
   const std::map<std::string, TagDataType>& Entries() const { return entries_; }
   // Lets `change` alter every type in place; the names stay as they are.
@@ -117,7 +138,20 @@ class DataTypeList {
   void ResetToElementary();
 
  private:
+  template <typename Type>
+  bool Insert(const std::string& name, Type&& type) {
+    if (Contains(name)) return false;
+    auto it = entries_.try_emplace(name, std::forward<Type>(type)).first;
+    index_.emplace(it->first, &it->second);  // map nodes stay where they are
+    return true;
+  }
+  void Reindex() {
+    index_.clear();
+    for (auto& [name, type] : entries_) index_.emplace(name, &type);
+  }
+
   std::map<std::string, TagDataType> entries_;
+  std::unordered_map<std::string_view, TagDataType*> index_;  // views of the keys above
 };
 
 }  // namespace Tag

@@ -262,6 +262,7 @@ std::string BuildRootType(DataTypeList& list, std::vector<TagVariable>& symbols)
   const TagDataType top = builder.BuildStruct(all, "", 0);
 
   std::vector<TagVariable> members;
+  members.reserve(top.SubItems.size());
   for (const SubItem& member : top.SubItems) {
     const TagDataType* type = list.Lookup(member.Type);
     if (!type) continue;
@@ -282,8 +283,9 @@ std::string BuildRootType(DataTypeList& list, std::vector<TagVariable>& symbols)
   TagDataType root;
   root.Name = kRootName;
   root.TypeCode = kStruct;
+  root.SubItems.reserve(symbols.size());
   for (const TagVariable& member : symbols) root.SubItems.push_back(SubItem{member.Name, member.Type, {}});
-  list.Add(root.Name, root);
+  list.Add(kRootName, std::move(root));
   return kRootName;
 }
 

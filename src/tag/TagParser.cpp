@@ -25,9 +25,9 @@ bool IsLeadByte(unsigned codePage, unsigned char byte) {
 
 }  // namespace
 
-std::string UpperCaseTypeName(const std::string& text) {
+std::string UpperCaseTypeName(std::string_view text) {
   const unsigned codePage = platform::GetAnsiCodePage();
-  std::string upper = text;
+  std::string upper(text);
   for (size_t i = 0; i < upper.size(); ++i) {
     const auto byte = static_cast<unsigned char>(upper[i]);
     if (IsLeadByte(codePage, byte)) {

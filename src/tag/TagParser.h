@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tag/DataTypes.h"
@@ -27,7 +28,7 @@ namespace Tag {
 
 // Type names are compared in upper case. Only ASCII letters change; the trail bytes of
 // double-byte characters in the ANSI code page are left alone, since they may fall into a..z.
-std::string UpperCaseTypeName(const std::string& text);
+std::string UpperCaseTypeName(std::string_view text);
 
 }  // namespace Tag
 

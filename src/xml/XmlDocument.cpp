@@ -405,7 +405,7 @@ std::u16string_view XmlDocument::ElementContent() const {
 
 bool XmlDocument::GetPlainElementText(std::u16string_view& text) const {
   const std::u16string_view content = ElementContent();
-  if (xml::FindUnit(content, u'<') == std::u16string_view::npos && xml::FindUnit(content, u'&') == std::u16string_view::npos) {
+  if (!xml::HoldsEither(content, u'<', u'&')) {
     text = content;
     return true;
   }
