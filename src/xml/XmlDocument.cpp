@@ -297,7 +297,7 @@ void XmlDocument::Parse() {
       } else {
         if (countNames)
           for (size_t m = k - 1; m < open.size(); ++m) --openNames[NameOf(elements_[open[m]])];
-        CloseOpenFrom(open, k);
+        if (k < open.size()) CloseOpenFrom(open, k);  // elements left open inside this one
         Element& e = elements_[open.back()];
         e.length = static_cast<uint32_t>(end + 1 - e.start);
         e.endTagLength = static_cast<uint32_t>(end + 1 - start);
