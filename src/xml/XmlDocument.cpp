@@ -148,7 +148,8 @@ bool XmlDocument::NameIs(const Element& element, std::u16string_view name) const
 
 size_t XmlDocument::StartTagLength(const Element& element) const {
   const std::u16string_view t(text_);
-  return StartTagClose(t, NameEnd(t, element.start + 1)) + 1 - element.start;
+  const size_t from = element.start + 1, stored = element.flags >> kNameLengthShift;
+  return StartTagClose(t, stored ? from + stored : NameEnd(t, from)) + 1 - element.start;
 }
 
 uint32_t XmlDocument::AddElement(uint32_t parent, uint32_t start, size_t nameLength) {
@@ -410,7 +411,9 @@ bool XmlDocument::GetPlainElementText(std::u16string_view& text) const {
     return true;
   }
   // One CDATA section and nothing else, as symbol files often write comments.
-  if (!content.starts_with(kCdataOpener) || ScanDeclaration(content, 0).end != content.size()) return false;
+  if (!content.starts_with(kCdataOpener) ||
+      xml::FindText(content, kCdataCloser, kCdataOpener.size()) + kCdataCloser.size() != content.size())
+    return false;
   text = content.substr(kCdataOpener.size(), content.size() - kCdataOpener.size() - kCdataCloser.size());
   return true;
 }
