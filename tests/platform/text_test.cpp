@@ -50,6 +50,7 @@ TEST(Text, ConversionsKeepGoingPastWhatTheyCannotTake) {
   // Unmappable characters become "?", one per UTF-16 unit (a surrogate pair gives two).
   EXPECT_EQ(WideToAnsi(u"x\u00e9\U0001F600y"), "x\xa8\xa6??y");
   EXPECT_EQ(WideToMultiByte(28591, u"\u6807a\U0001F600"), "?a??");
+  EXPECT_EQ(WideToMultiByte(28591, u"\u6807a\u00e9"), "?a\xe9");  // the same character, met again
   // A code page's invalid bytes become its default character "?"; the rest still converts.
   EXPECT_EQ(AnsiToWide("a\x80" "b\xb1"), u"a\u20acb?");
   // A lone surrogate becomes U+FFFD in UTF-8; a pair is one character.

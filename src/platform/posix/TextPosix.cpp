@@ -8,8 +8,9 @@
 #include <cerrno>
 #include <cstring>
 #include <mutex>
-#include <optional>
+#include <memory>
 #include <type_traits>
+#include <vector>
 
 #include "utils/utf8.h"
 
@@ -95,10 +96,7 @@ class ConverterCache {
     if (!converter_ || codePage_ != codePage) {
       converter_.reset();
       const char* name = IconvName(codePage);
-      if (toWide_)
-        converter_.emplace(kUtf16, name);
-      else
-        converter_.emplace(name, kUtf16);
+      converter_ = toWide_ ? std::make_unique<Converter>(kUtf16, name) : std::make_unique<Converter>(name, kUtf16);
       codePage_ = codePage;
     }
     if (!converter_->ok()) return false;
@@ -111,7 +109,7 @@ class ConverterCache {
   const bool toWide_;
   std::mutex lock_;
   unsigned codePage_ = 0;
-  std::optional<Converter> converter_;
+  std::unique_ptr<Converter> converter_;
 };
 
 // Ready before any code of the module runs, whatever the order of its initialisers.
@@ -191,6 +189,60 @@ bool IsAscii(std::basic_string_view<Unit> text) {
   return (seen & kHighBits) == 0;
 }
 
+// What one UTF-16 unit narrows to in one ASCII-compatible code page, kept as each unit is
+// first met: an import narrows hundreds of thousands of names and comments, and iconv costs a
+// call and tens of instructions a character where a table lookup costs a few. Texts holding a
+// surrogate, or a unit that narrows to more than two bytes, are left to iconv.
+class NarrowingCache {
+ public:
+  // False, with `out` unspecified, when the text is left to iconv.
+  bool Narrow(unsigned codePage, std::u16string_view text, std::string& out) {
+    std::lock_guard guard(lock_);
+    if (codePage != codePage_ || entries_.empty()) {
+      entries_.assign(kUnits, kUnknown);
+      codePage_ = codePage;
+    }
+    out.resize(text.size() * 2);
+    char* to = out.data();
+    for (const char16_t unit : text) {
+      if (unit < 0x80) {
+        *to++ = static_cast<char>(unit);
+        continue;
+      }
+      if (unit >= 0xD800 && unit <= 0xDFFF) return false;
+      uint32_t& entry = entries_[unit];
+      if (entry == kUnknown) entry = Learn(codePage, unit);
+      if (entry == kUncached) return false;
+      if (entry > 0xFF) *to++ = static_cast<char>(entry >> 8);
+      *to++ = static_cast<char>(entry & 0xFF);
+    }
+    out.resize(static_cast<size_t>(to - out.data()));
+    return true;
+  }
+
+ private:
+  static constexpr size_t kUnits = 0x10000;
+  static constexpr uint32_t kUnknown = 0xFFFF'FFFF;
+  static constexpr uint32_t kUncached = 0xFFFF'FFFE;
+
+  // One byte as itself, two as lead << 8 | trail; a lead byte is never 0.
+  static uint32_t Learn(unsigned codePage, char16_t unit) {
+    std::string bytes;
+    const std::string_view in(reinterpret_cast<const char*>(&unit), sizeof unit);
+    if (!g_fromWide.With(codePage, [&](iconv_t cd) { ConvertAll(cd, in, bytes, 1, '?', 2); })) return kUncached;
+    const auto byte = [&](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(bytes[i])); };
+    if (bytes.size() == 1) return byte(0);
+    if (bytes.size() == 2 && byte(0) != 0) return byte(0) << 8 | byte(1);
+    return kUncached;
+  }
+
+  std::mutex lock_;
+  unsigned codePage_ = 0;
+  std::vector<uint32_t> entries_;
+};
+
+constinit NarrowingCache g_narrowing;
+
 }  // namespace
 
 unsigned GetAnsiCodePage() { return g_ansiCodePage; }
@@ -224,6 +276,7 @@ std::string WideToMultiByte(unsigned codePage, std::u16string_view text) {
   // UTF-8 replaces each lone surrogate by U+FFFD, encoded as in every backend.
   if (resolved == kCodePageUtf8) return utils::EncodeUtf8Replacing(text);
   std::string result;
+  if (IsAsciiCompatible(resolved) && g_narrowing.Narrow(resolved, text, result)) return result;
   // One "?" per UTF-16 unit, so a character beyond the BMP becomes "??".
   const std::string_view units(reinterpret_cast<const char*>(text.data()), text.size() * 2);
   const bool converted = g_fromWide.With(resolved, [&](iconv_t cd) { ConvertAll(cd, units, result, 1, '?', 2); });
