@@ -231,8 +231,12 @@ TagDataType RootBuilder::BuildStruct(const std::vector<const TagVariable*>& symb
   TagDataType result;
   if (depth > kMaxGroupingDepth) return result;
   GroupMap groups = GroupSymbols(symbols, prefix);
-  result.SubItems.reserve(groups.All().size());
-  for (const Group& group : groups.All()) {
+  const std::vector<Group>& all = groups.All();
+  result.SubItems.reserve(all.size());
+  for (size_t i = 0; i < all.size(); ++i) {
+    // A leaf's comment is copied from the heap, where it lies apart from every other one.
+    if (i + kNameLookahead < all.size()) platform::PrefetchForRead(all[i + kNameLookahead].first->Comment.data());
+    const Group& group = all[i];
     if (group.isLeaf) {
       AddLeaf(result, group);
       continue;
