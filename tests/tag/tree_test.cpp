@@ -51,6 +51,11 @@ TEST(RootType, GroupsDottedNamesIntoGeneratedStructures) {
   const auto root = Listed(*list, "QORV_ROOT");
   EXPECT_EQ(std::tie(root.ByteSize, root.SubItems),
             std::make_tuple(0u, std::vector<SubItem>{{"MAIN", "MAIN", ""}, {"g", "BOOL", ""}}));
+  // A copy looks its names up among its own entries, also once the original is gone.
+  const Tag::DataTypeList copy(*list);
+  list.reset();
+  ASSERT_NE(copy.Lookup("MAIN"), nullptr);
+  EXPECT_EQ(copy.Lookup("MAIN")->SubItems.size(), 2u);
 }
 
 TEST(RootType, NameClashesCountUpReplacingTheLastCharacter) {
