@@ -21,8 +21,10 @@ class TerminalSession : public HostSession {
     fs::copy_file(example_, dir_ / "demo.tpy");  // the file chooser lists the host's directory
     tmux_ = "tmux -L " + dir_.filename().string() + " ";
     // adshost select in a terminal of 100 x 30; the shell that runs it writes its exit status
-    // to "status" and stays, so the screen can be read afterwards.
-    const std::string host = std::string(ADS_HOST_PATH) + " --project p.adsproj select; echo \\$? > status; sleep 600";
+    // to "status" (whole, by a rename, so that it is never read half written) and stays, so
+    // the screen can be read afterwards.
+    const std::string host =
+        std::string(ADS_HOST_PATH) + " --project p.adsproj select; echo \\$? > status.part; mv status.part status; sleep 600";
     ASSERT_EQ(Shell(tmux_ + "new-session -d -s t -x 100 -y 30 -c '" + dir_.string() + "' \"" + host + "\""), 0);
     Shell(tmux_ + "set-option -g window-size manual >/dev/null 2>&1");
     ASSERT_TRUE(WaitFor("\xe6\xa0\x87\xe7\xad\xbe\xe9\x80\x89\xe6\x8b\xa9")) << Screen();  // 标签选择
