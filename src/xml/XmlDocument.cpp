@@ -24,8 +24,6 @@ constexpr size_t kLongName = 256;
 constexpr size_t kReportLimit = 1000;
 constexpr std::u16string_view kCdataOpener = u"<![CDATA[", kCdataCloser = u"]]>";
 
-bool StartsTag(char16_t c) { return (c >= u'A' && c <= u'Z') || c == u'_' || c == u':' || c > u'`'; }
-
 bool EndsName(char16_t c) { return xml::IsSpace(c) || c == u'>' || c == u'/'; }
 
 // The end of a start tag's name, which begins at `from`.
@@ -56,7 +54,7 @@ size_t CountElementStarts(std::u16string_view text) {
   size_t count = 0;
   constexpr size_t npos = std::u16string_view::npos;
   for (size_t i = xml::FindUnit(text, u'<'); i != npos && i + 1 < text.size(); i = xml::FindUnit(text, u'<', i + 1))
-    if (StartsTag(text[i + 1])) ++count;
+    if (xml::StartsTag(text[i + 1])) ++count;
   return count;
 }
 
@@ -222,7 +220,7 @@ void XmlDocument::Parse() {
   elements_.assign(1, Element{});
   // Reserved for every "<" that may open an element: growing by doubling would hold the old
   // and the new index at once, the largest part of a large file's peak memory.
-  platform::ReserveForFill(elements_, CountElementStarts(text_) + 1);
+  platform::ReserveForFill(elements_, (elementBound_ ? *elementBound_ : CountElementStarts(text_)) + 1);
   notWellFormed_ = false;
   const std::u16string_view t(text_);
   const size_t n = t.size();
@@ -307,7 +305,7 @@ void XmlDocument::Parse() {
       i = end + 1;
       continue;
     }
-    if (!StartsTag(c)) {
+    if (!xml::StartsTag(c)) {
       Note(u"first_tag_syntax", {{u"offset", xml::NoteNumber(start)}});
       MarkError(current());
       i += 1;

@@ -4,6 +4,7 @@
 // by name and read their text.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <initializer_list>
 #include <string_view>
@@ -74,6 +75,8 @@ class XmlDocument {
   std::u16string text_;
   std::u16string report_;
   std::vector<Element> elements_;
+  // At least as many as the text's elements, when decoding counted them on the way.
+  std::optional<size_t> elementBound_;
   bool notWellFormed_ = false;
   uint32_t parent_ = 0;
   uint32_t current_ = 0;

@@ -7,6 +7,7 @@
 #include "platform/System.h"
 #include "platform/Text.h"
 #include "utils/utf8.h"
+#include "xml/UnitSearch.h"
 #include "xml/XmlDocument.h"
 #include "xml/XmlDocumentShared.h"
 #include "xml/XmlEncodingDetection.h"
@@ -66,6 +67,7 @@ bool XmlDocument::Load(const unsigned char* data, size_t size) {
 }
 
 void XmlDocument::Decode(const unsigned char* data, size_t size) {
+  elementBound_.reset();
   std::u16string encoding;
   size_t skip = 0;
   bool utf16 = false, bigEndian = false;
@@ -138,6 +140,7 @@ void XmlDocument::Decode(const unsigned char* data, size_t size) {
   // among them, goes to the platform, which takes one it cannot convert as the default.
   const int codePage = xml::LookupCodePage(encoding);
   if (codePage == xml::kCodePageUtf8) {
+    elementBound_ = xml::CountTagStartBytes(bytes);  // before the decoding overwrites the bytes
     const auto* const in = reinterpret_cast<const unsigned char*>(bytes.data());
     text_.resize(utils::DecodeUtf8Into(RoomForUnits(bytes.size()), in, bytes.size(), u'?'));
   } else {

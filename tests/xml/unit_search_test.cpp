@@ -32,3 +32,27 @@ TEST(FindText, FindsTheFirstWholeNeedleLikeAPlainSearch) {
     }
   }
 }
+
+// Tag starts at every place of a text around the eight-byte steps, among bytes that differ from
+// "<" by one bit, and followed by each kind of byte: each count is what a plain count gives.
+TEST(CountTagStartBytes, CountsLikeAPlainCount) {
+  const auto plainCount = [](const std::string& text) {
+    size_t count = 0;
+    for (size_t i = 0; i + 1 < text.size(); ++i)
+      if (text[i] == '<' && xml::StartsTag(text[i + 1])) ++count;
+    return count;
+  };
+  for (size_t length = 0; length <= 18; ++length) {
+    for (size_t at = 0; at <= length; ++at) {
+      for (char next : {'a', '/', '!', '?', '<', ' ', '\xe6', '\x80'}) {
+        std::string text(length, '=');
+        for (size_t i = 0; i < length; ++i) text[i] = i % 3 == 0 ? '\x3d' : i % 3 == 1 ? '\xbc' : '\x1c';
+        if (at < length) text[at] = '<';
+        if (at + 1 < length) text[at + 1] = next;
+        SCOPED_TRACE(testing::Message() << "length " << length << ", at " << at << ", next " << int(next));
+        EXPECT_EQ(xml::CountTagStartBytes(text), plainCount(text));
+      }
+    }
+  }
+  EXPECT_EQ(xml::CountTagStartBytes("<a><b/></a><!-- <c --><?p?><\xe6\xa0\x87/>"), 4u);
+}
