@@ -271,7 +271,7 @@ void BeckhoffFileparser::ReadSymbol() {
   std::string typeText;
   ReadChildText(u"Type", typeText);
   const std::string_view mapped = MapDateAndTimeType(typeText);
-  if (mapped.data() == typeText.data() && Contains(typeText, "STRING")) RegisterSymbolStringType(*dataTypes_, typeText);
+  if (mapped == typeText && Contains(typeText, "STRING")) RegisterSymbolStringType(*dataTypes_, typeText);
   variable.Type = Tag::UpperCaseTypeName(mapped);
   ReadChildText(u"Comment", variable.Comment);
   symbols_.push_back(std::move(variable));

@@ -65,14 +65,14 @@ Key KeyOf(std::string_view rest) {
   return {key, indexed, dot != std::string_view::npos};
 }
 
-// Symbols read this far ahead have their names fetched early: the names lie all over the heap,
+// Texts this many entries ahead are fetched early: names and comments lie all over the heap,
 // and on large files waiting for each one costs more than the grouping itself.
-constexpr size_t kNameLookahead = 8;
+constexpr size_t kFetchAhead = 8;
 
 GroupMap GroupSymbols(const std::vector<const TagVariable*>& symbols, const std::string& prefix) {
   GroupMap groups(symbols.size());
   for (size_t i = 0; i < symbols.size(); ++i) {
-    if (i + kNameLookahead < symbols.size()) platform::PrefetchForRead(symbols[i + kNameLookahead]->Name.data());
+    if (i + kFetchAhead < symbols.size()) platform::PrefetchForRead(symbols[i + kFetchAhead]->Name.data());
     const TagVariable* const symbol = symbols[i];
     const Key key = KeyOf(RestOf(*symbol, prefix));
     bool created = false;
@@ -235,7 +235,7 @@ TagDataType RootBuilder::BuildStruct(const std::vector<const TagVariable*>& symb
   result.SubItems.reserve(all.size());
   for (size_t i = 0; i < all.size(); ++i) {
     // A leaf's comment is copied from the heap, where it lies apart from every other one.
-    if (i + kNameLookahead < all.size()) platform::PrefetchForRead(all[i + kNameLookahead].first->Comment.data());
+    if (i + kFetchAhead < all.size()) platform::PrefetchForRead(all[i + kFetchAhead].first->Comment.data());
     const Group& group = all[i];
     if (group.isLeaf) {
       AddLeaf(result, group);

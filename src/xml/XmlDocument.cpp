@@ -127,27 +127,25 @@ bool XmlDocument::ParseDecoded() {
   return IsWellFormed();
 }
 
+inline size_t XmlDocument::NameEndOf(const Element& element) const {
+  const size_t from = element.start + 1, stored = element.flags >> kNameLengthShift;
+  return stored ? from + stored : NameEnd(text_, from);  // a long name is read from the text
+}
+
 std::u16string_view XmlDocument::NameOf(const Element& element) const {
   if (&element == elements_.data()) return {};  // the document node
-  const std::u16string_view t(text_);
-  const size_t from = element.start + 1, stored = element.flags >> kNameLengthShift;
-  return t.substr(from, stored ? stored : NameEnd(t, from) - from);
+  const size_t from = element.start + 1;
+  return std::u16string_view(text_).substr(from, NameEndOf(element) - from);
 }
 
 bool XmlDocument::NameIs(const Element& element, std::u16string_view name) const {
-  const size_t from = element.start + 1, end = from + name.size();
-  if (const size_t stored = element.flags >> kNameLengthShift) {
-    if (stored != name.size()) return false;
-  } else if (NameEnd(text_, from) != end) {
-    return false;  // a long name, read from the text
-  }
+  const size_t from = element.start + 1;
+  if (NameEndOf(element) != from + name.size()) return false;
   return std::memcmp(text_.data() + from, name.data(), name.size() * sizeof(char16_t)) == 0;
 }
 
 size_t XmlDocument::StartTagLength(const Element& element) const {
-  const std::u16string_view t(text_);
-  const size_t from = element.start + 1, stored = element.flags >> kNameLengthShift;
-  return StartTagClose(t, stored ? from + stored : NameEnd(t, from)) + 1 - element.start;
+  return StartTagClose(text_, NameEndOf(element)) + 1 - element.start;
 }
 
 uint32_t XmlDocument::AddElement(uint32_t parent, uint32_t start, size_t nameLength) {

@@ -66,6 +66,8 @@ class XmlDocument {
   void CloseUnended(uint32_t element);
   void CloseOpenFrom(std::vector<uint32_t>& open, size_t from);
   void MarkError(uint32_t element);
+  // Where the name that follows an element's "<" ends.
+  size_t NameEndOf(const Element& element) const;
   std::u16string_view NameOf(const Element& element) const;
   // Whether an element other than the document node has exactly this name.
   bool NameIs(const Element& element, std::u16string_view name) const;
